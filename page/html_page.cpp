@@ -1,0 +1,198 @@
+#include "page/html_page.h"
+
+#include "page/line_reader.h"
+
+#include <istream>
+#include <ostream>
+
+namespace orlen {
+
+int CHtmlPage::Load(std::istream& in, int bodyVerbatim) {
+    std::string bytes;
+    if (!ReadAll(in, bytes)) {
+        return 0;
+    }
+    SetText(LinesToCrLf(bytes), bodyVerbatim);
+    return 1;
+}
+
+int CHtmlPage::Store(std::ostream& out) {
+    const std::string& text = GetText();
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return out ? 1 : 0;
+}
+
+void CHtmlPage::SetText(std::string text, int bodyVerbatim) {
+    sections_.clear();
+    text_ = std::move(text);
+    bodyVerbatim_ = bodyVerbatim;
+    savedBody_.clear();
+    bodyTextPosition_ = -1;
+    InvalidateMetaIndex();
+    Split();
+    RecordLandmarks();
+    Rebuild();
+}
+
+const std::string& CHtmlPage::GetText() {
+    Rebuild();
+    return text_;
+}
+
+// Cuts the text into sections in one left-to-right pass.
+//
+// Two kinds of tail are kept verbatim as a single last section, so that
+// nothing is ever dropped or rewritten: a "<" with no ">" anywhere after it
+// (kept as text), and a comment whose "-->" never comes (kept as a comment
+// written back without the closing marker). A tag whose closing ">" lies
+// inside an unterminated quote likewise runs to the end of the text; it is
+// kept as text rather than normalized, which would turn its line breaks into
+// spaces and append a quote and a ">" that the page never had.
+void CHtmlPage::Split() {
+    const std::string& t = text_;
+    const std::size_t n = t.size();
+    const std::size_t lastGt = t.rfind('>');
+    std::size_t p = 0;
+    bool bodySeen = false;
+
+    while (p < n) {
+        if (t[p] != '<') {
+            std::size_t next = t.find('<', p);
+            if (next == std::string::npos) {
+                next = n;
+            }
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p, next - p)));
+            p = next;
+            continue;
+        }
+        if (lastGt == std::string::npos || lastGt < p + 2) {
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p)));
+            break;
+        }
+        if (t.compare(p, 4, "<!--") == 0) {
+            std::size_t close = t.find("-->", p + 4);
+            if (close == std::string::npos) {
+                sections_.push_back(std::make_unique<CCommentSection>(t.substr(p + 4), false));
+                break;
+            }
+            sections_.push_back(std::make_unique<CCommentSection>(t.substr(p + 4, close - p - 4)));
+            p = close + 3;
+            continue;
+        }
+        if (t[p + 1] == '?' || t[p + 1] == '%') {
+            const char marker[2] = {t[p + 1], '>'};
+            std::size_t close = t.find(std::string_view(marker, 2), p);
+            std::size_t end = close == std::string::npos ? n : close + 2;
+            sections_.push_back(std::make_unique<CScriptSection>(t.substr(p, end - p)));
+            p = end;
+            continue;
+        }
+        // A tag: up to the first ">" outside quotes.
+        bool inQuote = false;
+        char quoteChar = 0;
+        std::size_t end = std::string::npos;
+        for (std::size_t i = p + 1; i < n; ++i) {
+            char c = t[i];
+            if (inQuote) {
+                if (c == quoteChar) {
+                    inQuote = false;
+                }
+            } else if (c == '"' || c == '\'') {
+                inQuote = true;
+                quoteChar = c;
+            } else if (c == '>') {
+                end = i + 1;
+                break;
+            }
+        }
+        if (end == std::string::npos) {
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p)));
+            break;
+        }
+        auto section = std::make_unique<CTagSection>(t.substr(p, end - p));
+        if (bodyVerbatim_ != 0 && !bodySeen && section->Tag().IsOpening("body")) {
+            bodySeen = true;
+            bodyTextPosition_ = static_cast<std::int64_t>(p);
+            savedBody_ = t.substr(p);
+        }
+        sections_.push_back(std::move(section));
+        p = end;
+    }
+}
+
+void CHtmlPage::RecordLandmarks() {
+    openingBody_ = sections_.end();
+    closingBody_ = sections_.end();
+    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+        const CHtmlTag* tag = TagAt(it);
+        if (tag == nullptr || !tag->Is("body")) {
+            continue;
+        }
+        if (tag->Kind() == TagKind::Opening && openingBody_ == sections_.end()) {
+            openingBody_ = it;
+        } else if (tag->Kind() == TagKind::Closing && closingBody_ == sections_.end()) {
+            closingBody_ = it;
+        }
+        if (openingBody_ != sections_.end() && closingBody_ != sections_.end()) {
+            break;
+        }
+    }
+}
+
+// Concatenates the sections' texts. With bodyVerbatim the text from the
+// first opening body tag on is the text as it was read.
+void CHtmlPage::Rebuild() {
+    text_.clear(); // keeps its capacity, so rebuilding rarely reallocates
+    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+        if (bodyVerbatim_ != 0 && it == openingBody_) {
+            text_ += savedBody_;
+            return;
+        }
+        (*it)->AppendTextTo(text_);
+    }
+}
+
+CHtmlPage::Position CHtmlPage::InsertBefore(Position pos, std::unique_ptr<CPageSection> section) {
+    InvalidateMetaIndex();
+    return sections_.insert(pos, std::move(section));
+}
+
+CHtmlPage::Position CHtmlPage::InsertAfter(Position pos, std::unique_ptr<CPageSection> section) {
+    InvalidateMetaIndex();
+    return sections_.insert(pos == sections_.end() ? pos : std::next(pos), std::move(section));
+}
+
+CHtmlPage::Position CHtmlPage::Remove(Position pos) {
+    InvalidateMetaIndex();
+    if (pos == openingBody_ || pos == closingBody_) {
+        // Landmarks never dangle; the page's own writes never remove them.
+        Position next = sections_.erase(pos);
+        RecordLandmarks();
+        return next;
+    }
+    return sections_.erase(pos);
+}
+
+void CHtmlPage::ReplaceTag(Position pos, std::string text) {
+    InvalidateMetaIndex();
+    if (CHtmlTag* tag = TagAt(pos)) {
+        tag->Parse(std::move(text));
+    }
+}
+
+CHtmlTag* CHtmlPage::TagAt(Position pos) {
+    CPageSection* section = pos->get();
+    if (section->GetType() != kSectionTag) {
+        return nullptr;
+    }
+    return &static_cast<CTagSection*>(section)->Tag();
+}
+
+const CHtmlTag* CHtmlPage::TagOf(const CPageSection& section) {
+    if (section.GetType() != kSectionTag) {
+        return nullptr;
+    }
+    return &static_cast<const CTagSection&>(section).Tag();
+}
+
+} // namespace orlen

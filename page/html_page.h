@@ -1,0 +1,163 @@
+// One HTML page held as an ordered list of sections.
+//
+// Loading cuts the text into text, tag, comment and script sections; saving
+// concatenates their texts again. Tags are written in normalized form, except
+// that with bodyVerbatim everything from the first opening body tag on is
+// written back exactly as it was read. The meta-data of the head (title and
+// meta tags) is read and changed through this class; changes never touch
+// anything from the first body tag on.
+#pragma once
+
+#include "page/meta_data.h"
+#include "page/page_section.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orlen {
+
+class CHtmlPage {
+public:
+    using SectionList = std::list<std::unique_ptr<CPageSection>>;
+    using Position = SectionList::iterator;
+
+    CHtmlPage() = default;
+    CHtmlPage(const CHtmlPage&) = delete;
+    CHtmlPage& operator=(const CHtmlPage&) = delete;
+    virtual ~CHtmlPage() = default;
+
+    // --- Loading and storing ---------------------------------------------
+
+    // Reads a whole file as lines (line ends LF, CR LF or CR become CR LF)
+    // and sets it as the page text. Returns 0 when the stream fails.
+    int Load(std::istream& in, int bodyVerbatim);
+    // Writes the rebuilt text unchanged. Returns 0 when the stream fails.
+    int Store(std::ostream& out);
+    // Replaces the page: cuts the text into sections, records the
+    // landmarks and rebuilds the text.
+    void SetText(std::string text, int bodyVerbatim);
+    // Rebuilds the text from the sections and returns it.
+    const std::string& GetText();
+
+    int BodyVerbatim() const { return bodyVerbatim_; }
+    const std::string& SavedBody() const { return savedBody_; }
+    std::int64_t BodyTextPosition() const { return bodyTextPosition_; }
+
+    // --- Section list ----------------------------------------------------
+
+    const SectionList& Sections() const { return sections_; }
+    Position Begin() { return sections_.begin(); }
+    Position End() { return sections_.end(); }
+    bool IsNull(Position pos) const { return pos == sections_.end(); }
+    Position InsertBefore(Position pos, std::unique_ptr<CPageSection> section);
+    Position InsertAfter(Position pos, std::unique_ptr<CPageSection> section);
+    // Removes and deletes the section; returns the position after it.
+    Position Remove(Position pos);
+
+    // Landmarks: the first opening and the first closing body tag.
+    Position OpeningBody() { return openingBody_; }
+    Position ClosingBody() { return closingBody_; }
+
+    // The tag of a section, or nullptr when the section is not a tag.
+    static CHtmlTag* TagAt(Position pos);
+    static const CHtmlTag* TagOf(const CPageSection& section);
+
+    // --- Reading meta-data -----------------------------------------------
+
+    std::string GetTitle() const;
+    // The index-th meta tag before the first body tag. Returns 0 and empty
+    // strings when there is none.
+    int GetMeta(int index, std::string& name, std::string& content, int& httpEquiv) const;
+    // Title and all meta tags in one pass.
+    MetaDataSet GetMetaDataSet() const;
+    // The first meta tag anywhere in the page whose name (or http-equiv)
+    // equals name without regard to case; End() when none.
+    Position FindMetaByName(std::string_view name);
+    std::string GetMetaContent(std::string_view name);
+    // The visible text of the body, for keyword and description suggestion.
+    std::string GetBodyText();
+
+    // Section iteration by type over the body. Returns the section's type
+    // and its text, or 0 and "" at the end.
+    int FirstSection(int mask, std::string& text);
+    int NextSection(std::string& text);
+
+    // --- Writing meta-data -----------------------------------------------
+
+    // Sets the title. Returns 0 when the page has neither a title tag nor a
+    // closing head tag before its body.
+    int SetTitle(std::string_view title);
+    // Sets a meta tag, in place when it exists, else after the insertion
+    // point. Returns 0 when the tag is new and there is no insertion point.
+    int SetMeta(std::string_view name, std::string_view content, int httpEquiv);
+    // Removes the meta tag of that name, with the blank text after it.
+    int RemoveMeta(std::string_view name);
+    // 1 when a new meta tag has a place in this page.
+    int HasMetaDataPosition();
+    // Trims the content; an empty result removes the tag, any other sets it.
+    int SetOrRemoveMeta(std::string_view name, std::string_view content, int httpEquiv);
+
+    // The text of a meta tag as it is written.
+    static std::string BuildMetaText(std::string_view name, std::string_view content,
+                                     int httpEquiv);
+
+protected:
+    // The meta tag a write of that name changes: the first match before the
+    // first body tag; End() when none.
+    Position FindMetaForWrite(std::string_view name);
+    // Where a new meta tag goes: after the last meta tag of the head, else
+    // after the head tag; End() when the page has no place for meta-data.
+    Position InsertionPoint();
+    // The first tag named "title" before the first body tag that is not the
+    // last section; End() when none.
+    Position TitleTag();
+    // Re-parses the tag of a tag section from new text.
+    void ReplaceTag(Position pos, std::string text);
+
+private:
+    void Split();
+    void RecordLandmarks();
+    void Rebuild();
+    // Meta tags of the whole page and the number of them before the first
+    // body tag; refreshed lazily after the section list changes.
+    void RefreshMetaIndex() const;
+    void InvalidateMetaIndex() { metaIndexValid_ = false; }
+    int NextSectionFrom(Position pos, std::string& text);
+    void TrackOpenElements(const CHtmlTag& tag);
+    std::string CollapseText(const std::string& in);
+    // Name of a meta tag as matching sees it: name, else http-equiv.
+    static std::string MetaKey(const CHtmlTag& tag);
+
+    SectionList sections_;
+    std::string text_;
+    int bodyVerbatim_ = 0;
+    std::string savedBody_;
+    std::int64_t bodyTextPosition_ = -1;
+    Position openingBody_ = sections_.end();
+    Position closingBody_ = sections_.end();
+
+    mutable bool metaIndexValid_ = false;
+    mutable std::vector<Position> metaIndex_;
+    mutable std::size_t metaBeforeBody_ = 0;
+
+    // Body-text iteration state.
+    struct TextIteration {
+        Position current;
+        int mask = 0;
+        std::vector<const CHtmlTag*> stack;
+        // How many tags of each name the stack holds, so that a closing tag
+        // with no open partner costs nothing to look up.
+        std::unordered_map<std::string, int> openCount;
+        bool collapse = true;
+        bool lastWasNonSpace = true;
+    };
+    TextIteration iter_;
+};
+
+} // namespace orlen

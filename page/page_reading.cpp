@@ -1,0 +1,282 @@
+// Reading a page's meta-data and body text from its sections.
+#include "page/html_page.h"
+
+namespace orlen {
+
+namespace {
+
+std::string Lowered(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string CHtmlPage::MetaKey(const CHtmlTag& tag) {
+    std::string key = tag.Attribute("name");
+    if (key.empty()) {
+        key = tag.Attribute("http-equiv");
+    }
+    return key;
+}
+
+void CHtmlPage::RefreshMetaIndex() const {
+    if (metaIndexValid_) {
+        return;
+    }
+    auto& sections = const_cast<SectionList&>(sections_);
+    metaIndex_.clear();
+    metaBeforeBody_ = 0;
+    bool bodySeen = false;
+    for (auto it = sections.begin(); it != sections.end(); ++it) {
+        const CHtmlTag* tag = TagAt(it);
+        if (tag == nullptr) {
+            continue;
+        }
+        if (tag->Is("body")) {
+            bodySeen = true;
+        } else if (tag->Is("meta")) {
+            metaIndex_.push_back(it);
+            if (!bodySeen) {
+                ++metaBeforeBody_;
+            }
+        }
+    }
+    metaIndexValid_ = true;
+}
+
+std::string CHtmlPage::GetTitle() const {
+    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+        const CHtmlTag* tag = TagOf(**it);
+        if (tag == nullptr) {
+            continue;
+        }
+        if (tag->Is("body")) {
+            return {};
+        }
+        if (tag->Is("title")) {
+            auto next = std::next(it);
+            if (next == sections_.end()) {
+                return {};
+            }
+            if ((*next)->GetType() == kSectionText) {
+                return static_cast<const CTextSection&>(**next).Text();
+            }
+            return {};
+        }
+    }
+    return {};
+}
+
+int CHtmlPage::GetMeta(int index, std::string& name, std::string& content, int& httpEquiv) const {
+    RefreshMetaIndex();
+    name.clear();
+    content.clear();
+    if (index < 0 || static_cast<std::size_t>(index) >= metaBeforeBody_) {
+        return 0;
+    }
+    const CHtmlTag& tag = *TagAt(metaIndex_[static_cast<std::size_t>(index)]);
+    name = tag.Attribute("name");
+    httpEquiv = 0;
+    if (name.empty()) {
+        name = tag.Attribute("http-equiv");
+        httpEquiv = 1;
+    }
+    content = tag.Attribute("content");
+    return 1;
+}
+
+MetaDataSet CHtmlPage::GetMetaDataSet() const {
+    MetaDataSet set;
+    set.title = GetTitle();
+    MetaTag meta;
+    for (int i = 0; GetMeta(i, meta.name, meta.content, meta.httpEquiv) != 0; ++i) {
+        set.tags.push_back(meta);
+    }
+    return set;
+}
+
+CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
+    RefreshMetaIndex();
+    const std::string wanted = Lowered(name);
+    for (Position pos : metaIndex_) {
+        if (Lowered(MetaKey(*TagAt(pos))) == wanted) {
+            return pos;
+        }
+    }
+    return sections_.end();
+}
+
+CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name) {
+    RefreshMetaIndex();
+    const std::string wanted = Lowered(name);
+    for (std::size_t i = 0; i < metaBeforeBody_; ++i) {
+        if (Lowered(MetaKey(*TagAt(metaIndex_[i]))) == wanted) {
+            return metaIndex_[i];
+        }
+    }
+    return sections_.end();
+}
+
+std::string CHtmlPage::GetMetaContent(std::string_view name) {
+    Position pos = FindMetaByName(name);
+    if (IsNull(pos)) {
+        return {};
+    }
+    return TagAt(pos)->Attribute("content");
+}
+
+int CHtmlPage::FirstSection(int mask, std::string& text) {
+    if ((mask & (kSectionText | kSectionScript | kSectionTag)) == 0) {
+        mask |= 7;
+    }
+    iter_.mask = mask;
+    iter_.stack.clear();
+    iter_.openCount.clear();
+    iter_.collapse = true;
+    iter_.lastWasNonSpace = true;
+    iter_.current = openingBody_;
+    if (iter_.current == sections_.end()) {
+        text.clear();
+        return 0;
+    }
+    // The search starts at the opening body tag itself.
+    return NextSectionFrom(iter_.current, text);
+}
+
+int CHtmlPage::NextSection(std::string& text) {
+    if (iter_.current == sections_.end() || iter_.current == closingBody_) {
+        text.clear();
+        return 0;
+    }
+    return NextSectionFrom(std::next(iter_.current), text);
+}
+
+int CHtmlPage::NextSectionFrom(Position pos, std::string& text) {
+    for (; pos != sections_.end() && pos != closingBody_; ++pos) {
+        const int type = (*pos)->GetType();
+        if ((type & iter_.mask) == 0) {
+            continue;
+        }
+        iter_.current = pos;
+        if (type == kSectionText) {
+            text = CollapseText(static_cast<const CTextSection&>(**pos).Text());
+        } else {
+            text = (*pos)->GetText();
+        }
+        if (type == kSectionTag) {
+            TrackOpenElements(*TagAt(pos));
+        }
+        return type;
+    }
+    iter_.current = sections_.end();
+    text.clear();
+    return 0;
+}
+
+void CHtmlPage::TrackOpenElements(const CHtmlTag& tag) {
+    auto& stack = iter_.stack;
+    if (tag.Kind() == TagKind::Opening) {
+        stack.push_back(&tag);
+        ++iter_.openCount[tag.Name()];
+    } else if (tag.Kind() == TagKind::Closing) {
+        auto found = iter_.openCount.find(tag.Name());
+        if (found != iter_.openCount.end() && found->second > 0) {
+            // Pop the nearest open element of that name and all above it.
+            while (!stack.empty()) {
+                const CHtmlTag* top = stack.back();
+                stack.pop_back();
+                --iter_.openCount[top->Name()];
+                if (top->Name() == tag.Name()) {
+                    break;
+                }
+            }
+        }
+    }
+    iter_.collapse = stack.empty() || !stack.back()->Element().KeepsTextLayout();
+}
+
+std::string CHtmlPage::CollapseText(const std::string& in) {
+    if (!iter_.collapse) {
+        iter_.lastWasNonSpace = true;
+        return in;
+    }
+    std::string out;
+    out.reserve(in.size());
+    for (char c : in) {
+        if (static_cast<unsigned char>(c) <= 32) {
+            if (iter_.lastWasNonSpace) {
+                out += ' ';
+                iter_.lastWasNonSpace = false;
+            }
+        } else {
+            out += c;
+            iter_.lastWasNonSpace = true;
+        }
+    }
+    return out;
+}
+
+std::string CHtmlPage::GetBodyText() {
+    std::string r;
+    if (IsNull(openingBody_)) {
+        return r;
+    }
+    std::string text;
+    for (int type = FirstSection(kSectionText | kSectionTag | kSectionComment, text); type != 0;
+         type = NextSection(text)) {
+        if (type == kSectionText) {
+            // Line breaks and tabs become spaces, then each pair of spaces
+            // becomes one (a single left-to-right pass).
+            bool pendingSpace = false;
+            for (char c : text) {
+                if (c == '\r' || c == '\n' || c == '\t') {
+                    c = ' ';
+                }
+                if (c == ' ') {
+                    if (pendingSpace) {
+                        r += ' ';
+                        pendingSpace = false;
+                    } else {
+                        pendingSpace = true;
+                    }
+                    continue;
+                }
+                if (pendingSpace) {
+                    r += ' ';
+                    pendingSpace = false;
+                }
+                r += c;
+            }
+            if (pendingSpace) {
+                r += ' ';
+            }
+        } else {
+            // Tags and comments separate words, except bold and italic
+            // opening tags; their own text is never added.
+            std::string lowered = Lowered(text);
+            if ((r.empty() || r.back() != ' ') && lowered != "<b>" && lowered != "<i>") {
+                r += ' ';
+            }
+        }
+    }
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    };
+    std::size_t begin = 0;
+    while (begin < r.size() && isSpace(r[begin])) {
+        ++begin;
+    }
+    std::size_t end = r.size();
+    while (end > begin && isSpace(r[end - 1])) {
+        --end;
+    }
+    return r.substr(begin, end - begin);
+}
+
+} // namespace orlen

@@ -1,0 +1,208 @@
+// Properties over many generated pages: the body survives to the byte, a
+// rebuilt page is a fixed point of loading, and adding then removing a tag
+// leaves the page as it was.
+#include "page/line_reader.h"
+#include "page_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace orlen {
+namespace {
+
+class PageGenerator {
+public:
+    explicit PageGenerator(unsigned seed) : rng_(seed) {}
+
+    struct Page {
+        std::string text;
+        std::size_t bodyAt = std::string::npos; // where the first <body> starts
+    };
+
+    // A head of well-formed tags in random case and spacing, then a body of
+    // anything at all: stray "<", unclosed quotes and comments, scripts,
+    // NUL and high bytes, mixed line ends.
+    Page Make() {
+        Page page;
+        std::string& t = page.text;
+        if (Chance(3)) {
+            t += "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">" + LineEnd();
+        }
+        t += Cased("<html>") + LineEnd();
+        const bool hasHead = !Chance(6);
+        if (hasHead) {
+            t += Cased("<head") + Spaces() + ">" + LineEnd();
+        }
+        const int headItems = Pick(8);
+        for (int i = 0; i < headItems; ++i) {
+            switch (Pick(5)) {
+            case 0:
+                t += Cased("<title>") + Words() + Cased("</title>");
+                break;
+            case 1:
+                t += Cased("<meta") + Spaces() + Cased("name") + "=" + Quoted(Words()) + Spaces() +
+                     Cased("content") + Spaces() + "=" + Spaces() + Quoted(Words()) +
+                     (Chance(2) ? "/>" : ">");
+                break;
+            case 2:
+                t += "<!--" + Words() + "-->";
+                break;
+            case 3:
+                t += "<?php echo \"" + Words() + "\"; ?>";
+                break;
+            default:
+                t += Cased("<link rel=stylesheet href=\"a.css\">");
+            }
+            t += LineEnd();
+        }
+        if (hasHead) {
+            t += Cased("</head>") + LineEnd();
+        }
+        page.bodyAt = t.size();
+        t += Cased("<body") + (Chance(2) ? Spaces() + Cased("bgcolor=White") : "") + ">";
+        const int bodyItems = Pick(40);
+        for (int i = 0; i < bodyItems; ++i) {
+            t += Noise();
+        }
+        if (Chance(2)) {
+            t += Cased("</body></html>") + LineEnd();
+        }
+        return page;
+    }
+
+private:
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    bool Chance(int oneIn) { return Pick(oneIn) == 0; }
+
+    std::string Cased(std::string s) {
+        for (char& c : s) {
+            if (c >= 'a' && c <= 'z' && Chance(3)) {
+                c = static_cast<char>(c - 'a' + 'A');
+            }
+        }
+        return s;
+    }
+    std::string Spaces() {
+        static const char* kinds[] = {" ", "  ", "\t", "\r\n  ", " \n"};
+        return kinds[Pick(5)];
+    }
+    std::string LineEnd() {
+        static const char* kinds[] = {"\n", "\r\n", "\r", ""};
+        return kinds[Pick(4)];
+    }
+    std::string Words() {
+        static const char* words[] = {"Alpha", "beta", "Gamma", "d\xe9lta", "&amp;",
+                                      "x",     "e'f",  "k=v",   "name",     "content"};
+        std::string out;
+        const int n = Pick(5);
+        for (int i = 0; i < n; ++i) {
+            if (i > 0) {
+                out += ' ';
+            }
+            out += words[Pick(10)];
+        }
+        return out;
+    }
+    std::string Quoted(const std::string& s) {
+        if (s.find('\'') != std::string::npos) {
+            return "\"" + s + "\"";
+        }
+        return Chance(2) ? "'" + s + "'" : "\"" + s + "\"";
+    }
+    std::string Noise() {
+        static const char* bits[] = {"<P CLASS=A>",
+                                     "text ",
+                                     "a < b ",
+                                     "<!-- c ",
+                                     "-->",
+                                     "<?x ",
+                                     "?>",
+                                     "<%",
+                                     "%>",
+                                     "\"",
+                                     "'",
+                                     "<a title='q > r'>",
+                                     "</A>",
+                                     "<BODY>",
+                                     "</BODY>",
+                                     "<meta name=x>",
+                                     "<title>t</title>",
+                                     "<head>",
+                                     "\r",
+                                     "\n",
+                                     "\r\n",
+                                     "\t",
+                                     std::string("\0", 1).c_str(),
+                                     "\xff\xfe",
+                                     "<",
+                                     ">",
+                                     "<<>>",
+                                     "<br/>",
+                                     "<SCRIPT>if (a<b) x();</SCRIPT>"};
+        const int n = static_cast<int>(sizeof bits / sizeof bits[0]);
+        const int i = Pick(n);
+        if (bits[i][0] == '\0') {
+            return std::string("\0", 1);
+        }
+        return bits[i];
+    }
+
+    std::mt19937 rng_;
+};
+
+constexpr int kPages = 3000;
+
+TEST(PageRoundTrip, BodyIsKeptToTheByteAndRebuildingIsAFixedPoint) {
+    test::RecordingSink quiet;
+    PageGenerator generator(20261208);
+    for (int i = 0; i < kPages; ++i) {
+        const PageGenerator::Page generated = generator.Make();
+        const std::string asRead = LinesToCrLf(generated.text);
+        // Where the generated body tag lands once line ends are CR LF.
+        const std::string head = generated.text.substr(0, generated.bodyAt);
+        std::size_t bodyAt = LinesToCrLf(head).size();
+        if (!head.empty() && head.back() != '\r' && head.back() != '\n') {
+            bodyAt -= 2; // the head's last line runs on into the body tag
+        }
+        CHtmlPage page;
+        page.SetText(asRead, 1);
+        const std::string rebuilt = page.GetText();
+
+        ASSERT_GE(page.BodyTextPosition(), 0) << "page " << i;
+        const std::string body = asRead.substr(static_cast<std::size_t>(page.BodyTextPosition()));
+        ASSERT_GE(rebuilt.size(), body.size()) << "page " << i;
+        EXPECT_EQ(rebuilt.substr(rebuilt.size() - body.size()), body) << "page " << i;
+        EXPECT_EQ(static_cast<std::size_t>(page.BodyTextPosition()), bodyAt) << "page " << i;
+
+        CHtmlPage again;
+        again.SetText(rebuilt, 1);
+        EXPECT_EQ(again.GetText(), rebuilt) << "page " << i;
+        EXPECT_EQ(again.GetMetaDataSet(), page.GetMetaDataSet()) << "page " << i;
+    }
+}
+
+TEST(PageRoundTrip, AddingThenRemovingATagLeavesThePageAsItWas) {
+    test::RecordingSink quiet;
+    PageGenerator generator(7);
+    int writable = 0;
+    for (int i = 0; i < kPages; ++i) {
+        CHtmlPage page;
+        page.SetText(LinesToCrLf(generator.Make().text), 1);
+        const std::string before = page.GetText();
+        if (page.SetMeta("orlen-test-tag", "value", i % 2) == 0) {
+            EXPECT_EQ(page.HasMetaDataPosition(), 0);
+            EXPECT_EQ(page.GetText(), before) << "page " << i;
+            continue;
+        }
+        ++writable;
+        EXPECT_EQ(page.GetMetaContent("ORLEN-TEST-TAG"), "value");
+        EXPECT_NE(page.GetText(), before);
+        page.RemoveMeta("orlen-test-tag");
+        EXPECT_EQ(page.GetText(), before) << "page " << i;
+    }
+    EXPECT_GT(writable, kPages / 2);
+}
+
+} // namespace
+} // namespace orlen

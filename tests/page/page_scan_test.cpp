@@ -1,0 +1,127 @@
+// Cutting pages into sections, rebuilding them, and reading files as lines.
+#include "page/line_reader.h"
+#include "page_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace orlen {
+namespace {
+
+using test::Describe;
+using test::Rebuilt;
+
+TEST(PageScan, CutsTextTagsCommentsAndScripts) {
+    CHtmlPage page;
+    page.SetText("a < b > c", 0);
+    EXPECT_EQ(Describe(page), "T:a |G:<b >|T: c");
+
+    page.SetText("<!----><!-- x -->", 0);
+    EXPECT_EQ(Describe(page), "C:<!---->|C:<!-- x -->");
+
+    page.SetText("<?php echo 1; ?>after", 0);
+    EXPECT_EQ(Describe(page), "S:<?php echo 1; ?>|T:after");
+
+    page.SetText("<% a > b", 0);
+    EXPECT_EQ(Describe(page), "S:<% a > b");
+
+    page.SetText("<a title='x > y'>z", 0);
+    EXPECT_EQ(Describe(page), "G:<a title='x > y'>|T:z");
+    EXPECT_EQ(page.Sections().size(), 2u);
+}
+
+TEST(PageScan, KeepsEveryTailThatHasNoEnd) {
+    // A "<" with nothing to close it: the tail stays as text.
+    CHtmlPage page;
+    page.SetText("x <y", 0);
+    EXPECT_EQ(Describe(page), "T:x |T:<y");
+    EXPECT_EQ(page.GetText(), "x <y");
+
+    // An unclosed comment keeps the rest of the page verbatim, tags included.
+    page.SetText("<HEAD><!--x<B >\r\n", 0);
+    EXPECT_EQ(page.GetText(), "<head><!--x<B >\r\n");
+    EXPECT_EQ(page.Sections().back()->GetType(), kSectionComment);
+
+    // A tag whose ">" is inside an unterminated quote.
+    page.SetText("<P>one<a title=\"x>\r\n<B>two</B>\r\n", 0);
+    EXPECT_EQ(page.GetText(), "<p>one<a title=\"x>\r\n<B>two</B>\r\n");
+
+    // A lone "<" at the very end, and one right before the last ">".
+    EXPECT_EQ(Rebuilt("abc<", 0), "abc<");
+    EXPECT_EQ(Rebuilt("<>", 0), "<>");
+    EXPECT_EQ(Rebuilt("<<>", 0), "<<>");
+    EXPECT_EQ(Rebuilt("<", 0), "<");
+    EXPECT_EQ(Rebuilt("", 0), "");
+}
+
+TEST(PageRebuild, NormalizesTagsAndKeepsTheBodyVerbatim) {
+    EXPECT_EQ(Rebuilt("<HTML><HEAD><TITLE>A</TITLE></HEAD>\r\n", 0),
+              "<html><head><title>A</title></head>\r\n");
+
+    const std::string body = "<Body BGCOLOR=White>x</Body>\r\n<P  CLASS=A>y\r\n";
+    EXPECT_EQ(Rebuilt("<HEAD >" + body, 1), "<head >" + body);
+    CHtmlPage page;
+    page.SetText("<HEAD >" + body, 1);
+    EXPECT_EQ(page.BodyTextPosition(), 7);
+    EXPECT_EQ(page.SavedBody(), body);
+
+    // Without the flag the body is normalized like the head.
+    EXPECT_EQ(Rebuilt("<HEAD >" + body, 0),
+              "<head ><body bgcolor=white>x</body>\r\n<p class=a>y\r\n");
+    // A closing body tag is not the start of the body.
+    EXPECT_EQ(Rebuilt("</BODY><B>x", 1), "</body><b>x");
+    // Only the first opening body tag counts, even when it is the first
+    // section of the page.
+    EXPECT_EQ(Rebuilt("<BODY><B>x<BODY>", 1), "<BODY><B>x<BODY>");
+}
+
+TEST(PageRebuild, ReloadingReplacesEverything) {
+    CHtmlPage page;
+    page.SetText("<head><meta name=a content=1></head><body>", 1);
+    page.SetText("<p>", 0);
+    EXPECT_EQ(page.GetText(), "<p>");
+    EXPECT_EQ(page.SavedBody(), "");
+    EXPECT_EQ(page.BodyTextPosition(), -1);
+    EXPECT_TRUE(page.IsNull(page.OpeningBody()));
+    std::string name, content;
+    int httpEquiv = 0;
+    EXPECT_EQ(page.GetMeta(0, name, content, httpEquiv), 0);
+}
+
+TEST(PageSection, UntypedSectionComplains) {
+    test::RecordingSink sink;
+    CPageSection section;
+    EXPECT_EQ(section.GetType(), kSectionUntyped);
+    EXPECT_EQ(section.GetText(), "Error - this shouldn't have been called");
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], "Oh dear! GetText called from an untyped section.");
+}
+
+TEST(LineReader, EndsEveryLineWithCrLf) {
+    EXPECT_EQ(LinesToCrLf(""), "");
+    EXPECT_EQ(LinesToCrLf("a"), "a\r\n");
+    EXPECT_EQ(LinesToCrLf("a\nb\n"), "a\r\nb\r\n");
+    EXPECT_EQ(LinesToCrLf("a\r\nb"), "a\r\nb\r\n");
+    EXPECT_EQ(LinesToCrLf("a\rb\r"), "a\r\nb\r\n");
+    EXPECT_EQ(LinesToCrLf("\n\n"), "\r\n\r\n");
+    EXPECT_EQ(LinesToCrLf("a\r\r\nb"), "a\r\n\r\nb\r\n");
+    const std::string withNul("a\0b\xff\n", 5);
+    EXPECT_EQ(LinesToCrLf(withNul), std::string("a\0b\xff\r\n", 6));
+}
+
+TEST(PageFile, LoadsAsLinesAndStoresTheRebuiltText) {
+    CHtmlPage page;
+    std::istringstream in("<HTML><HEAD></HEAD>\n<BODY>\nx</BODY>");
+    ASSERT_EQ(page.Load(in, 1), 1);
+    std::ostringstream out;
+    ASSERT_EQ(page.Store(out), 1);
+    EXPECT_EQ(out.str(), "<html><head></head>\r\n<BODY>\r\nx</BODY>\r\n");
+
+    std::istringstream bad;
+    bad.setstate(std::ios::badbit);
+    EXPECT_EQ(page.Load(bad, 1), 0);
+}
+
+} // namespace
+} // namespace orlen

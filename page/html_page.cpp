@@ -109,7 +109,7 @@ void CHtmlPage::Split() {
             sections_.push_back(std::make_unique<CTextSection>(t.substr(p)));
             break;
         }
-        auto section = std::make_unique<CTagSection>(t.substr(p, end - p));
+        auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
         if (bodyVerbatim_ != 0 && !bodySeen && section->Tag().IsOpening("body")) {
             bodySeen = true;
             bodyTextPosition_ = static_cast<std::int64_t>(p);
@@ -173,10 +173,10 @@ CHtmlPage::Position CHtmlPage::Remove(Position pos) {
     return sections_.erase(pos);
 }
 
-void CHtmlPage::ReplaceTag(Position pos, std::string text) {
+void CHtmlPage::ReplaceTag(Position pos, std::string_view text) {
     InvalidateMetaIndex();
     if (CHtmlTag* tag = TagAt(pos)) {
-        tag->Parse(std::move(text));
+        tag->Parse(text);
     }
 }
 

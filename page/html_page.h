@@ -118,7 +118,7 @@ protected:
     // last section; End() when none.
     Position TitleTag();
     // Re-parses the tag of a tag section from new text.
-    void ReplaceTag(Position pos, std::string text);
+    void ReplaceTag(Position pos, std::string_view text);
 
 private:
     void Split();

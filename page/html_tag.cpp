@@ -89,13 +89,12 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     return out;
 }
 
-void CHtmlTag::Parse(std::string raw, int declaration) {
-    raw_ = std::move(raw);
+void CHtmlTag::Parse(std::string_view raw, int declaration) {
     declaration_ = declaration;
-    if (raw_.size() > 1 && raw_[1] == '!') {
+    if (raw.size() > 1 && raw[1] == '!') {
         declaration_ = 1;
     }
-    normalized_ = Normalize(raw_, declaration_ != 0);
+    normalized_ = Normalize(raw, declaration_ != 0);
 
     // The name runs from the second character to the first space, or to the
     // last character (the ">") when there is no space.

@@ -14,14 +14,15 @@ enum class TagKind : int { Closing = -1, Empty = 0, Opening = 1 };
 class CHtmlTag {
 public:
     CHtmlTag() = default;
-    explicit CHtmlTag(std::string raw) { Parse(std::move(raw)); }
+    explicit CHtmlTag(std::string_view raw) { Parse(raw); }
 
-    // Stores the raw text, normalizes it and derives name and kind. A raw
-    // text whose second character is "!" is a declaration and keeps its case.
-    void Parse(std::string raw, int declaration = 0);
+    // Normalizes the raw tag text and derives name and kind. A raw text
+    // whose second character is "!" is a declaration and keeps its case.
+    // Only the normalized text is kept: it is what is written back, and
+    // everything else is read from it.
+    void Parse(std::string_view raw, int declaration = 0);
 
     const std::string& Name() const { return name_; }
-    const std::string& Raw() const { return raw_; }
     const std::string& Normalized() const { return normalized_; }
     int Declaration() const { return declaration_; }
     TagKind Kind() const { return kind_; }
@@ -47,8 +48,8 @@ public:
     int GetIntAttribute(std::string_view name, int& value) const;
 
     // Writes an attribute into the normalized text, replacing the old value
-    // or appending the attribute before the closing ">". Name, kind and raw
-    // text are left as they are.
+    // or appending the attribute before the closing ">". Name and kind are
+    // left as they are.
     void SetAttribute(std::string_view name, std::string_view value);
 
     // Normalizes a raw tag text: lower case outside quotes (unless a
@@ -66,7 +67,6 @@ private:
     std::size_t FindAttribute(std::string_view name) const;
 
     std::string name_;
-    std::string raw_;
     std::string normalized_;
     int declaration_ = 0;
     TagKind kind_ = TagKind::Opening;

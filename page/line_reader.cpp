@@ -1,29 +1,38 @@
 #include "page/line_reader.h"
 
+#include <algorithm>
 #include <istream>
 
 namespace orlen {
 
 std::string LinesToCrLf(std::string_view bytes) {
+    // Every line-end character grows into at most two bytes, so one count
+    // gives a buffer that the copy below never outgrows.
+    const std::size_t ends = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
+                                                      std::count(bytes.begin(), bytes.end(), '\r'));
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 32 + 2);
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        // Copy the run up to the next line-end character in one go.
-        std::size_t end = bytes.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
-            out.append(bytes.substr(i));
-            out += "\r\n";
-            break;
-        }
-        out.append(bytes.substr(i, end - i));
-        out += "\r\n";
-        i = end + 1;
-        if (bytes[end] == '\r' && i < n && bytes[i] == '\n') {
-            ++i;
+    out.resize(bytes.size() + ends + 2);
+    char* o = out.data();
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == '\n' || c == '\r') {
+            *o++ = '\r';
+            *o++ = '\n';
+            if (c == '\r' && p + 1 < end && p[1] == '\n') {
+                ++p;
+            }
+        } else {
+            *o++ = c;
         }
     }
+    // The last line gains a line end when it has none.
+    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') {
+        *o++ = '\r';
+        *o++ = '\n';
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

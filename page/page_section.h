@@ -56,7 +56,7 @@ private:
 
 class CTagSection final : public CPageSection {
 public:
-    explicit CTagSection(std::string raw) : tag_(std::move(raw)) {}
+    explicit CTagSection(std::string_view raw) : tag_(raw) {}
     int GetType() const override { return kSectionTag; }
     std::string GetText() const override { return tag_.Normalized(); }
     void AppendTextTo(std::string& out) const override { out += tag_.Normalized(); }

@@ -86,7 +86,7 @@ int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int http
     std::string text = BuildMetaText(name, content, httpEquiv);
     Position found = FindMetaForWrite(name);
     if (!IsNull(found)) {
-        ReplaceTag(found, std::move(text));
+        ReplaceTag(found, text);
         return 1;
     }
     Position at = InsertionPoint();

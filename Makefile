@@ -2,12 +2,15 @@
 #   make run    install what is missing, build a release build, start the editor
 #   make test   install what is missing, build, run every test
 #   make bench  build and run the benchmarks
+#   make fuzz   run each fuzz target for FUZZ_SECONDS (default 60)
 
 CMAKE ?= cmake
 CTEST ?= ctest
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-sanitize run test bench format clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build build-sanitize run test bench fuzz format clean
 
 all: build
 
@@ -31,6 +34,17 @@ run: build
 
 bench: build
 	build/release/bench/orlen_page_bench
+
+# Runs every fuzz target for FUZZ_SECONDS on a copy of its seed corpus.
+fuzz: deps
+	$(CMAKE) --preset fuzz
+	$(CMAKE) --build --preset fuzz -j $(JOBS)
+	@for target in page; do \
+	  mkdir -p build/fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build/fuzz/corpus/$$target/ ; \
+	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	    build/fuzz/corpus/$$target || exit 1; \
+	done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

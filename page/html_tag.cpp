@@ -33,6 +33,7 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     char quoteChar = 0;
     bool afterDelimiter = true;
     bool pendingSpace = false;
+    bool spaceAfterOpening = false;
 
     for (char rawChar : raw) {
         // Inside quotes the text keeps its case; outside it is lower-cased
@@ -59,9 +60,16 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
             if (c == ' ') {
                 if (!afterDelimiter) {
                     pendingSpace = true;
+                } else if (out == "<") {
+                    spaceAfterOpening = true;
                 }
                 continue;
             }
+        }
+        // "< ?", "< %" and "< !" stay apart: without the space the tag would
+        // read back as a script block, a comment or a declaration.
+        if (spaceAfterOpening && out == "<" && (c == '?' || c == '%' || c == '!')) {
+            out += ' ';
         }
         // Any other character. A pending space is written before it when it
         // is outside quotes, and before an opening quote, so that

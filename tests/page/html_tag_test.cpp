@@ -27,6 +27,13 @@ TEST(HtmlTagNormalize, ClosesWhatIsLeftOpenAndIgnoresTextAfterTheEnd) {
     EXPECT_EQ(CHtmlTag("b>").Normalized(), "<b>");
 }
 
+TEST(HtmlTagNormalize, NeverTurnsATagIntoAScriptCommentOrDeclaration) {
+    EXPECT_EQ(CHtmlTag("<\r\n?php x>").Normalized(), "< ?php x>");
+    EXPECT_EQ(CHtmlTag("<  %= y>").Normalized(), "< %=y>");
+    EXPECT_EQ(CHtmlTag("< !-- z>").Normalized(), "< !-- z>");
+    EXPECT_EQ(CHtmlTag("< / B>").Normalized(), "</ b>");
+}
+
 TEST(HtmlTagNormalize, DeclarationsKeepCaseAndTheSpaceBeforeQuotedParts) {
     CHtmlTag doctype("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" "
                      "\"http://www.w3.org/TR/html4/strict.dtd\">");

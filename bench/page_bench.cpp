@@ -33,6 +33,25 @@ void BM_LoadAndRebuild(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadAndRebuild)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// Load time over page sizes from 1 to 32 MB, with the fitted complexity:
+// the page model must stay linear in the size of the page.
+void BM_LoadScaling(benchmark::State& state) {
+    const std::string& file = PageOfSize(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        std::istringstream in(file);
+        CHtmlPage page;
+        page.Load(in, 1);
+        benchmark::DoNotOptimize(page.GetText().size());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+    state.SetComplexityN(static_cast<int64_t>(file.size()));
+}
+BENCHMARK(BM_LoadScaling)
+    ->RangeMultiplier(2)
+    ->Range(1, 32)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
 void BM_LoadOneLongLine(benchmark::State& state) {
     const std::string& file = PageOfSize(static_cast<std::size_t>(state.range(0)), true);
     for (auto _ : state) {

@@ -1,0 +1,39 @@
+// Every text the document and template logic shows or writes.
+#pragma once
+
+#include <string_view>
+
+namespace orlen::doc_texts {
+
+inline constexpr std::string_view kUntitled = "Untitled";
+inline constexpr std::string_view kUnnamedTemplate = "unnamed template";
+
+// The product's web page, linked from new pages and templates.
+inline constexpr std::string_view kProductUrl = "https://orlen-editor.org/";
+inline constexpr std::string_view kProductName = "Orlen";
+
+inline constexpr std::string_view kEmptyPageText =
+    "<html><head></head><body>Empty file created by  "
+    "<a href='https://orlen-editor.org/'>Orlen meta-data editor</a></body></html>";
+inline constexpr std::string_view kNewTemplateText =
+    "<html><head></head><body>Meta tag template file created by "
+    "<a href='https://orlen-editor.org/'>Orlen meta-data editor</a></body></html>";
+
+// Questions and messages.
+inline constexpr std::string_view kSaveChangesTo = "Save changes to ";     // + template name
+inline constexpr std::string_view kSavePagePrompt = "Save changes to %1?"; // %1: path or title
+inline constexpr std::string_view kBaseTemplateOnPage = "Base new template on current page?";
+inline constexpr std::string_view kFailedToReadTemplate = "Failed to read template file.";
+inline constexpr std::string_view kUnableToSaveTemplate = "File error, unable to save "; // + path
+inline constexpr std::string_view kNoMetaDataPosition =
+    "Unable to find correct position for meta-data, no changes will be written to this file.";
+inline constexpr std::string_view kOpenPageFailed = "Unable to open %1.\n%2"; // path, reason
+inline constexpr std::string_view kSavePageFailed = "Unable to save %1.\n%2"; // path, reason
+
+// File dialog filters, in the "Name|pattern|...||" form.
+inline constexpr std::string_view kTemplateFilter =
+    "Templates (*.mtpl)|*.mtpl|All files (*.*)|*.*||";
+inline constexpr std::string_view kTemplateExtension = "mtpl";
+inline constexpr std::string_view kAllFilesFilter = "All files (*.*)|*.*||";
+
+} // namespace orlen::doc_texts

@@ -1,0 +1,168 @@
+#include "document/safe_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orlen {
+
+namespace {
+
+std::string Describe(int err) {
+    return std::strerror(err);
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+    namespace fs = std::filesystem;
+    error.clear();
+    std::error_code ec;
+
+    // Replace the file a symbolic link points to, not the link.
+    fs::path target(path);
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (ec) {
+            error = ec.message();
+            return false;
+        }
+        target = resolved;
+    }
+
+    struct stat st {};
+    bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        error = "Not a regular file";
+        return false;
+    }
+    mode_t mode;
+    if (exists) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    fs::path dir = target.parent_path();
+    std::string pattern =
+        (dir.empty() ? fs::path(".") : dir) / ("." + target.filename().string() + ".orlen-XXXXXX");
+    Fd fd(::mkstemp(pattern.data()));
+    if (fd.get() < 0) {
+        error = Describe(errno);
+        return false;
+    }
+    const std::string temp = pattern;
+    auto fail = [&](int err) {
+        error = Describe(err);
+        ::unlink(temp.c_str());
+        return false;
+    };
+    if (!WriteAll(fd.get(), bytes)) {
+        return fail(errno);
+    }
+    if (::fchmod(fd.get(), mode) != 0) {
+        return fail(errno);
+    }
+    if (exists) {
+        // Keep the owner where we may (root, or the same user); a failure
+        // here is not a reason to refuse the save.
+        (void)!::fchown(fd.get(), st.st_uid, st.st_gid);
+    }
+    if (::fsync(fd.get()) != 0) {
+        return fail(errno);
+    }
+    if (::close(fd.release()) != 0) {
+        return fail(errno);
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        return fail(errno);
+    }
+    // Make the rename itself durable.
+    Fd dirFd(::open((dir.empty() ? fs::path(".") : dir).c_str(), O_RDONLY | O_DIRECTORY));
+    if (dirFd.get() >= 0) {
+        ::fsync(dirFd.get());
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    bytes.clear();
+    error.clear();
+    Fd fd(::open(path.c_str(), O_RDONLY));
+    if (fd.get() < 0) {
+        error = Describe(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            error = Describe(EISDIR);
+            return false;
+        }
+        if (S_ISREG(st.st_mode) && st.st_size > 0) {
+            bytes.reserve(static_cast<std::size_t>(st.st_size));
+        }
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = Describe(errno);
+            bytes.clear();
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace orlen

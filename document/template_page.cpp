@@ -1,0 +1,97 @@
+#include "document/template_page.h"
+
+#include <climits>
+
+namespace orlen {
+
+std::string CTemplatePage::BuildMetaTextWithAction(std::string_view name, std::string_view content,
+                                                   int httpEquiv, int action) {
+    std::string text = "<meta ";
+    text += httpEquiv == 1 ? "http-equiv=" : "name=";
+    text += CHtmlTag::QuoteValue(name);
+    text += " content=";
+    text += CHtmlTag::QuoteValue(content);
+    text += " action=\"";
+    text += std::to_string(action);
+    text += "\"/>";
+    return text;
+}
+
+int CTemplatePage::SetMetaWithAction(std::string_view name, std::string_view content, int httpEquiv,
+                                     int action) {
+    const std::string text = BuildMetaTextWithAction(name, content, httpEquiv, action);
+    Position found = FindMetaForWrite(name);
+    if (!IsNull(found)) {
+        ReplaceTag(found, text);
+        return 1;
+    }
+    Position at = InsertionPoint();
+    if (IsNull(at)) {
+        return 0;
+    }
+    InsertAfter(at, std::make_unique<CTagSection>(text));
+    return 1;
+}
+
+int CTemplatePage::GetMetaAction(std::string_view name) {
+    Position pos = FindMetaByName(name);
+    if (IsNull(pos)) {
+        return -1;
+    }
+    std::string value;
+    if (TagAt(pos)->GetAttribute("action", value) == 0 || value.empty()) {
+        return -1;
+    }
+    long long action = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        action = action * 10 + (c - '0');
+        if (action > INT_MAX) {
+            return INT_MAX;
+        }
+    }
+    return static_cast<int>(action);
+}
+
+CHtmlPage::Position CTemplatePage::FirstTitleTag() {
+    for (auto it = Begin(); it != End(); ++it) {
+        const CHtmlTag* tag = TagAt(it);
+        if (tag == nullptr) {
+            continue;
+        }
+        if (tag->Is("body")) {
+            break;
+        }
+        if (tag->Is("title")) {
+            return it;
+        }
+    }
+    return End();
+}
+
+int CTemplatePage::SetTitleWithAction(std::string_view title, int action) {
+    if (SetTitle(title) == 0) {
+        return 0;
+    }
+    Position pos = FirstTitleTag();
+    if (!IsNull(pos)) {
+        TagAt(pos)->SetAttribute("action", std::to_string(action));
+    }
+    return 1;
+}
+
+int CTemplatePage::GetTitleWithAction(std::string& title, int& action) {
+    Position pos = FirstTitleTag();
+    if (IsNull(pos)) {
+        title.clear();
+        action = -1;
+        return 0;
+    }
+    title = GetTitle();
+    TagAt(pos)->GetIntAttribute("action", action);
+    return 1;
+}
+
+} // namespace orlen

@@ -1,0 +1,502 @@
+#include "document/vantle_doc.h"
+
+#include "document/command_ids.h"
+#include "document/document_texts.h"
+#include "document/safe_file.h"
+#include "document/template_action.h"
+#include "page/line_reader.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace orlen {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Replace(std::string_view pattern, std::string_view a, std::string_view b = {}) {
+    std::string out(pattern);
+    if (auto at = out.find("%1"); at != std::string::npos) {
+        out.replace(at, 2, a);
+    }
+    if (auto at = out.find("%2"); at != std::string::npos) {
+        out.replace(at, 2, b);
+    }
+    return out;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+// The file name without its folder and without its last extension.
+std::string StemOf(const std::string& path) {
+    return fs::path(path).stem().string();
+}
+
+} // namespace
+
+bool IsTemplatePath(std::string_view path) {
+    std::size_t dot = path.rfind('.');
+    std::string_view tail = dot == std::string_view::npos ? path : path.substr(dot);
+    return tail == ".mtpl";
+}
+
+ActionResult CombineByAction(int action, const std::string& templateValue,
+                             const std::string& pageValue) {
+    ActionResult r;
+    switch (action) {
+    case AlwaysSet:
+        r.change = true;
+        r.value = templateValue;
+        break;
+    case SetIfMissing:
+        r.change = pageValue.empty();
+        r.value = templateValue;
+        break;
+    case ReplaceIfPresent:
+        r.change = !pageValue.empty();
+        r.value = templateValue;
+        break;
+    case AlwaysRemove:
+        r.change = true;
+        r.remove = true;
+        break;
+    case AppendAfter:
+        r.change = true;
+        r.value = pageValue + " " + templateValue;
+        break;
+    case PrependBefore:
+        r.change = true;
+        r.value = templateValue + " " + pageValue;
+        break;
+    default: // NeverChange, and tags without an action
+        break;
+    }
+    return r;
+}
+
+CVantleDoc::CVantleDoc(DocumentUi& ui) : ui_(ui) {
+    ResetDocument();
+}
+
+// --- Views -------------------------------------------------------------------
+
+void CVantleDoc::AddView(DocumentView* view) {
+    if (std::find(views_.begin(), views_.end(), view) == views_.end()) {
+        views_.push_back(view);
+    }
+}
+
+void CVantleDoc::RemoveView(DocumentView* view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+void CVantleDoc::UpdateAllViews() {
+    // A copy: a view may add or remove views while it updates.
+    const std::vector<DocumentView*> views = views_;
+    for (DocumentView* view : views) {
+        view->OnUpdate();
+    }
+}
+
+// --- The page as a document --------------------------------------------------
+
+int CVantleDoc::ResetDocument() {
+    path_.clear();
+    title_ = doc_texts::kUntitled;
+    modified_ = false;
+    page_.SetText(std::string(doc_texts::kEmptyPageText), 0);
+    unwritable_ = false;
+    return 1;
+}
+
+int CVantleDoc::OpenDocument(const std::string& path) {
+    ResetDocument();
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, error)) {
+        ui_.ShowMessage(Replace(doc_texts::kOpenPageFailed, path, error));
+        return 0;
+    }
+    page_.SetText(LinesToCrLf(bytes), 1);
+    if (page_.HasMetaDataPosition() == 0) {
+        ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
+        unwritable_ = true;
+    }
+    path_ = path;
+    title_ = FileNameOf(path);
+    modified_ = false;
+    return 1;
+}
+
+int CVantleDoc::OpenByPath(const std::string& path) {
+    if (IsTemplatePath(path)) {
+        return OpenTemplate(path);
+    }
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    const std::string fullPath = ec ? path : full.lexically_normal().string();
+    // The page already open is not read again; the file system decides
+    // whether two names are the same file.
+    if (!path_.empty() && fs::equivalent(path_, fullPath, ec) && !ec) {
+        return 1;
+    }
+    if (ConfirmSave() == 0) {
+        return 0;
+    }
+    if (OpenDocument(fullPath) == 0) {
+        UpdateAllViews();
+        return 0;
+    }
+    ui_.PageOpened(fullPath);
+    const std::vector<DocumentView*> views = views_;
+    for (DocumentView* view : views) {
+        view->OnInitialUpdate();
+    }
+    return 1;
+}
+
+int CVantleDoc::DoSave(const std::string& path) {
+    if (unwritable_) {
+        // Nothing is written to a page without a place for meta-data: its
+        // file keeps what it has, and no new file is made from it.
+        if (path != path_) {
+            ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
+            return 0;
+        }
+        modified_ = false;
+        return 1;
+    }
+    std::string error;
+    if (!WriteFileSafely(path, page_.GetText(), error)) {
+        ui_.ShowMessage(Replace(doc_texts::kSavePageFailed, path, error));
+        return 0;
+    }
+    path_ = path;
+    title_ = FileNameOf(path);
+    modified_ = false;
+    return 1;
+}
+
+int CVantleDoc::SaveDocument() {
+    if (path_.empty()) {
+        return SaveDocumentAs();
+    }
+    return DoSave(path_);
+}
+
+std::string CVantleDoc::OpenFilter(const std::string& fileTypes) {
+    if (fileTypes.empty()) {
+        return std::string(doc_texts::kAllFilesFilter);
+    }
+    return "Web page files (" + fileTypes + ")|" + fileTypes +
+           "|Meta-tag template files (*.mtpl)|*.mtpl|" + std::string(doc_texts::kAllFilesFilter);
+}
+
+int CVantleDoc::SaveDocumentAs() {
+    std::optional<std::string> chosen = ui_.ChooseFileToSave(
+        std::string(doc_texts::kAllFilesFilter), {}, path_.empty() ? title_ : FileNameOf(path_));
+    if (!chosen) {
+        return 0;
+    }
+    return DoSave(*chosen);
+}
+
+int CVantleDoc::ConfirmSavePage() {
+    if (!modified_) {
+        return 1;
+    }
+    switch (
+        ui_.AskYesNoCancel(Replace(doc_texts::kSavePagePrompt, path_.empty() ? title_ : path_))) {
+    case Answer::Yes:
+        return SaveDocument();
+    case Answer::No:
+        return 1;
+    case Answer::Cancel:
+        break;
+    }
+    return 0;
+}
+
+int CVantleDoc::ConfirmSave() {
+    if (templateOpen != 0 && templateModified != 0) {
+        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
+        case Answer::Yes:
+            if (SaveTemplate() == 0) {
+                return 0;
+            }
+            break;
+        case Answer::No:
+            break;
+        case Answer::Cancel:
+            return 0;
+        }
+    }
+    return ConfirmSavePage();
+}
+
+int CVantleDoc::NewCommand() {
+    if (ConfirmSave() == 0) {
+        return 0;
+    }
+    ResetDocument();
+    const std::vector<DocumentView*> views = views_;
+    for (DocumentView* view : views) {
+        view->OnInitialUpdate();
+    }
+    return 1;
+}
+
+int CVantleDoc::OpenCommand(const std::string& fileTypes) {
+    std::optional<std::string> chosen = ui_.ChooseFileToOpen(OpenFilter(fileTypes));
+    if (!chosen) {
+        return 0;
+    }
+    ResetDocument();
+    return OpenByPath(*chosen);
+}
+
+void CVantleDoc::SetProjectDirectory(const std::string& path) {
+    projectDirectory_ = path;
+    if (projectDirectory_.size() > 1 && projectDirectory_.back() == '/') {
+        projectDirectory_.pop_back();
+    }
+}
+
+// --- Templates ---------------------------------------------------------------
+
+int CVantleDoc::NewTemplate() {
+    if (templateOpen != 0 && templateModified != 0) {
+        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
+        case Answer::Yes:
+            if (SaveTemplate() == 0) {
+                return 0;
+            }
+            break;
+        case Answer::No:
+            break;
+        case Answer::Cancel:
+            return 0;
+        }
+    }
+    templateName = doc_texts::kUnnamedTemplate;
+    templatePath.clear();
+    template_.SetText(std::string(doc_texts::kNewTemplateText), 0);
+
+    const MetaDataSet page = page_.GetMetaDataSet();
+    if (!page.title.empty() || !page.tags.empty()) {
+        if (ui_.AskYesNo(std::string(doc_texts::kBaseTemplateOnPage)) == Answer::Yes) {
+            if (!page.title.empty()) {
+                template_.SetTitleWithAction(page.title, SetIfMissing);
+            }
+            for (const MetaTag& tag : page.tags) {
+                if (!tag.content.empty()) {
+                    template_.SetMetaWithAction(tag.name, tag.content, tag.httpEquiv, SetIfMissing);
+                }
+            }
+            templateModified = 1;
+        }
+    }
+    viewsReady = 0;
+    templateOpen = 1;
+    templateEditing = 1;
+    UpdateAllViews();
+    viewsReady = 1;
+    return 1;
+}
+
+int CVantleDoc::OpenTemplateCommand() {
+    std::optional<std::string> chosen =
+        ui_.ChooseFileToOpen(std::string(doc_texts::kTemplateFilter));
+    if (!chosen) {
+        return 0;
+    }
+    return OpenTemplate(*chosen);
+}
+
+int CVantleDoc::OpenTemplate(const std::string& path) {
+    templateName = StemOf(path);
+    templatePath = path;
+    std::string bytes;
+    std::string error;
+    int ok = 0;
+    if (ReadWholeFile(path, bytes, error)) {
+        template_.SetText(LinesToCrLf(bytes), 0);
+        templateOpen = 1;
+        ok = 1;
+    } else {
+        templateName.clear();
+        templatePath.clear();
+        ui_.ShowMessage(std::string(doc_texts::kFailedToReadTemplate));
+        templateOpen = 0;
+    }
+    UpdateAllViews();
+    return ok;
+}
+
+int CVantleDoc::SaveTemplate() {
+    if (templatePath.empty()) {
+        return SaveTemplateAs();
+    }
+    std::string error;
+    if (!WriteFileSafely(templatePath, template_.GetText(), error)) {
+        ui_.ShowMessage(std::string(doc_texts::kUnableToSaveTemplate) + templatePath);
+        return 0;
+    }
+    templateModified = 0;
+    return 1;
+}
+
+int CVantleDoc::SaveTemplateAs() {
+    std::optional<std::string> chosen =
+        ui_.ChooseFileToSave(std::string(doc_texts::kTemplateFilter),
+                             std::string(doc_texts::kTemplateExtension), templateName);
+    if (!chosen) {
+        return 0;
+    }
+    templatePath = *chosen;
+    templateName = StemOf(*chosen);
+    return SaveTemplate();
+}
+
+int CVantleDoc::CloseTemplate() {
+    if (templateModified != 0 && templateOpen != 0) {
+        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
+        case Answer::Yes:
+            if (SaveTemplate() == 0) {
+                return 0; // keep the template open rather than lose its changes
+            }
+            break;
+        case Answer::No:
+            break;
+        case Answer::Cancel:
+            return 0;
+        }
+    }
+    templateOpen = 0;
+    templateEditing = 0;
+    UpdateAllViews();
+    return 1;
+}
+
+int CVantleDoc::EditTemplate() {
+    viewsReady = 0;
+    templateEditing = templateEditing != 0 ? 0 : 1;
+    UpdateAllViews();
+    viewsReady = 1;
+    return 1;
+}
+
+int CVantleDoc::GetTemplateMeta(int index, std::string& name, std::string& content, int& httpEquiv,
+                                int& action) {
+    if (template_.GetMeta(index, name, content, httpEquiv) == 0) {
+        action = -1;
+        return 0;
+    }
+    action = template_.GetMetaAction(name);
+    return 1;
+}
+
+void CVantleDoc::ApplyTemplateTitle() {
+    std::string templateTitle;
+    int action = 0;
+    if (template_.GetTitleWithAction(templateTitle, action) == 0) {
+        return;
+    }
+    ActionResult r = CombineByAction(action, templateTitle, page_.GetTitle());
+    if (r.change) {
+        page_.SetTitle(r.remove ? std::string() : r.value);
+    }
+}
+
+void CVantleDoc::ApplyTemplateMeta() {
+    std::string name;
+    std::string content;
+    int httpEquiv = 0;
+    for (int i = 0; template_.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
+        const int action = template_.GetMetaAction(name);
+        ActionResult r = CombineByAction(action, content, page_.GetMetaContent(name));
+        if (!r.change) {
+            continue;
+        }
+        if (r.remove) {
+            page_.RemoveMeta(name);
+        } else {
+            page_.SetMeta(name, r.value, httpEquiv);
+        }
+    }
+}
+
+int CVantleDoc::ApplyTemplate() {
+    viewsReady = 0;
+    ApplyTemplateTitle();
+    ApplyTemplateMeta();
+    modified_ = true;
+    UpdateAllViews();
+    viewsReady = 1;
+    return 1;
+}
+
+int CVantleDoc::OnCommand(int id, const std::string& fileTypes) {
+    if (!QueryCommand(id).enabled) {
+        return 0;
+    }
+    switch (id) {
+    case cmd::kFileNew:
+        return NewCommand();
+    case cmd::kFileOpen:
+        return OpenCommand(fileTypes);
+    case cmd::kFileSave:
+        return SaveDocument();
+    case cmd::kFileSaveAs:
+        return SaveDocumentAs();
+    case cmd::kNewTemplate:
+        return NewTemplate();
+    case cmd::kOpenTemplate:
+        return OpenTemplateCommand();
+    case cmd::kSaveTemplate:
+        return SaveTemplate();
+    case cmd::kSaveTemplateAs:
+        return SaveTemplateAs();
+    case cmd::kCloseTemplate:
+        return CloseTemplate();
+    case cmd::kEditTemplate:
+    case cmd::kEditTemplateButton:
+        return EditTemplate();
+    case cmd::kApplyTemplate:
+    case cmd::kApplyButton:
+        return ApplyTemplate();
+    default:
+        return 0;
+    }
+}
+
+CommandState CVantleDoc::QueryCommand(int id) const {
+    const bool open = templateOpen != 0;
+    switch (id) {
+    case cmd::kFileNew:
+    case cmd::kFileOpen:
+    case cmd::kFileSave:
+    case cmd::kFileSaveAs:
+    case cmd::kNewTemplate:
+    case cmd::kOpenTemplate:
+        return {true, false};
+    case cmd::kSaveTemplate:
+        return {open && templateModified != 0, false};
+    case cmd::kSaveTemplateAs:
+    case cmd::kCloseTemplate:
+        return {open, false};
+    case cmd::kEditTemplate:
+    case cmd::kEditTemplateButton:
+        return {open, templateEditing != 0};
+    case cmd::kApplyTemplate:
+    case cmd::kApplyButton:
+        return {open && templateEditing == 0, false};
+    default:
+        return {false, false};
+    }
+}
+
+} // namespace orlen

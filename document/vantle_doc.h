@@ -1,0 +1,158 @@
+// The application's one document: the page being edited, the open meta-tag
+// template beside it, and the project directory.
+#pragma once
+
+#include "document/document_ui.h"
+#include "document/template_page.h"
+#include "page/html_page.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orlen {
+
+// Whether a command is available, and whether it shows checked.
+struct CommandState {
+    bool enabled = false;
+    bool checked = false;
+};
+
+class CVantleDoc {
+public:
+    explicit CVantleDoc(DocumentUi& ui);
+    CVantleDoc(const CVantleDoc&) = delete;
+    CVantleDoc& operator=(const CVantleDoc&) = delete;
+
+    // --- Views -------------------------------------------------------------
+    void AddView(DocumentView* view);
+    void RemoveView(DocumentView* view);
+    void UpdateAllViews();
+
+    // --- The page as a document -------------------------------------------
+
+    // Makes the document a new empty page: no path, not modified, writable.
+    int ResetDocument();
+    // Resets, then reads the page from path. A page with no place for
+    // meta-data is reported and marked unwritable. On failure the problem is
+    // reported and the document stays a new empty page; returns 0.
+    int OpenDocument(const std::string& path);
+    // Opens a path the way every open in the application does: a name
+    // ending in ".mtpl" opens as the template; a page that is already open
+    // is not read again; otherwise the user may save a modified page first
+    // (Cancel stops), then the page is read. Returns 1 when the document now
+    // shows the path.
+    int OpenByPath(const std::string& path);
+    // Writes the page to its file (Save As when it has none). A page marked
+    // unwritable is never written. Returns 0 on failure or cancel.
+    int SaveDocument();
+    // Asks for a file name and writes the page there. Returns 0 on failure
+    // or cancel.
+    int SaveDocumentAs();
+    // Writes the page to path through a temporary file; reports failures.
+    int DoSave(const std::string& path);
+    // The prompts before the page is replaced or the application closes:
+    // the template's, then the page's. Returns 0 when the user cancelled (or
+    // a save the user asked for failed).
+    int ConfirmSave();
+
+    // Commands: New (with the save prompt) and Open (a file dialog; the
+    // current page is replaced without a prompt). fileTypes is the
+    // application's list such as "*.htm;*.html".
+    int NewCommand();
+    int OpenCommand(const std::string& fileTypes);
+    static std::string OpenFilter(const std::string& fileTypes);
+
+    const std::string& GetPathName() const { return path_; }
+    const std::string& GetTitle() const { return title_; }
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    bool IsUnwritable() const { return unwritable_; }
+
+    // --- Page meta-data ----------------------------------------------------
+    std::string GetPageTitle() const { return page_.GetTitle(); }
+    int SetPageTitle(std::string_view title) { return page_.SetTitle(title); }
+    int GetPageMeta(int index, std::string& name, std::string& content, int& httpEquiv) const {
+        return page_.GetMeta(index, name, content, httpEquiv);
+    }
+    int SetPageMeta(std::string_view name, std::string_view content, int httpEquiv) {
+        return page_.SetOrRemoveMeta(name, content, httpEquiv);
+    }
+    std::string GetBodyText() { return page_.GetBodyText(); }
+    std::string GetPageText() { return page_.GetText(); }
+    CHtmlPage& Page() { return page_; }
+
+    const std::string& GetProjectDirectory() const { return projectDirectory_; }
+    // Stores the directory without one trailing separator; a root stays a
+    // root.
+    void SetProjectDirectory(const std::string& path);
+
+    // --- Templates ---------------------------------------------------------
+    int NewTemplate();
+    int OpenTemplateCommand();
+    int OpenTemplate(const std::string& path);
+    int SaveTemplate();
+    int SaveTemplateAs();
+    int CloseTemplate();
+    int EditTemplate();
+    int ApplyTemplate();
+    // Runs a template or file command by number; returns 0 for an unknown
+    // number.
+    int OnCommand(int id, const std::string& fileTypes = {});
+    // Enabled and checked state of a command the document handles.
+    CommandState QueryCommand(int id) const;
+
+    int GetTemplateTitle(std::string& title, int& action) {
+        return template_.GetTitleWithAction(title, action);
+    }
+    void SetTemplateTitle(std::string_view title, int action) {
+        template_.SetTitleWithAction(title, action);
+    }
+    int GetTemplateMeta(int index, std::string& name, std::string& content, int& httpEquiv,
+                        int& action);
+    void SetTemplateMeta(std::string_view name, std::string_view content, int httpEquiv,
+                         int action) {
+        template_.SetMetaWithAction(name, content, httpEquiv, action);
+    }
+    CTemplatePage& Template() { return template_; }
+
+    int viewsReady = 0;
+    int templateOpen = 0;
+    int templateEditing = 0;
+    int templateModified = 0;
+    std::string templateName;
+    std::string templatePath;
+
+private:
+    // The page's part of ConfirmSave: "Save changes to %1?".
+    int ConfirmSavePage();
+    void ApplyTemplateTitle();
+    void ApplyTemplateMeta();
+
+    DocumentUi& ui_;
+    std::vector<DocumentView*> views_;
+    std::string path_;
+    std::string title_;
+    bool modified_ = false;
+    std::string projectDirectory_;
+    CHtmlPage page_;
+    CTemplatePage template_;
+    bool unwritable_ = false;
+};
+
+// True when a path opens as a template: the text from its last "." on is
+// ".mtpl", compared case-sensitively.
+bool IsTemplatePath(std::string_view path);
+
+// The value a template action gives a tag whose page value is pageValue;
+// nothing when the action leaves the tag alone. remove is set for
+// AlwaysRemove.
+struct ActionResult {
+    bool change = false;
+    bool remove = false;
+    std::string value;
+};
+ActionResult CombineByAction(int action, const std::string& templateValue,
+                             const std::string& pageValue);
+
+} // namespace orlen

@@ -1,0 +1,285 @@
+// The page document: new, open, save, the prompts, and never losing a file.
+#include "../temp_dir.h"
+#include "document/document_texts.h"
+#include "document/scripted_ui.h"
+#include "document/vantle_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace orlen {
+namespace {
+
+using test::ReadFile;
+
+class CountingView : public DocumentView {
+public:
+    explicit CountingView(CVantleDoc& doc) : doc_(doc) {}
+    void OnUpdate() override {
+        ++updates;
+        viewsReadyDuringUpdate.push_back(doc_.viewsReady);
+    }
+    void OnInitialUpdate() override { ++initialUpdates; }
+    int updates = 0;
+    int initialUpdates = 0;
+    std::vector<int> viewsReadyDuringUpdate;
+
+private:
+    CVantleDoc& doc_;
+};
+
+class DocumentTest : public ::testing::Test {
+protected:
+    ScriptedUi ui;
+    CVantleDoc doc{ui};
+    test::TempDir dir;
+};
+
+TEST_F(DocumentTest, NewDocumentIsAnUntitledWritableEmptyPage) {
+    EXPECT_EQ(doc.GetTitle(), "Untitled");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(doc.IsUnwritable());
+    EXPECT_EQ(doc.GetPageText(), doc_texts::kEmptyPageText);
+
+    doc.SetPageMeta("description", "  a page ", 0);
+    doc.SetModifiedFlag();
+    ui.files.push_back(dir / "new.html");
+    EXPECT_EQ(doc.SaveDocument(), 1); // no path yet: asks for one
+    EXPECT_EQ(ReadFile(dir / "new.html"),
+              "<html><head>\r\n\t<meta name=\"description\" content=\"a page\"/></head><body>"
+              "Empty file created by  <a href='https://orlen-editor.org/'>Orlen meta-data "
+              "editor</a></body></html>");
+    EXPECT_EQ(doc.GetTitle(), "new.html");
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(DocumentTest, OpensAPageAndSavesItWithTheBodyAsRead) {
+    const std::string path = dir.Write("p.html", "<HTML><HEAD><TITLE>T</TITLE></HEAD>\n"
+                                                 "<BODY>\n<P>Text</BODY></HTML>\n");
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    EXPECT_EQ(doc.GetTitle(), "p.html");
+    EXPECT_EQ(doc.GetPageTitle(), "T");
+    EXPECT_FALSE(doc.IsUnwritable());
+    EXPECT_TRUE(ui.messages.empty());
+
+    doc.SetPageMeta("keywords", "a, b", 0);
+    EXPECT_EQ(doc.SetPageTitle("New"), 1);
+    EXPECT_EQ(doc.SaveDocument(), 1);
+    EXPECT_EQ(ReadFile(path), "<html><head>\r\n\t<meta name=\"keywords\" content=\"a, b\"/>"
+                              "<title>New</title></head>\r\n<BODY>\r\n<P>Text</BODY></HTML>\r\n");
+
+    std::string name, content;
+    int httpEquiv = 0;
+    ASSERT_EQ(doc.GetPageMeta(0, name, content, httpEquiv), 1);
+    EXPECT_EQ(name + "=" + content, "keywords=a, b");
+    doc.SetPageMeta("keywords", " \t ", 0);
+    EXPECT_EQ(doc.GetPageMeta(0, name, content, httpEquiv), 0);
+}
+
+TEST_F(DocumentTest, PageWithoutPlaceForMetaDataIsNeverWritten) {
+    const std::string original = "<html><body>x</body></html>\r\n";
+    const std::string path = dir.Write("u.html", original);
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], doc_texts::kNoMetaDataPosition);
+    EXPECT_TRUE(doc.IsUnwritable());
+
+    doc.SetPageMeta("a", "b", 0);
+    doc.SetModifiedFlag();
+    EXPECT_EQ(doc.SaveDocument(), 1);
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(ui.messages.size(), 1u); // later saves report nothing
+
+    // Save As makes no new file and replaces no existing one.
+    const std::string other = dir.Write("other.html", "keep me");
+    ui.files.push_back(other);
+    ui.files.push_back(dir / "fresh.html");
+    EXPECT_EQ(doc.SaveDocumentAs(), 0);
+    EXPECT_EQ(doc.SaveDocumentAs(), 0);
+    EXPECT_EQ(ReadFile(other), "keep me");
+    EXPECT_FALSE(std::filesystem::exists(dir / "fresh.html"));
+    EXPECT_EQ(doc.GetPathName(), path);
+
+    // The flag lasts until the next open.
+    const std::string good = dir.Write("g.html", "<head></head>");
+    ASSERT_EQ(doc.OpenDocument(good), 1);
+    EXPECT_FALSE(doc.IsUnwritable());
+}
+
+TEST_F(DocumentTest, FileThatCannotBeReadLeavesANewEmptyPage) {
+    const std::string path = dir.Write("p.html", "<head></head>");
+    doc.OpenDocument(path);
+    EXPECT_EQ(doc.OpenDocument(dir / "missing.html"), 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find(dir / "missing.html"), std::string::npos);
+    EXPECT_EQ(doc.GetTitle(), "Untitled");
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_EQ(doc.GetPageText(), doc_texts::kEmptyPageText);
+
+    EXPECT_EQ(doc.OpenDocument(dir.Path().string()), 0); // a directory
+}
+
+TEST_F(DocumentTest, SavingKeepsPermissionsAndFollowsSymbolicLinks) {
+    const std::string path = dir.Write("p.html", "<head></head>");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::filesystem::create_symlink(path, dir / "link.html");
+
+    ASSERT_EQ(doc.OpenDocument(dir / "link.html"), 1);
+    doc.SetPageMeta("a", "1", 0);
+    ASSERT_EQ(doc.SaveDocument(), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.html"));
+    EXPECT_EQ(ReadFile(path), "<head>\r\n\t<meta name=\"a\" content=\"1\"/></head>\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // No temporary file is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2);
+}
+
+TEST_F(DocumentTest, FailedSaveLeavesTheOriginalAndSaysSo) {
+    const std::string original = "<head></head>\r\n<body>" + std::string(100, 'x') + "\r\n";
+    const std::string path = dir.Write("p.html", original);
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    doc.SetPageMeta("description", std::string(4000, 'd'), 0);
+    doc.SetModifiedFlag();
+
+    // A file-size limit makes the write fail part-way, even for root.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int saved = doc.SaveDocument();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(saved, 0);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(ReadFile(path), original);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find(path), std::string::npos);
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(DocumentTest, FailedSaveIntoAReadOnlyDirectory) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only directories";
+    }
+    const std::string path = dir.Write("ro/p.html", "<head></head>");
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    doc.SetPageMeta("a", "1", 0);
+    ASSERT_EQ(::chmod((dir / "ro").c_str(), 0555), 0);
+    EXPECT_EQ(doc.SaveDocument(), 0);
+    EXPECT_EQ(ReadFile(path), "<head></head>");
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(DocumentTest, ConfirmSaveAsksAboutTheTemplateThenThePage) {
+    const std::string path = dir.Write("p.html", "<head></head>");
+    doc.OpenDocument(path);
+    EXPECT_EQ(doc.ConfirmSave(), 1); // nothing modified: no question
+    EXPECT_TRUE(ui.questions.empty());
+
+    doc.SetModifiedFlag();
+    ui.answers = {Answer::Cancel};
+    EXPECT_EQ(doc.ConfirmSave(), 0);
+    ui.answers = {Answer::No};
+    EXPECT_EQ(doc.ConfirmSave(), 1);
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(ui.questions[0], "Save changes to " + path + "?");
+
+    ui.questions.clear();
+    doc.NewTemplate(); // page has no title or tags: no question
+    doc.templateModified = 1;
+    ui.answers = {Answer::Cancel};
+    EXPECT_EQ(doc.ConfirmSave(), 0);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "Save changes to unnamed template");
+
+    // Yes on the page saves it.
+    ui.answers = {Answer::No, Answer::Yes};
+    doc.SetPageMeta("a", "1", 0);
+    EXPECT_EQ(doc.ConfirmSave(), 1);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_NE(ReadFile(path).find("name=\"a\""), std::string::npos);
+}
+
+TEST_F(DocumentTest, OpenByPathTellsTemplatesFromPagesAndDoesNotReopen) {
+    CountingView view(doc);
+    doc.AddView(&view);
+    const std::string page = dir.Write("a.html", "<head><title>A</title></head>");
+    const std::string tmpl = dir.Write("t.mtpl", "<head><title action=1>T</title></head>");
+    const std::string caps = dir.Write("u.MTPL", "<head><title>U</title></head>");
+
+    ASSERT_EQ(doc.OpenByPath(page), 1);
+    EXPECT_EQ(view.initialUpdates, 1);
+    EXPECT_EQ(ui.opened.size(), 1u);
+
+    ASSERT_EQ(doc.OpenByPath(tmpl), 1);
+    EXPECT_EQ(doc.templateOpen, 1);
+    EXPECT_EQ(doc.templateName, "t");
+    EXPECT_EQ(doc.GetPageTitle(), "A");
+
+    ASSERT_EQ(doc.OpenByPath(caps), 1);
+    EXPECT_EQ(doc.GetPageTitle(), "U");
+
+    // The open page is not read again, even under another name.
+    doc.SetPageTitle("edited");
+    doc.SetModifiedFlag();
+    std::filesystem::create_symlink(caps, dir / "same.html");
+    EXPECT_EQ(doc.OpenByPath(dir / "same.html"), 1);
+    EXPECT_EQ(doc.GetPageTitle(), "edited");
+    EXPECT_TRUE(ui.questions.empty());
+
+    // Another page: the save prompt first; Cancel keeps everything.
+    ui.answers = {Answer::Cancel};
+    EXPECT_EQ(doc.OpenByPath(page), 0);
+    EXPECT_EQ(doc.GetPageTitle(), "edited");
+    ui.answers = {Answer::No};
+    EXPECT_EQ(doc.OpenByPath(page), 1);
+    EXPECT_EQ(doc.GetPageTitle(), "A");
+    doc.RemoveView(&view);
+}
+
+TEST_F(DocumentTest, OpenCommandReplacesThePageWithoutAPrompt) {
+    const std::string page = dir.Write("a.html", "<head><title>A</title></head>");
+    doc.SetPageTitle("unsaved");
+    doc.SetModifiedFlag();
+    ui.files.push_back(page);
+    EXPECT_EQ(doc.OpenCommand("*.htm;*.html"), 1);
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(doc.GetPageTitle(), "A");
+    EXPECT_EQ(ui.filters.back(), "Web page files (*.htm;*.html)|*.htm;*.html|Meta-tag template "
+                                 "files (*.mtpl)|*.mtpl|All files (*.*)|*.*||");
+    EXPECT_EQ(CVantleDoc::OpenFilter(""), "All files (*.*)|*.*||");
+
+    // Cancelling the dialog changes nothing.
+    doc.SetModifiedFlag();
+    EXPECT_EQ(doc.OpenCommand("*.html"), 0);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(DocumentTest, ProjectDirectoryLosesOneTrailingSeparator) {
+    doc.SetProjectDirectory("/web/site/");
+    EXPECT_EQ(doc.GetProjectDirectory(), "/web/site");
+    doc.SetProjectDirectory("/web");
+    EXPECT_EQ(doc.GetProjectDirectory(), "/web");
+    doc.SetProjectDirectory("/");
+    EXPECT_EQ(doc.GetProjectDirectory(), "/");
+}
+
+} // namespace
+} // namespace orlen

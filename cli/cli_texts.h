@@ -1,0 +1,78 @@
+// Texts of the command-line tool.
+#pragma once
+
+#include <string_view>
+
+namespace orlen::cli_texts {
+
+inline constexpr std::string_view kProgram = "orlen-meta";
+inline constexpr std::string_view kVersion = "orlen-meta 0.1.0";
+
+inline constexpr std::string_view kUsage = "Usage: orlen-meta COMMAND [OPTIONS] ARGUMENTS...\n"
+                                           "Try 'orlen-meta --help' for more information.\n";
+
+inline constexpr std::string_view kHelp = R"(Usage: orlen-meta COMMAND [OPTIONS] ARGUMENTS...
+
+Reads and changes the title and meta tags of HTML pages, exactly as the Orlen
+editor does: the head is rewritten with normalized tags, and everything from
+the first opening <body> tag on is written back byte for byte (line ends
+become CR LF). Files are replaced through a temporary file, so a failed write
+never leaves a damaged page.
+
+Commands:
+  show PATH...          For each page, print "title<TAB>TEXT", then one line
+                        per meta tag in page order: "name<TAB>NAME<TAB>CONTENT"
+                        or "http-equiv<TAB>NAME<TAB>CONTENT". Backslash, TAB,
+                        CR and LF are written as \\, \t, \r and \n. With more
+                        than one page, each page's lines follow a line
+                        "==> PATH <==".
+      --json            Print one JSON object per page and line instead:
+                        {"path":..., "charset":..., "title":..., "meta":[
+                        {"name":..., "content":..., "httpEquiv":true|false}]},
+                        text decoded by the page's charset.
+  title PAGE            Print the title.
+  get PAGE NAME         Print the content of the meta tag NAME (any case,
+                        name or http-equiv, anywhere in the page); exit 1
+                        when there is none.
+  body-text PAGE        Print the visible text of the body.
+  rebuild PAGE          Print the bytes a save would write; change nothing.
+  set PAGE [CHANGES]... Apply the changes in the order given, then save.
+      --title TEXT            set the title
+      --meta NAME=CONTENT     set a meta tag (content trimmed; empty removes)
+      --http-equiv NAME=CONTENT  the same as an http-equiv tag
+      --remove NAME           remove the meta tag NAME
+      --dry-run               print the result instead of saving
+                        If any change cannot be made, nothing is written.
+  apply TEMPLATE PATH...  Apply a meta-tag template (.mtpl) to every page and
+                        save the pages that changed. Progress (on a
+                        terminal) and a summary go to standard error.
+      --dry-run         Write nothing: for a single page print the result,
+                        for several report what would change.
+  new-template PAGE OUT Write a template based on the page's title and meta
+                        tags, each with the action "Set this value if tag
+                        doesn't exit".
+
+A PATH that is a folder is walked: at each level its folders first, then its
+files, each group sorted without regard to case, taking the files whose
+extension is .htm, .html, .php, .asp, .aspx or .mtpl (apply skips .mtpl)
+and files without any extension. Options may come before or after the
+arguments; "--" ends the options.
+
+Other options:
+  --help                Show this help and exit.
+  --version             Show the version and exit.
+
+Exit status:
+  0  success
+  1  not found (get)
+  2  usage error
+  3  a page has no place for meta-data, or a change could not be made;
+     the file is left untouched
+  4  a file could not be read or written
+)";
+
+inline constexpr std::string_view kNoTitlePlace =
+    "no title element and no closing head tag for the title";
+inline constexpr std::string_view kNoMetaPlace = "no place for a new meta tag";
+
+} // namespace orlen::cli_texts

@@ -1,0 +1,585 @@
+#include "cli/orlen_meta.h"
+
+#include "cli/cli_texts.h"
+#include "document/document_texts.h"
+#include "document/scripted_ui.h"
+#include "document/vantle_doc.h"
+#include "page/charset.h"
+#include "shell/file_listing.h"
+
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+
+namespace orlen {
+
+namespace fs = std::filesystem;
+
+std::string EscapeField(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& utf8) {
+    static const char* hex = "0123456789abcdef";
+    std::string out = "\"";
+    for (char c : utf8) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (u < 0x20 || u == 0x7F) {
+                out += "\\u00";
+                out += hex[u >> 4];
+                out += hex[u & 15];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+namespace {
+
+struct Change {
+    enum Kind { Title, Meta, HttpEquiv, Remove } kind;
+    std::string name;
+    std::string value;
+};
+
+struct Options {
+    std::string command;
+    std::vector<std::string> args;
+    bool json = false;
+    bool dryRun = false;
+    bool help = false;
+    bool version = false;
+    std::vector<Change> changes;
+};
+
+// A page found from the arguments: the path to show and the path to open.
+struct PageRef {
+    std::string shown;
+    std::string path;
+};
+
+class Tool {
+public:
+    Tool(std::ostream& out, std::ostream& err, bool errIsTerminal)
+        : out_(out), err_(err), errIsTerminal_(errIsTerminal) {
+        ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
+    }
+
+    int Run(const std::vector<std::string>& args);
+
+private:
+    int Usage(const std::string& problem) {
+        err_ << cli_texts::kProgram << ": " << problem << "\n" << cli_texts::kUsage;
+        return kExitUsage;
+    }
+    void Report(const std::string& path, const std::string& text) {
+        std::string flat = text;
+        for (char& c : flat) {
+            if (c == '\r' || c == '\n') {
+                c = ' ';
+            }
+        }
+        err_ << cli_texts::kProgram << ": ";
+        if (!path.empty()) {
+            err_ << path << ": ";
+        }
+        err_ << flat << "\n";
+    }
+    void Worst(int status) {
+        // A file error outweighs a refused page, which outweighs not found.
+        auto rank = [](int s) {
+            return s == kExitFileError ? 3 : s == kExitNoPlace ? 2 : s == kExitNotFound ? 1 : 0;
+        };
+        if (rank(status) > rank(status_)) {
+            status_ = status;
+        }
+    }
+
+    int ParseArgs(const std::vector<std::string>& args, Options& o);
+    bool ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
+                     std::vector<PageRef>& pages);
+    // Opens a page into a fresh document; reports failures. The message
+    // about a page without a place for meta-data is shown only when
+    // reportNoPlace is set.
+    bool Open(const PageRef& page, bool reportNoPlace);
+
+    int Show(const Options& o);
+    int ShowValue(const Options& o);
+    int Rebuild(const Options& o);
+    int Set(const Options& o);
+    int Apply(const Options& o);
+    int NewTemplate(const Options& o);
+
+    void PrintShow(const PageRef& page, bool header);
+    void PrintJson(const PageRef& page);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    bool errIsTerminal_;
+    ScriptedUi ui_;
+    std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
+    std::string current_;
+    int status_ = kExitOk;
+};
+
+bool SplitNameValue(const std::string& text, std::string& name, std::string& value) {
+    std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) {
+        return false;
+    }
+    name = text.substr(0, eq);
+    value = text.substr(eq + 1);
+    return true;
+}
+
+int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
+    bool optionsEnded = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = a;
+        std::string value;
+        bool hasValue = false;
+        if (std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+            hasValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (hasValue) {
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+        } else if (name == "--version") {
+            o.version = true;
+        } else if (name == "--json") {
+            o.json = true;
+        } else if (name == "--dry-run" || name == "-n") {
+            o.dryRun = true;
+        } else if (name == "--title") {
+            if (!takeValue()) {
+                return Usage("--title needs a TEXT");
+            }
+            o.changes.push_back({Change::Title, {}, value});
+        } else if (name == "--meta" || name == "--http-equiv") {
+            Change c{name == "--meta" ? Change::Meta : Change::HttpEquiv, {}, {}};
+            if (!takeValue() || !SplitNameValue(value, c.name, c.value)) {
+                return Usage(name + " needs NAME=CONTENT");
+            }
+            o.changes.push_back(std::move(c));
+        } else if (name == "--remove") {
+            if (!takeValue() || value.empty()) {
+                return Usage("--remove needs a NAME");
+            }
+            o.changes.push_back({Change::Remove, value, {}});
+        } else {
+            return Usage("unknown option '" + a + "'");
+        }
+    }
+    if (o.help || o.version) {
+        return kExitOk;
+    }
+    if (positional.empty()) {
+        return Usage("no command given");
+    }
+    o.command = positional.front();
+    o.args.assign(positional.begin() + 1, positional.end());
+
+    const std::string& c = o.command;
+    if (o.json && c != "show") {
+        return Usage("--json is an option of show");
+    }
+    if (!o.changes.empty() && c != "set") {
+        return Usage("--title, --meta, --http-equiv and --remove are options of set");
+    }
+    if (o.dryRun && c != "set" && c != "apply") {
+        return Usage("--dry-run is an option of set and apply");
+    }
+    auto count = [&](std::size_t n, const char* what) -> int {
+        if (o.args.size() != n) {
+            return Usage(c + " takes " + what);
+        }
+        return static_cast<int>(kExitOk);
+    };
+    if (c == "show") {
+        return o.args.empty() ? Usage("show needs at least one PATH") : int{kExitOk};
+    }
+    if (c == "title" || c == "body-text" || c == "rebuild") {
+        return count(1, "one PAGE");
+    }
+    if (c == "get") {
+        return count(2, "a PAGE and a NAME");
+    }
+    if (c == "set") {
+        if (int s = count(1, "one PAGE"); s != kExitOk) {
+            return s;
+        }
+        return o.changes.empty() ? Usage("set needs a change (--title, --meta, --http-equiv, "
+                                         "--remove)")
+                                 : int{kExitOk};
+    }
+    if (c == "apply") {
+        return o.args.size() < 2 ? Usage("apply needs a TEMPLATE and at least one PATH")
+                                 : int{kExitOk};
+    }
+    if (c == "new-template") {
+        return count(2, "a PAGE and an OUT file");
+    }
+    return Usage("unknown command '" + c + "'");
+}
+
+bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
+                       std::vector<PageRef>& pages) {
+    bool ok = true;
+    for (const std::string& arg : paths) {
+        std::error_code ec;
+        fs::file_status st = fs::status(arg, ec);
+        if (ec || !fs::exists(st)) {
+            Report(arg, "No such file or directory");
+            Worst(kExitFileError);
+            ok = false;
+            continue;
+        }
+        if (!fs::is_directory(st)) {
+            pages.push_back({arg, arg});
+            continue;
+        }
+        WalkListedFiles(
+            arg, kDefaultFileTypes,
+            [&](const std::string& relative) {
+                if (skipTemplates && IsTemplatePath(relative)) {
+                    return;
+                }
+                std::string joined = (fs::path(arg) / relative).string();
+                pages.push_back({joined, joined});
+            },
+            [&](const std::string& relative) {
+                Report((fs::path(arg) / relative).string(), "cannot read this folder");
+                Worst(kExitFileError);
+                ok = false;
+            });
+    }
+    return ok;
+}
+
+bool Tool::Open(const PageRef& page, bool reportNoPlace) {
+    current_ = page.shown;
+    struct stat st {};
+    if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        Report(page.shown, "not a regular file");
+        Worst(kExitFileError);
+        return false;
+    }
+    // The no-place message comes from the open itself; silence it when the
+    // command only reads.
+    ui_.onMessage = [this, reportNoPlace](const std::string& text) {
+        if (!reportNoPlace && text == doc_texts::kNoMetaDataPosition) {
+            return;
+        }
+        Report(current_, text);
+    };
+    if (doc_->OpenDocument(page.path) == 0) {
+        Worst(kExitFileError);
+        return false;
+    }
+    return true;
+}
+
+void Tool::PrintShow(const PageRef& page, bool header) {
+    std::string block;
+    if (header) {
+        block += "==> " + page.shown + " <==\n";
+    }
+    block += "title\t" + EscapeField(doc_->GetPageTitle()) + "\n";
+    std::string name, content;
+    int httpEquiv = 0;
+    for (int i = 0; doc_->GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+        block += httpEquiv != 0 ? "http-equiv\t" : "name\t";
+        block += EscapeField(name) + "\t" + EscapeField(content) + "\n";
+    }
+    out_ << block;
+}
+
+void Tool::PrintJson(const PageRef& page) {
+    CHtmlPage& p = doc_->Page();
+    const Charset charset = PageCharset(p, p.GetText());
+    const auto text = [&](const std::string& bytes) {
+        return JsonString(DecodeToUtf8(bytes, charset));
+    };
+    const Charset pathCharset = IsValidUtf8(page.shown) ? Charset::Utf8 : Charset::Windows1252;
+    std::string line = "{\"path\":" + JsonString(DecodeToUtf8(page.shown, pathCharset)) +
+                       ",\"charset\":" + JsonString(std::string(CharsetName(charset))) +
+                       ",\"title\":" + text(doc_->GetPageTitle()) + ",\"meta\":[";
+    std::string name, content;
+    int httpEquiv = 0;
+    for (int i = 0; doc_->GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+        if (i > 0) {
+            line += ',';
+        }
+        line += "{\"name\":" + text(name) + ",\"content\":" + text(content) +
+                ",\"httpEquiv\":" + (httpEquiv != 0 ? "true" : "false") + "}";
+    }
+    line += "]}\n";
+    out_ << line;
+}
+
+int Tool::Show(const Options& o) {
+    std::vector<PageRef> pages;
+    ExpandPaths(o.args, false, pages);
+    const bool headers = pages.size() > 1;
+    for (const PageRef& page : pages) {
+        if (!Open(page, false)) {
+            continue;
+        }
+        if (o.json) {
+            PrintJson(page);
+        } else {
+            PrintShow(page, headers);
+        }
+    }
+    return status_;
+}
+
+int Tool::ShowValue(const Options& o) {
+    const PageRef page{o.args[0], o.args[0]};
+    if (!Open(page, false)) {
+        return status_;
+    }
+    if (o.command == "title") {
+        out_ << doc_->GetPageTitle() << "\n";
+    } else if (o.command == "body-text") {
+        out_ << doc_->GetBodyText() << "\n";
+    } else {
+        CHtmlPage& p = doc_->Page();
+        if (p.IsNull(p.FindMetaByName(o.args[1]))) {
+            return kExitNotFound;
+        }
+        out_ << p.GetMetaContent(o.args[1]) << "\n";
+    }
+    return kExitOk;
+}
+
+int Tool::Rebuild(const Options& o) {
+    if (!Open({o.args[0], o.args[0]}, false)) {
+        return status_;
+    }
+    out_ << doc_->GetPageText();
+    return kExitOk;
+}
+
+int Tool::Set(const Options& o) {
+    const PageRef page{o.args[0], o.args[0]};
+    if (!Open(page, true)) {
+        return status_;
+    }
+    if (doc_->IsUnwritable()) {
+        return kExitNoPlace;
+    }
+    const std::string before = doc_->GetPageText();
+    for (const Change& c : o.changes) {
+        int ok = 1;
+        switch (c.kind) {
+        case Change::Title:
+            ok = doc_->SetPageTitle(c.value);
+            if (ok == 0) {
+                Report(page.shown, std::string(cli_texts::kNoTitlePlace));
+            }
+            break;
+        case Change::Meta:
+        case Change::HttpEquiv:
+            ok = doc_->SetPageMeta(c.name, c.value, c.kind == Change::HttpEquiv ? 1 : 0);
+            if (ok == 0) {
+                Report(page.shown, std::string(cli_texts::kNoMetaPlace) + " (" + c.name + ")");
+            }
+            break;
+        case Change::Remove:
+            doc_->Page().RemoveMeta(c.name);
+            break;
+        }
+        if (ok == 0) {
+            return kExitNoPlace;
+        }
+    }
+    const std::string after = doc_->GetPageText();
+    if (o.dryRun) {
+        out_ << after;
+        return kExitOk;
+    }
+    if (after == before) {
+        return kExitOk;
+    }
+    doc_->SetModifiedFlag();
+    return doc_->SaveDocument() != 0 ? kExitOk : kExitFileError;
+}
+
+int Tool::Apply(const Options& o) {
+    const std::string& templatePath = o.args[0];
+    current_ = templatePath;
+    ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
+    if (doc_->OpenTemplate(templatePath) == 0) {
+        return kExitFileError;
+    }
+    std::vector<std::string> paths(o.args.begin() + 1, o.args.end());
+    std::vector<PageRef> pages;
+    ExpandPaths(paths, true, pages);
+    const bool single = paths.size() == 1 && pages.size() == 1 && !fs::is_directory(paths[0]);
+
+    int changed = 0, unchanged = 0, refused = 0, failed = 0;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const PageRef& page = pages[i];
+        if (errIsTerminal_) {
+            err_ << "\r[" << (i + 1) << "/" << pages.size() << "] " << page.shown << "\x1b[K"
+                 << std::flush;
+        }
+        if (!Open(page, false)) {
+            ++failed;
+            continue;
+        }
+        if (doc_->IsUnwritable()) {
+            if (errIsTerminal_) {
+                err_ << "\r\x1b[K";
+            }
+            Report(page.shown, std::string(doc_texts::kNoMetaDataPosition));
+            Worst(kExitNoPlace);
+            ++refused;
+            continue;
+        }
+        const std::string before = doc_->GetPageText();
+        doc_->ApplyTemplate();
+        const std::string after = doc_->GetPageText();
+        if (o.dryRun && single) {
+            out_ << after;
+        }
+        if (after == before) {
+            ++unchanged;
+            continue;
+        }
+        if (o.dryRun) {
+            ++changed;
+            continue;
+        }
+        if (errIsTerminal_) {
+            err_ << "\r\x1b[K";
+        }
+        if (doc_->SaveDocument() == 0) {
+            Worst(kExitFileError);
+            ++failed;
+        } else {
+            ++changed;
+        }
+    }
+    if (errIsTerminal_ && !pages.empty()) {
+        err_ << "\r\x1b[K";
+    }
+    err_ << cli_texts::kProgram << ": " << changed << (o.dryRun ? " would change, " : " changed, ")
+         << unchanged << " unchanged, " << refused << " refused, " << failed << " failed\n";
+    return status_;
+}
+
+int Tool::NewTemplate(const Options& o) {
+    if (!Open({o.args[0], o.args[0]}, false)) {
+        return status_;
+    }
+    current_ = o.args[1];
+    ui_.answers = {Answer::Yes};
+    doc_->NewTemplate();
+    ui_.answers.clear();
+    doc_->templatePath = o.args[1];
+    return doc_->SaveTemplate() != 0 ? kExitOk : kExitFileError;
+}
+
+int Tool::Run(const std::vector<std::string>& args) {
+    Options o;
+    if (int s = ParseArgs(args, o); s != kExitOk) {
+        return s;
+    }
+    if (o.help) {
+        out_ << cli_texts::kHelp;
+        return kExitOk;
+    }
+    if (o.version) {
+        out_ << cli_texts::kVersion << "\n";
+        return kExitOk;
+    }
+    if (o.command == "show") {
+        return Show(o);
+    }
+    if (o.command == "title" || o.command == "get" || o.command == "body-text") {
+        return ShowValue(o);
+    }
+    if (o.command == "rebuild") {
+        return Rebuild(o);
+    }
+    if (o.command == "set") {
+        return Set(o);
+    }
+    if (o.command == "apply") {
+        return Apply(o);
+    }
+    return NewTemplate(o);
+}
+
+} // namespace
+
+int RunOrlenMeta(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 bool errIsTerminal) {
+    Tool tool(out, err, errIsTerminal);
+    return tool.Run(args);
+}
+
+} // namespace orlen

@@ -1,0 +1,258 @@
+// orlen-meta end to end: the built program run on files in a temporary
+// folder, its output, its exit status and what it leaves on disk.
+#include "../temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace orlen {
+namespace {
+
+using test::ReadFile;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class OrlenMeta : public ::testing::Test {
+protected:
+    Result Run(std::vector<std::string> args) {
+        const std::string outPath = dir / ".out";
+        const std::string errPath = dir / ".err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addchdir_np(&actions, dir.Path().c_str());
+        args.insert(args.begin(), ORLEN_META_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        Result r;
+        if (posix_spawn(&pid, ORLEN_META_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        r.out = ReadFile(outPath);
+        r.err = ReadFile(errPath);
+        std::filesystem::remove(outPath);
+        std::filesystem::remove(errPath);
+        return r;
+    }
+
+    test::TempDir dir;
+};
+
+const std::string kPage = "<HTML><HEAD><TITLE>Home\tpage</TITLE>\n"
+                          "<META NAME=\"Description\" CONTENT=\"a\\b\">\n"
+                          "<meta http-equiv=\"Refresh\" content=\"5\">\n"
+                          "</HEAD><BODY BGCOLOR=White>\nBody text</BODY></HTML>\n";
+
+TEST_F(OrlenMeta, ShowPrintsTitleAndTagsEscaped) {
+    dir.Write("p.html", kPage);
+    Result r = Run({"show", "p.html"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "title\tHome\\tpage\n"
+                     "name\tDescription\ta\\\\b\n"
+                     "http-equiv\tRefresh\t5\n");
+    EXPECT_EQ(r.err, "");
+
+    r = Run({"--json", "show", "p.html"});
+    EXPECT_EQ(r.out, "{\"path\":\"p.html\",\"charset\":\"UTF-8\",\"title\":\"Home\\tpage\","
+                     "\"meta\":[{\"name\":\"Description\",\"content\":\"a\\\\b\",\"httpEquiv\":"
+                     "false},{\"name\":\"Refresh\",\"content\":\"5\",\"httpEquiv\":true}]}\n");
+}
+
+TEST_F(OrlenMeta, ShowWalksFoldersInTheBrowsersOrder) {
+    dir.Write("site/index.html", "<head><title>I</title></head>");
+    dir.Write("site/readme", "<title>R</title>");
+    dir.Write("site/skip.txt", "<title>S</title>");
+    dir.Write("site/UP.HTML", "<title>U</title>");
+    dir.Write("site/b/x.php", "<title>X</title>");
+    dir.Write("site/A/t.mtpl", "<title action=1>T</title>");
+    std::filesystem::create_directory(dir.Path() / "site/empty");
+    Result r = Run({"show", "site/"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "==> site/A/t.mtpl <==\ntitle\tT\n"
+                     "==> site/b/x.php <==\ntitle\tX\n"
+                     "==> site/index.html <==\ntitle\tI\n"
+                     "==> site/readme <==\ntitle\tR\n");
+    // A page without a place for meta-data is still shown, without a word.
+    EXPECT_EQ(r.err, "");
+
+    r = Run({"show", "site/empty"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+
+    r = Run({"show", "missing.html", "site/index.html"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("missing.html"), std::string::npos);
+    EXPECT_EQ(r.out, "title\tI\n"); // a single page: no header line
+}
+
+TEST_F(OrlenMeta, SingleValuesAndRebuild) {
+    dir.Write("p.html", kPage);
+    EXPECT_EQ(Run({"title", "p.html"}).out, "Home\tpage\n");
+    EXPECT_EQ(Run({"get", "p.html", "REFRESH"}).out, "5\n");
+    Result missing = Run({"get", "p.html", "keywords"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(Run({"body-text", "p.html"}).out, "Body text\n");
+    Result rebuilt = Run({"rebuild", "p.html"});
+    EXPECT_EQ(rebuilt.out, "<html><head><title>Home\tpage</title>\r\n"
+                           "<meta name=\"Description\" content=\"a\\b\">\r\n"
+                           "<meta http-equiv=\"Refresh\" content=\"5\">\r\n"
+                           "</head><BODY BGCOLOR=White>\r\nBody text</BODY></HTML>\r\n");
+    EXPECT_EQ(ReadFile(dir / "p.html"), kPage);
+
+    // A page with no place for meta-data: rebuild still shows its bytes.
+    dir.Write("u.html", "<p>x</p>\n");
+    EXPECT_EQ(Run({"rebuild", "u.html"}).out, "<p>x</p>\r\n");
+}
+
+TEST_F(OrlenMeta, SetAppliesChangesInOrderAndSaves) {
+    const std::string path = dir.Write("p.html", kPage);
+    ::chmod(path.c_str(), 0604);
+    Result r = Run({"set", "p.html", "--meta", "keywords= a, b ", "--remove", "description",
+                    "--http-equiv=Expires=0", "--title", "New", "--meta", "refresh="});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(path), "<html><head><title>New</title>\r\n"
+                              "<meta name=\"keywords\" content=\"a, b\"/>"
+                              "\r\n\t<meta http-equiv=\"Expires\" content=\"0\"/>\r\n"
+                              "</head><BODY BGCOLOR=White>\r\nBody text</BODY></HTML>\r\n");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
+
+    // --dry-run prints and leaves the file alone; "--" ends the options.
+    const std::string saved = ReadFile(path);
+    r = Run({"set", "--dry-run", "--title", "-x-", "--", "p.html"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("<title>-x-</title>"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), saved);
+    dir.Write("-odd.html", "<head></head>");
+    EXPECT_EQ(Run({"set", "--title", "T", "--", "-odd.html"}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>T</title></head>\r\n");
+}
+
+TEST_F(OrlenMeta, SetRefusesWhatCannotBeDoneAndWritesNothing) {
+    const std::string noHead = "<html><body>x</body></html>\n";
+    dir.Write("u.html", noHead);
+    Result r = Run({"set", "u.html", "--meta", "a=b"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("u.html"), std::string::npos);
+    EXPECT_NE(r.err.find("Unable to find correct position for meta-data"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "u.html"), noHead);
+
+    // A meta tag alone gives a place for tags but none for a title.
+    const std::string metaOnly = "<meta name=a content=1><body>x</body>\n";
+    dir.Write("m.html", metaOnly);
+    r = Run({"set", "m.html", "--meta", "b=2", "--title", "T"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("m.html: no title element"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "m.html"), metaOnly);
+
+    EXPECT_EQ(Run({"set", "missing.html", "--title", "x"}).status, 4);
+}
+
+TEST_F(OrlenMeta, UsageErrors) {
+    dir.Write("p.html", kPage);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frobnicate"},
+                                               {"show"},
+                                               {"title"},
+                                               {"set", "p.html"},
+                                               {"set", "p.html", "--meta", "novalue"},
+                                               {"set", "p.html", "--meta", "=x"},
+                                               {"set", "p.html", "--title"},
+                                               {"show", "--json", "--bogus", "p.html"},
+                                               {"title", "--json", "p.html"},
+                                               {"get", "p.html"},
+                                               {"apply", "t.mtpl"}}) {
+        Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.err.find("Usage: orlen-meta"), std::string::npos);
+    }
+    Result help = Run({"show", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Exit status:"), std::string::npos);
+    EXPECT_EQ(Run({"--version"}).out, "orlen-meta 0.1.0\n");
+}
+
+TEST_F(OrlenMeta, ApplyChangesPagesRefusesThoseWithoutPlaceAndSkipsTemplates) {
+    dir.Write("t.mtpl", "<html><head><title action=\"3\">Site</title>"
+                        "<meta name=\"author\" content=\"Ann\" action=\"1\"/>"
+                        "<meta name=\"keywords\" content=\"k\" action=\"4\"/>"
+                        "<meta name=\"robots\" content=\"x\" action=\"5\"/></head><body></body>");
+    dir.Write("site/a.html", "<head><title></title><meta name=keywords content=j></head>\n");
+    dir.Write("site/done.html", "<html><head><title>D</title>\r\n"
+                                "<meta name=\"author\" content=\"Ann\"/>"
+                                "<meta name=\"keywords\" content=\"k\"/></head>\r\n");
+    dir.Write("site/u.html", "<body>no head</body>\n");
+    dir.Write("site/other.mtpl", "<head></head>");
+    const std::string doneBefore = ReadFile(dir / "site/done.html");
+
+    Result dry = Run({"apply", "t.mtpl", "site", "--dry-run"});
+    EXPECT_EQ(dry.status, 3);
+    EXPECT_NE(dry.err.find("1 would change"), std::string::npos) << dry.err;
+    EXPECT_EQ(ReadFile(dir / "site/a.html"),
+              "<head><title></title><meta name=keywords content=j></head>\n");
+
+    Result r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("site/u.html: Unable to find correct position"), std::string::npos);
+    EXPECT_NE(r.err.find("1 changed, 1 unchanged, 1 refused, 0 failed"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadFile(dir / "site/a.html"),
+              "<head><title>Site</title><meta name=\"keywords\" content=\"k\"/>"
+              "\r\n\t<meta name=\"author\" content=\"Ann\"/></head>\r\n");
+    EXPECT_EQ(ReadFile(dir / "site/done.html"), doneBefore);
+    EXPECT_EQ(ReadFile(dir / "site/u.html"), "<body>no head</body>\n");
+    EXPECT_EQ(ReadFile(dir / "site/other.mtpl"), "<head></head>");
+
+    // A single page with --dry-run: the result on standard output.
+    dir.Write("one.html", "<head></head>");
+    Result one = Run({"apply", "--dry-run", "t.mtpl", "one.html"});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, "<head>\r\n\t<meta name=\"author\" content=\"Ann\"/><title>Site</title>"
+                       "</head>\r\n");
+    EXPECT_EQ(ReadFile(dir / "one.html"), "<head></head>");
+
+    EXPECT_EQ(Run({"apply", "missing.mtpl", "site"}).status, 4);
+}
+
+TEST_F(OrlenMeta, NewTemplateIsBasedOnThePage) {
+    dir.Write("p.html", kPage);
+    Result r = Run({"new-template", "p.html", "out.mtpl"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string t = ReadFile(dir / "out.mtpl");
+    EXPECT_NE(t.find("<title action=\"3\">Home\tpage</title>"), std::string::npos) << t;
+    EXPECT_NE(t.find("<meta name=\"Description\" content=\"a\\b\" action=\"3\"/>"),
+              std::string::npos);
+    EXPECT_NE(t.find("<meta http-equiv=\"Refresh\" content=\"5\" action=\"3\"/>"),
+              std::string::npos);
+    // The template reads back with the same values.
+    Result shown = Run({"show", "out.mtpl"});
+    EXPECT_EQ(shown.out, "title\tHome\\tpage\nname\tDescription\ta\\\\b\nhttp-equiv\tRefresh\t5\n");
+
+    EXPECT_EQ(Run({"new-template", "p.html", "no/such/dir/out.mtpl"}).status, 4);
+}
+
+} // namespace
+} // namespace orlen

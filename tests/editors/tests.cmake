@@ -1,0 +1,3 @@
+# Core tests of the value editors.
+target_sources(orlen_core_tests PRIVATE
+)

@@ -34,6 +34,7 @@ run: build
 
 bench: build
 	build/release/bench/orlen_page_bench
+	build/release/bench/orlen_suggest_bench
 
 # Runs every fuzz target for FUZZ_SECONDS on a copy of its seed corpus.
 fuzz: deps

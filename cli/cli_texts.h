@@ -51,6 +51,19 @@ Commands:
   new-template PAGE OUT Write a template based on the page's title and meta
                         tags, each with the action "Set this value if tag
                         doesn't exit".
+  date parse TEXT       Read an HTTP date (for example "Sun, 06 Nov 1994
+                        08:49:37 GMT") and print it as seconds since
+                        1970-01-01 00:00:00 UTC; exit 1 when it cannot be read
+                        or lies before 1970.
+  date format SECONDS   Print the date in the form written into Expires tags
+                        (an empty line when it cannot be written). TEXT and
+                        SECONDS are taken as they are, even when they begin
+                        with "-".
+  suggest keywords PAGE Print the suggested keywords one per line, in the
+                        order the editor's list shows them.
+      --common-words FILE  Leave out the words of FILE (one per line) instead
+                        of the common_words.txt beside this program.
+  suggest description PAGE  Print the suggested description.
 
 A PATH that is a folder is walked: at each level its folders first, then its
 files, each group sorted without regard to case, taking the files whose

@@ -4,10 +4,15 @@
 #include "document/document_texts.h"
 #include "document/scripted_ui.h"
 #include "document/vantle_doc.h"
+#include "editors/http_date.h"
 #include "page/charset.h"
 #include "shell/file_listing.h"
+#include "tags/suggestions.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -89,6 +94,8 @@ struct Options {
     bool dryRun = false;
     bool help = false;
     bool version = false;
+    std::string commonWords; // --common-words FILE; "" for the default list
+    bool commonWordsGiven = false;
     std::vector<Change> changes;
 };
 
@@ -149,6 +156,8 @@ private:
     int Set(const Options& o);
     int Apply(const Options& o);
     int NewTemplate(const Options& o);
+    int Date(const Options& o);
+    int Suggest(const Options& o);
 
     void PrintShow(const PageRef& page, bool header);
     void PrintJson(const PageRef& page);
@@ -177,7 +186,10 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+        // "date parse TEXT" and "date format SECONDS" take their argument as
+        // it is, even when it starts with "-".
+        const bool dateArgument = positional.size() >= 2 && positional[0] == "date";
+        if (optionsEnded || dateArgument || a.size() < 2 || a[0] != '-') {
             positional.push_back(a);
             continue;
         }
@@ -222,6 +234,12 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
                 return Usage(name + " needs NAME=CONTENT");
             }
             o.changes.push_back(std::move(c));
+        } else if (name == "--common-words") {
+            if (!takeValue() || value.empty()) {
+                return Usage("--common-words needs a FILE");
+            }
+            o.commonWords = value;
+            o.commonWordsGiven = true;
         } else if (name == "--remove") {
             if (!takeValue() || value.empty()) {
                 return Usage("--remove needs a NAME");
@@ -249,6 +267,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (o.dryRun && c != "set" && c != "apply") {
         return Usage("--dry-run is an option of set and apply");
+    }
+    if (o.commonWordsGiven && !(c == "suggest" && !o.args.empty() && o.args[0] == "keywords")) {
+        return Usage("--common-words is an option of suggest keywords");
     }
     auto count = [&](std::size_t n, const char* what) -> int {
         if (o.args.size() != n) {
@@ -279,6 +300,18 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (c == "new-template") {
         return count(2, "a PAGE and an OUT file");
+    }
+    if (c == "date") {
+        if (o.args.size() != 2 || (o.args[0] != "parse" && o.args[0] != "format")) {
+            return Usage("date takes 'parse TEXT' or 'format SECONDS'");
+        }
+        return kExitOk;
+    }
+    if (c == "suggest") {
+        if (o.args.size() != 2 || (o.args[0] != "keywords" && o.args[0] != "description")) {
+            return Usage("suggest takes 'keywords PAGE' or 'description PAGE'");
+        }
+        return kExitOk;
     }
     return Usage("unknown command '" + c + "'");
 }
@@ -543,6 +576,60 @@ int Tool::NewTemplate(const Options& o) {
     return doc_->SaveTemplate() != 0 ? kExitOk : kExitFileError;
 }
 
+int Tool::Date(const Options& o) {
+    const std::string& value = o.args[1];
+    if (o.args[0] == "parse") {
+        std::int64_t t = 0;
+        if (ParseHttpDate(value, t) == 0) {
+            return kExitNotFound;
+        }
+        out_ << t << "\n";
+        return kExitOk;
+    }
+    // A signed 64-bit decimal number, nothing more.
+    std::size_t digits = value.size() > 0 && (value[0] == '-' || value[0] == '+') ? 1 : 0;
+    bool ok = value.size() > digits;
+    for (std::size_t i = digits; i < value.size() && ok; ++i) {
+        ok = value[i] >= '0' && value[i] <= '9';
+    }
+    errno = 0;
+    const long long t = ok ? std::strtoll(value.c_str(), nullptr, 10) : 0;
+    if (!ok || errno == ERANGE) {
+        return Usage("SECONDS must be a signed 64-bit decimal number");
+    }
+    out_ << FormatHttpDate(t) << "\n";
+    return kExitOk;
+}
+
+int Tool::Suggest(const Options& o) {
+    std::string commonWords;
+    if (o.commonWordsGiven) {
+        std::ifstream probe(o.commonWords, std::ios::binary);
+        if (!probe || std::filesystem::is_directory(o.commonWords)) {
+            Report(o.commonWords, "cannot read this word list");
+            return kExitFileError;
+        }
+        commonWords = LoadCommonWords(o.commonWords);
+    } else {
+        commonWords = LoadCommonWords(DefaultCommonWordsPath());
+    }
+    if (!Open({o.args[1], o.args[1]}, false)) {
+        return status_;
+    }
+    const std::string body = doc_->GetBodyText();
+    if (o.args[0] == "description") {
+        out_ << SuggestDescription(body) << "\n";
+        return kExitOk;
+    }
+    std::string lines;
+    for (const std::string& word : KeywordListItems(SuggestKeywords(body, commonWords))) {
+        lines += word;
+        lines += '\n';
+    }
+    out_ << lines;
+    return kExitOk;
+}
+
 int Tool::Run(const std::vector<std::string>& args) {
     Options o;
     if (int s = ParseArgs(args, o); s != kExitOk) {
@@ -570,6 +657,12 @@ int Tool::Run(const std::vector<std::string>& args) {
     }
     if (o.command == "apply") {
         return Apply(o);
+    }
+    if (o.command == "date") {
+        return Date(o);
+    }
+    if (o.command == "suggest") {
+        return Suggest(o);
     }
     return NewTemplate(o);
 }

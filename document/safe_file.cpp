@@ -87,8 +87,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     }
 
     fs::path dir = target.parent_path();
-    std::string pattern =
-        (dir.empty() ? fs::path(".") : dir) / ("." + target.filename().string() + ".orlen-XXXXXX");
+    // A hidden name beside the target, so the rename stays on one file system.
+    std::string tempName = ".";
+    tempName += target.filename().string();
+    tempName += ".orlen-XXXXXX";
+    std::string pattern = ((dir.empty() ? fs::path(".") : dir) / tempName).string();
     Fd fd(::mkstemp(pattern.data()));
     if (fd.get() < 0) {
         error = Describe(errno);

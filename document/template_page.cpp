@@ -6,31 +6,16 @@ namespace orlen {
 
 std::string CTemplatePage::BuildMetaTextWithAction(std::string_view name, std::string_view content,
                                                    int httpEquiv, int action) {
-    std::string text = "<meta ";
-    text += httpEquiv == 1 ? "http-equiv=" : "name=";
-    text += CHtmlTag::QuoteValue(name);
-    text += " content=";
-    text += CHtmlTag::QuoteValue(content);
-    text += " action=\"";
-    text += std::to_string(action);
-    text += "\"/>";
+    // A page's meta tag with the action attribute before its closing "/>".
+    std::string text = BuildMetaText(name, content, httpEquiv);
+    text.insert(text.size() - 2, " action=\"" + std::to_string(action) + "\"");
     return text;
 }
 
 int CTemplatePage::SetMetaWithAction(std::string_view name, std::string_view content, int httpEquiv,
                                      int action) {
-    const std::string text = BuildMetaTextWithAction(name, content, httpEquiv, action);
-    Position found = FindMetaForWrite(name);
-    if (!IsNull(found)) {
-        ReplaceTag(found, text);
-        return 1;
-    }
-    Position at = InsertionPoint();
-    if (IsNull(at)) {
-        return 0;
-    }
-    InsertAfter(at, std::make_unique<CTagSection>(text));
-    return 1;
+    // Template tags follow each other without line breaks.
+    return WriteMetaTag(name, BuildMetaTextWithAction(name, content, httpEquiv, action), {});
 }
 
 int CTemplatePage::GetMetaAction(std::string_view name) {

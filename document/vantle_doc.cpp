@@ -220,19 +220,25 @@ int CVantleDoc::ConfirmSavePage() {
     return 0;
 }
 
+int CVantleDoc::ConfirmSaveTemplate() {
+    if (templateOpen == 0 || templateModified == 0) {
+        return 1;
+    }
+    switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
+    case Answer::Yes:
+        // A failed or cancelled save stops whatever asked, so nothing is lost.
+        return SaveTemplate();
+    case Answer::No:
+        return 1;
+    case Answer::Cancel:
+        break;
+    }
+    return 0;
+}
+
 int CVantleDoc::ConfirmSave() {
-    if (templateOpen != 0 && templateModified != 0) {
-        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
-        case Answer::Yes:
-            if (SaveTemplate() == 0) {
-                return 0;
-            }
-            break;
-        case Answer::No:
-            break;
-        case Answer::Cancel:
-            return 0;
-        }
+    if (ConfirmSaveTemplate() == 0) {
+        return 0;
     }
     return ConfirmSavePage();
 }
@@ -268,18 +274,8 @@ void CVantleDoc::SetProjectDirectory(const std::string& path) {
 // --- Templates ---------------------------------------------------------------
 
 int CVantleDoc::NewTemplate() {
-    if (templateOpen != 0 && templateModified != 0) {
-        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
-        case Answer::Yes:
-            if (SaveTemplate() == 0) {
-                return 0;
-            }
-            break;
-        case Answer::No:
-            break;
-        case Answer::Cancel:
-            return 0;
-        }
+    if (ConfirmSaveTemplate() == 0) {
+        return 0;
     }
     templateName = doc_texts::kUnnamedTemplate;
     templatePath.clear();
@@ -362,18 +358,8 @@ int CVantleDoc::SaveTemplateAs() {
 }
 
 int CVantleDoc::CloseTemplate() {
-    if (templateModified != 0 && templateOpen != 0) {
-        switch (ui_.AskYesNoCancel(std::string(doc_texts::kSaveChangesTo) + templateName)) {
-        case Answer::Yes:
-            if (SaveTemplate() == 0) {
-                return 0; // keep the template open rather than lose its changes
-            }
-            break;
-        case Answer::No:
-            break;
-        case Answer::Cancel:
-            return 0;
-        }
+    if (ConfirmSaveTemplate() == 0) {
+        return 0;
     }
     templateOpen = 0;
     templateEditing = 0;

@@ -124,6 +124,9 @@ public:
     std::string templatePath;
 
 private:
+    // The template's part of ConfirmSave, also asked before a new template
+    // replaces it and before it closes: "Save changes to " + name.
+    int ConfirmSaveTemplate();
     // The page's part of ConfirmSave: "Save changes to %1?".
     int ConfirmSavePage();
     void ApplyTemplateTitle();

@@ -1,4 +1,5 @@
 #include "page/charset.h"
+#include "page/text_util.h"
 
 #include "page/html_page.h"
 
@@ -8,16 +9,6 @@
 namespace orlen {
 
 namespace {
-
-std::string Lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 std::string_view TrimAscii(std::string_view s) {
     while (!s.empty() &&
@@ -105,7 +96,7 @@ void AppendReference(std::string& out, std::uint32_t cp) {
 } // namespace
 
 std::optional<Charset> CharsetFromLabel(std::string_view label) {
-    const std::string l = Lowered(TrimAscii(label));
+    const std::string l = AsciiLower(TrimAscii(label));
     if (l == "utf-8" || l == "utf8" || l == "unicode-1-1-utf-8") {
         return Charset::Utf8;
     }
@@ -152,9 +143,9 @@ std::string DeclaredCharsetLabel(const CHtmlPage& page) {
         if (!charset.empty()) {
             return std::string(TrimAscii(charset));
         }
-        if (Lowered(tag->Attribute("http-equiv")) == "content-type") {
+        if (AsciiLower(tag->Attribute("http-equiv")) == "content-type") {
             const std::string content = tag->Attribute("content");
-            const std::string lowered = Lowered(content);
+            const std::string lowered = AsciiLower(content);
             std::size_t at = lowered.find("charset=");
             if (at != std::string::npos) {
                 std::string_view value = std::string_view(content).substr(at + 8);

@@ -117,6 +117,10 @@ protected:
     // The first tag named "title" before the first body tag that is not the
     // last section; End() when none.
     Position TitleTag();
+    // Writes a meta tag's text in place of the tag of that name, or as a new
+    // tag after the insertion point, with indent (a text section) before it
+    // when indent is not empty. Returns 0 when a new tag has no place.
+    int WriteMetaTag(std::string_view name, std::string_view text, std::string_view indent);
     // Re-parses the tag of a tag section from new text.
     void ReplaceTag(Position pos, std::string_view text);
 

@@ -1,4 +1,5 @@
 #include "page/html_tag.h"
+#include "page/text_util.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,18 +8,6 @@
 namespace orlen {
 
 namespace {
-
-char ToLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = ToLower(c);
-    }
-    return out;
-}
 
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
@@ -38,7 +27,7 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     for (char rawChar : raw) {
         // Inside quotes the text keeps its case; outside it is lower-cased
         // unless the tag is a declaration.
-        char c = (inQuote || declaration) ? rawChar : ToLower(rawChar);
+        char c = (inQuote || declaration) ? rawChar : AsciiLower(rawChar);
         bool opensQuote = false;
         if (!inQuote && IsQuote(c)) {
             inQuote = true;
@@ -130,7 +119,7 @@ std::size_t CHtmlTag::FindAttribute(std::string_view name) const {
     const std::string& s = normalized_;
     std::string lowered;
     if (declaration_ != 0) {
-        lowered = Lowered(name);
+        lowered = AsciiLower(name);
         name = lowered;
     }
     if (name.empty() || s.size() <= name.size()) {
@@ -211,7 +200,7 @@ int CHtmlTag::GetIntAttribute(std::string_view name, int& value) const {
         value = 1;
         return 1;
     }
-    text = Lowered(text);
+    text = AsciiLower(text);
     if (text == "true") {
         value = 1;
     } else if (text == "false") {

@@ -1,21 +1,10 @@
 // Reading a page's meta-data and body text from its sections.
 #include "page/html_page.h"
+#include "page/text_util.h"
 
 namespace orlen {
 
-namespace {
-
-std::string Lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string CHtmlPage::MetaKey(const CHtmlTag& tag) {
     std::string key = tag.Attribute("name");
@@ -103,9 +92,9 @@ MetaDataSet CHtmlPage::GetMetaDataSet() const {
 
 CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
     RefreshMetaIndex();
-    const std::string wanted = Lowered(name);
+    const std::string wanted = AsciiLower(name);
     for (Position pos : metaIndex_) {
-        if (Lowered(MetaKey(*TagAt(pos))) == wanted) {
+        if (AsciiLower(MetaKey(*TagAt(pos))) == wanted) {
             return pos;
         }
     }
@@ -114,9 +103,9 @@ CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
 
 CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name) {
     RefreshMetaIndex();
-    const std::string wanted = Lowered(name);
+    const std::string wanted = AsciiLower(name);
     for (std::size_t i = 0; i < metaBeforeBody_; ++i) {
-        if (Lowered(MetaKey(*TagAt(metaIndex_[i]))) == wanted) {
+        if (AsciiLower(MetaKey(*TagAt(metaIndex_[i]))) == wanted) {
             return metaIndex_[i];
         }
     }
@@ -259,7 +248,7 @@ std::string CHtmlPage::GetBodyText() {
         } else {
             // Tags and comments separate words, except bold and italic
             // opening tags; their own text is never added.
-            std::string lowered = Lowered(text);
+            std::string lowered = AsciiLower(text);
             if ((r.empty() || r.back() != ' ') && lowered != "<b>" && lowered != "<i>") {
                 r += ' ';
             }

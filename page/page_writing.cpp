@@ -4,6 +4,7 @@
 // from that tag on the page is written back as it was read, so a change made
 // there would be lost.
 #include "page/html_page.h"
+#include "page/text_util.h"
 
 #include "page/page_messages.h"
 
@@ -12,20 +13,6 @@ namespace orlen {
 namespace {
 
 constexpr std::string_view kNewMetaIndent = "\r\n\t";
-
-bool IsTrimSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && IsTrimSpace(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsTrimSpace(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 std::string EscapeTitle(std::string_view title) {
     std::string out;
@@ -82,8 +69,7 @@ int CHtmlPage::HasMetaDataPosition() {
     return IsNull(InsertionPoint()) ? 0 : 1;
 }
 
-int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int httpEquiv) {
-    std::string text = BuildMetaText(name, content, httpEquiv);
+int CHtmlPage::WriteMetaTag(std::string_view name, std::string_view text, std::string_view indent) {
     Position found = FindMetaForWrite(name);
     if (!IsNull(found)) {
         ReplaceTag(found, text);
@@ -93,9 +79,15 @@ int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int http
     if (IsNull(at)) {
         return 0;
     }
-    Position indent = InsertAfter(at, std::make_unique<CTextSection>(std::string(kNewMetaIndent)));
-    InsertAfter(indent, std::make_unique<CTagSection>(std::move(text)));
+    if (!indent.empty()) {
+        at = InsertAfter(at, std::make_unique<CTextSection>(std::string(indent)));
+    }
+    InsertAfter(at, std::make_unique<CTagSection>(text));
     return 1;
+}
+
+int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int httpEquiv) {
+    return WriteMetaTag(name, BuildMetaText(name, content, httpEquiv), kNewMetaIndent);
 }
 
 int CHtmlPage::RemoveMeta(std::string_view name) {
@@ -115,7 +107,7 @@ int CHtmlPage::RemoveMeta(std::string_view name) {
         }
     }
     Position next = std::next(found);
-    if (next != sections_.end() && Trimmed((*next)->GetText()).empty()) {
+    if (next != sections_.end() && Trim((*next)->GetText()).empty()) {
         Remove(next);
     }
     Remove(found);
@@ -123,7 +115,7 @@ int CHtmlPage::RemoveMeta(std::string_view name) {
 }
 
 int CHtmlPage::SetOrRemoveMeta(std::string_view name, std::string_view content, int httpEquiv) {
-    std::string_view value = Trimmed(content);
+    std::string_view value = Trim(content);
     if (value.empty()) {
         return RemoveMeta(name);
     }

@@ -10,15 +10,7 @@ namespace orlen {
 
 namespace fs = std::filesystem;
 
-bool IsListedFile(std::string_view fileName, std::string_view fileTypes) {
-    if (fileTypes.empty()) {
-        return true;
-    }
-    std::size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos) {
-        return true;
-    }
-    std::string_view extension = fileName.substr(dot + 1);
+bool FileTypesHave(std::string_view fileTypes, std::string_view extension) {
     while (!fileTypes.empty()) {
         std::size_t semicolon = fileTypes.find(';');
         std::string_view entry = fileTypes.substr(0, semicolon);
@@ -32,6 +24,17 @@ bool IsListedFile(std::string_view fileName, std::string_view fileTypes) {
         fileTypes.remove_prefix(semicolon + 1);
     }
     return false;
+}
+
+bool IsListedFile(std::string_view fileName, std::string_view fileTypes) {
+    if (fileTypes.empty()) {
+        return true;
+    }
+    std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) {
+        return true;
+    }
+    return FileTypesHave(fileTypes, fileName.substr(dot + 1));
 }
 
 namespace {

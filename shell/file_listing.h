@@ -11,6 +11,11 @@ namespace orlen {
 
 inline constexpr std::string_view kDefaultFileTypes = "*.htm;*.html;*.php;*.asp;*.aspx;*.mtpl";
 
+// True when "*." + extension is one of the ";"-separated entries of the
+// file-type list (compared case-sensitively; the last entry counts whether or
+// not a ";" follows it).
+bool FileTypesHave(std::string_view fileTypes, std::string_view extension);
+
 // True when a file of this name is listed under the file-type list: always
 // when the list is empty or the name has no "."; otherwise when "*." and the
 // text after the last "." is one of the list's ";"-separated entries

@@ -254,5 +254,47 @@ TEST_F(OrlenMeta, NewTemplateIsBasedOnThePage) {
     EXPECT_EQ(Run({"new-template", "p.html", "no/such/dir/out.mtpl"}).status, 4);
 }
 
+TEST_F(OrlenMeta, DatesReadAndWrite) {
+    Result r = Run({"date", "parse", "Sun, 06 Nov 1994 08:49:37 GMT"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "784111777\n");
+    EXPECT_EQ(Run({"date", "parse", "06 Nov 1994 08:49:37 EST"}).out, "784129777\n");
+    r = Run({"date", "parse", "-1"}); // taken as the text to read, not an option
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Run({"date", "parse", "Mon, 01 Jan 1900 00:00:00 GMT"}).status, 1);
+
+    r = Run({"date", "format", "784111777"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Sun, 06 Nov 1994 08:49:37 GMT\n");
+    r = Run({"date", "format", "-5"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\n");
+    for (const char* bad : {"12x", "", "+", "99999999999999999999", "1.5"}) {
+        EXPECT_EQ(Run({"date", "format", bad}).status, 2) << bad;
+    }
+    EXPECT_EQ(Run({"date", "when", "x"}).status, 2);
+}
+
+TEST_F(OrlenMeta, SuggestionsFromThePageText) {
+    dir.Write("p.html", "<html><head></head><body><p>The garden, the river; the garden. "
+                        "Garden river market. River market of the market!</p></body></html>");
+    dir.Write("common.txt", "the\r\nof\r\ngarden\r\n");
+    Result r = Run({"suggest", "keywords", "p.html", "--common-words", "common.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "market\nriver\n");
+    // Without a list of its own the one beside the program leaves out "the".
+    r = Run({"suggest", "keywords", "p.html"});
+    EXPECT_EQ(r.out.find("the\n"), std::string::npos);
+    EXPECT_NE(r.out.find("garden\n"), std::string::npos);
+
+    // A text shorter than the cut ends at its last full stop.
+    EXPECT_EQ(Run({"suggest", "description", "p.html"}).out,
+              "The garden, the river; the garden. Garden river market.\n");
+    EXPECT_EQ(Run({"suggest", "keywords", "p.html", "--common-words", "none.txt"}).status, 4);
+    EXPECT_EQ(Run({"suggest", "description", "p.html", "--common-words", "common.txt"}).status, 2);
+    EXPECT_EQ(Run({"suggest", "keywords", "missing.html"}).status, 4);
+}
+
 } // namespace
 } // namespace orlen

@@ -1,0 +1,206 @@
+#include "editors/value_grammars.h"
+#include "page/text_util.h"
+
+#include "editors/http_date.h"
+
+#include <limits>
+#include <utility>
+
+namespace orlen {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A number read from a tag's existing text, brought into the range a
+// seconds field can hold.
+int ClampToField(std::int64_t v) {
+    if (v < 0) {
+        return 0;
+    }
+    return v > kMaxFieldInteger ? kMaxFieldInteger : static_cast<int>(v);
+}
+
+EditorResult Accepted(std::string text) {
+    EditorResult result;
+    result.accepted = 1;
+    result.text = std::move(text);
+    return result;
+}
+
+EditorResult Refused() {
+    EditorResult result;
+    result.message = kEnterIntegerMessage;
+    return result;
+}
+
+} // namespace
+
+int ScanDecimal(std::string_view text, std::int64_t& value, std::size_t* end) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    std::size_t i = 0;
+    while (i < text.size() && IsWhiteSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size() || !IsDigit(text[i])) {
+        return 0;
+    }
+    // Negative numbers are accumulated downwards so that the smallest value
+    // is reached exactly; past either end the number sticks there.
+    std::int64_t v = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        const int digit = text[i] - '0';
+        if (!negative) {
+            v = (v > (kMax - digit) / 10) ? kMax : v * 10 + digit;
+        } else {
+            v = (v < (kMin + digit) / 10) ? kMin : v * 10 - digit;
+        }
+    }
+    value = v;
+    if (end != nullptr) {
+        *end = i;
+    }
+    return 1;
+}
+
+int ReadIntegerField(std::string_view text, int& value) {
+    std::int64_t number = 0;
+    std::size_t end = 0;
+    if (!ScanDecimal(text, number, &end)) {
+        return 0;
+    }
+    for (std::size_t i = end; i < text.size(); ++i) {
+        if (!IsWhiteSpace(text[i])) {
+            return 0;
+        }
+    }
+    if (number < 0 || number > kMaxFieldInteger) {
+        return 0;
+    }
+    value = static_cast<int>(number);
+    return 1;
+}
+
+CacheControlState ReadCacheControl(std::string_view text) {
+    CacheControlState state;
+    std::string lowered = AsciiLower(text);
+    if (lowered.find("no-cache") != std::string::npos) {
+        state.choice = CacheControlChoice::PreventCaching;
+        return state;
+    }
+    if (lowered.find("max-age") == std::string::npos) {
+        return state;
+    }
+    state.choice = CacheControlChoice::MaximumAge;
+    // Spaces are dropped so that "max-age = 60" reads like "max-age=60".
+    std::erase(lowered, ' ');
+    const std::size_t equals = lowered.find('=', lowered.find("max-age"));
+    std::int64_t seconds = 0;
+    if (equals != std::string::npos &&
+        ScanDecimal(std::string_view(lowered).substr(equals + 1), seconds)) {
+        state.seconds = ClampToField(seconds);
+    }
+    return state;
+}
+
+CacheControlEnabling CacheControlEnablingFor(CacheControlChoice choice,
+                                             std::string_view secondsText) {
+    CacheControlEnabling enabling;
+    enabling.secondsField = choice == CacheControlChoice::MaximumAge;
+    std::int64_t seconds = 0;
+    enabling.okButton =
+        !enabling.secondsField || (ScanDecimal(secondsText, seconds) != 0 && seconds > 0);
+    return enabling;
+}
+
+EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view secondsText) {
+    switch (choice) {
+    case CacheControlChoice::DontLimit:
+        return Accepted("");
+    case CacheControlChoice::PreventCaching:
+        return Accepted("no-cache");
+    case CacheControlChoice::MaximumAge:
+        break;
+    }
+    int seconds = 0;
+    if (!ReadIntegerField(secondsText, seconds)) {
+        return Refused();
+    }
+    return Accepted("max-age=" + std::to_string(seconds));
+}
+
+RefreshState ReadRefresh(std::string_view text) {
+    RefreshState state;
+    std::int64_t seconds = 0;
+    if (ScanDecimal(text, seconds)) {
+        state.seconds = ClampToField(seconds);
+    }
+    const std::size_t semicolon = text.find(';');
+    if (semicolon != std::string_view::npos) {
+        std::string_view url = text.substr(semicolon + 1);
+        while (!url.empty() && IsWhiteSpace(url.front())) {
+            url.remove_prefix(1);
+        }
+        state.url = std::string(url);
+    }
+    state.refresh = state.seconds != 0 || !state.url.empty();
+    return state;
+}
+
+EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::string_view urlText) {
+    // The seconds field is validated even when it is disabled.
+    int seconds = 0;
+    if (!ReadIntegerField(secondsText, seconds)) {
+        return Refused();
+    }
+    if (!refresh) {
+        return Accepted("");
+    }
+    const std::string_view url = Trim(urlText);
+    if (seconds == 0 && url.empty()) {
+        return Accepted("");
+    }
+    std::string text = std::to_string(seconds);
+    if (!url.empty()) {
+        text += ';';
+        text += url;
+    }
+    return Accepted(std::move(text));
+}
+
+RobotsState ReadRobots(std::string_view text) {
+    const std::string lowered = AsciiLower(text);
+    RobotsState state;
+    state.noIndex = lowered.find("noindex") != std::string::npos;
+    state.noFollow = lowered.find("nofollow") != std::string::npos;
+    return state;
+}
+
+std::string ComposeRobots(const RobotsState& state) {
+    if (state.noIndex && state.noFollow) {
+        return "noindex, nofollow";
+    }
+    if (state.noIndex) {
+        return "noindex";
+    }
+    return state.noFollow ? "nofollow" : "";
+}
+
+std::int64_t ExpiresTimeOf(std::string_view text) {
+    std::int64_t t = 0;
+    return ParseHttpDate(text, t) ? t : 0;
+}
+
+std::string ExpiresResultText(std::int64_t t) {
+    return t == 0 ? std::string() : FormatHttpDate(t);
+}
+
+} // namespace orlen

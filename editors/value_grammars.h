@@ -1,0 +1,123 @@
+// The small grammars of the Cache-Control, Refresh, Robots and Expires tag
+// values, as pure functions behind their editor dialogs: reading a tag's text
+// into the dialog's choices, which controls are enabled, and the text written
+// back on OK. The dialogs own no logic beyond calling these.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orlen {
+
+// Shown when a seconds field does not hold an acceptable integer; the dialog
+// then stays open.
+inline constexpr std::string_view kEnterIntegerMessage = "Please enter an integer.";
+
+// The largest number a seconds field accepts (the largest signed 32-bit int).
+inline constexpr int kMaxFieldInteger = 2147483647;
+
+// Decimal scan: skips leading white space, accepts an optional "+" or "-",
+// then one or more decimal digits, and stops at the first non-digit (the
+// rest is ignored). Returns 1 and the number, or 0 when no digit follows.
+// Numbers beyond 64 bits saturate to the largest or smallest value. When
+// end is given it receives the position just after the last digit.
+int ScanDecimal(std::string_view text, std::int64_t& value, std::size_t* end = nullptr);
+
+// Validates the text of a seconds field when a dialog's OK is pressed:
+// optional white space around an optional sign and decimal digits, nothing
+// else, and a value from 0 to kMaxFieldInteger. Seconds are written back as
+// unsigned numbers, so negative and larger values are refused like text that
+// is no integer. Returns 1 and the value, or 0 (show kEnterIntegerMessage).
+int ReadIntegerField(std::string_view text, int& value);
+
+// What pressing OK in a value editor gives: either the tag's new text, or a
+// refusal whose message is shown while the dialog stays open.
+struct EditorResult {
+    int accepted = 0;         // 1: the dialog closes and text replaces the tag's text
+    std::string text;         // the new text when accepted
+    std::string_view message; // the message to show when refused
+};
+
+// ---- Cache-Control ----
+
+// The three radio buttons of the Cache-Control editor.
+enum class CacheControlChoice : int { DontLimit = 0, PreventCaching = 1, MaximumAge = 2 };
+
+struct CacheControlState {
+    CacheControlChoice choice = CacheControlChoice::DontLimit;
+    int seconds = 10; // shown in the seconds field
+};
+
+// Reads a Cache-Control text (case ignored): "no-cache" anywhere selects
+// PreventCaching; otherwise "max-age" anywhere selects MaximumAge, with the
+// seconds read after the first "=" following it (spaces ignored; without a
+// number the seconds stay 10); otherwise DontLimit. Other directives are
+// ignored. A number outside 0..kMaxFieldInteger is clamped into it.
+CacheControlState ReadCacheControl(std::string_view text);
+
+struct CacheControlEnabling {
+    bool secondsField = false;
+    bool okButton = false;
+};
+
+// Which controls are enabled, re-evaluated on opening, on every radio click
+// and on every change of the seconds field: the seconds field exactly with
+// MaximumAge; OK for the other choices, or when a decimal scan of the seconds
+// field reads a number greater than 0.
+CacheControlEnabling CacheControlEnablingFor(CacheControlChoice choice,
+                                             std::string_view secondsText);
+
+// The result of OK: "" for DontLimit, "no-cache" for PreventCaching (the
+// seconds field is not looked at: it is reset to 0 first), and
+// "max-age=<n>" for MaximumAge, refused when the seconds field does not
+// pass ReadIntegerField.
+EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view secondsText);
+
+// ---- Refresh ----
+
+struct RefreshState {
+    int seconds = 0;      // shown in the seconds field
+    std::string url;      // shown in the URL field
+    bool refresh = false; // "Refresh after" selected and both fields enabled
+};
+
+// Reads a Refresh text: the seconds are a decimal scan from its start (0
+// without a number, clamped into 0..kMaxFieldInteger); the URL is everything
+// after the first ";" with leading white space removed, taken whole (a
+// "URL=" prefix stays part of it). Refresh is selected unless the seconds are
+// 0 and the URL is empty.
+RefreshState ReadRefresh(std::string_view text);
+
+// The result of OK. The seconds field is validated first, whichever radio is
+// selected. Without refresh, or with 0 seconds and a URL that is empty after
+// trimming, the result is ""; otherwise the seconds, followed by ";" and the
+// trimmed URL when there is one ("5;page.html").
+EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::string_view urlText);
+
+// ---- Robots ----
+
+struct RobotsState {
+    bool noIndex = false;  // "Prevent robots adding this page to search engines"
+    bool noFollow = false; // "Prevent robots following links in this page"
+};
+
+// Reads a robots text (case ignored): "noindex" and "nofollow" anywhere in it
+// check their boxes; everything else is ignored.
+RobotsState ReadRobots(std::string_view text);
+
+// The result of OK: "", "noindex", "nofollow" or "noindex, nofollow".
+std::string ComposeRobots(const RobotsState& state);
+
+// ---- Expires ----
+
+// The time value an Expires text opens with: the date read by ParseHttpDate,
+// or 0 (no date) when it cannot be read.
+std::int64_t ExpiresTimeOf(std::string_view text);
+
+// The text the Expires editor gives back for a time value: "" for 0 (no date)
+// and for a value that cannot be written, otherwise FormatHttpDate of it.
+std::string ExpiresResultText(std::int64_t t);
+
+} // namespace orlen

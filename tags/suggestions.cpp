@@ -1,0 +1,277 @@
+#include "tags/suggestions.h"
+#include "page/text_util.h"
+
+#include "page/line_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <system_error>
+#include <unordered_map>
+
+namespace orlen {
+namespace {
+
+constexpr std::string_view kSpaceSeparators = "\t\n\r ";
+constexpr std::string_view kPunctuationSeparators = ":;.,(){}'\"?!";
+
+// A byte table per separator set, so that the scan over a large page costs
+// one lookup per byte.
+using SeparatorTable = std::array<bool, 256>;
+
+constexpr SeparatorTable MakeSeparatorTable(bool withPunctuation) {
+    SeparatorTable table{};
+    for (char c : kSpaceSeparators) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    if (withPunctuation) {
+        for (char c : kPunctuationSeparators) {
+            table[static_cast<unsigned char>(c)] = true;
+        }
+    }
+    return table;
+}
+
+constexpr SeparatorTable kPlainSeparators = MakeSeparatorTable(false);
+constexpr SeparatorTable kAllSeparators = MakeSeparatorTable(true);
+
+// Calls f for every piece of text between single spaces, from position 0:
+// each piece runs up to the next space or the end of the text.
+template <typename F> void ForEachPiece(std::string_view text, F f) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        f(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+} // namespace
+
+// --- Common words --------------------------------------------------------
+
+std::string LoadCommonWords(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    // A file that opens but cannot be read (a directory, say) counts as
+    // missing: no word is common then.
+    if (!in.is_open() || !ReadAll(in, bytes)) {
+        return {};
+    }
+    std::string words = " ";
+    words.reserve(bytes.size() + 2);
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\n' && c != '\r') {
+            continue;
+        }
+        words.append(bytes, lineStart, i - lineStart);
+        words += ' ';
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+        lineStart = i + 1;
+    }
+    // A last line without a line end is a line all the same.
+    if (lineStart < bytes.size()) {
+        words.append(bytes, lineStart, std::string::npos);
+        words += ' ';
+    }
+    return words;
+}
+
+std::string ExecutableDirectory() {
+    std::error_code ec;
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    if (ec) {
+        return {};
+    }
+    const std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? std::string("/") : exe.substr(0, slash);
+}
+
+std::string DefaultCommonWordsPath() {
+    const std::string dir = ExecutableDirectory();
+    if (dir.empty()) {
+        return {};
+    }
+    return dir.back() == '/' ? dir + "common_words.txt" : dir + "/common_words.txt";
+}
+
+bool IsCommonWord(std::string_view commonWords, std::string_view word) {
+    // The word, framed by spaces, must occur in the list; words never hold a
+    // space, so this matches exactly one entry of the list.
+    std::string framed;
+    framed.reserve(word.size() + 2);
+    framed += ' ';
+    framed += word;
+    framed += ' ';
+    return commonWords.find(framed) != std::string_view::npos;
+}
+
+// --- Words ---------------------------------------------------------------
+
+std::string extractWords(std::string_view text, bool withPunctuation) {
+    const SeparatorTable& separator = withPunctuation ? kAllSeparators : kPlainSeparators;
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (separator[static_cast<unsigned char>(text[i])]) {
+            out += ' ';
+            do {
+                ++i;
+            } while (i < text.size() && separator[static_cast<unsigned char>(text[i])]);
+            continue;
+        }
+        // Copy the run up to the next separator in one go.
+        const std::size_t start = i;
+        while (i < text.size() && !separator[static_cast<unsigned char>(text[i])]) {
+            ++i;
+        }
+        out.append(text, start, i - start);
+    }
+    return out;
+}
+
+WordCounts CountWords(std::string_view bodyText, std::string_view commonWords) {
+    // Marks a word already found to be common, so that the list is searched
+    // once per distinct word rather than once per occurrence.
+    constexpr std::size_t kCommon = std::numeric_limits<std::size_t>::max();
+
+    WordCounts result;
+    // Lower-casing the whole text at once gives the same pieces as lowering
+    // each one, and lets every word be a view into this one buffer.
+    std::string text = AsciiLower(extractWords(bodyText, true));
+    // Word to its index in result.words (or kCommon): first-appearance order
+    // is kept by the vectors, the map only finds a word again.
+    std::unordered_map<std::string_view, std::size_t> index;
+    ForEachPiece(text, [&](std::string_view piece) {
+        const std::string_view word = TrimRight(TrimLeft(piece));
+        if (word.size() < 3) {
+            return;
+        }
+        const auto [found, isNew] = index.try_emplace(word, result.words.size());
+        if (!isNew) {
+            if (found->second != kCommon) {
+                std::uint16_t& count = result.counts[found->second];
+                if (count < WordCounts::kMaxCount) {
+                    ++count;
+                }
+            }
+            return;
+        }
+        if (IsCommonWord(commonWords, word)) {
+            found->second = kCommon;
+            return;
+        }
+        result.words.emplace_back(word);
+        result.counts.push_back(1);
+    });
+    return result;
+}
+
+// --- Keyword suggestion --------------------------------------------------
+
+std::string ChooseKeywords(const WordCounts& counted) {
+    std::string chosen;
+    std::size_t n = 0;
+    auto pass = [&](auto takes) {
+        for (std::size_t i = 0; i < counted.words.size(); ++i) {
+            if (takes(counted.counts[i])) {
+                chosen += counted.words[i];
+                chosen += ' ';
+                ++n;
+            }
+        }
+    };
+    pass([](std::uint16_t count) { return count >= kFrequentWordCount; });
+    if (n < kEnoughKeywords) {
+        pass([](std::uint16_t count) { return count == 2; });
+    }
+    if (n < kEnoughKeywords) {
+        pass([](std::uint16_t count) { return count == 1; });
+    }
+    return chosen;
+}
+
+std::string SuggestKeywords(std::string_view bodyText, std::string_view commonWords) {
+    return ChooseKeywords(CountWords(bodyText, commonWords));
+}
+
+bool ListBoxLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(AsciiLower(x)) <
+               static_cast<unsigned char>(AsciiLower(y));
+    });
+}
+
+std::vector<std::string> KeywordListItems(std::string_view suggestions) {
+    std::vector<std::string> items;
+    ForEachPiece(suggestions, [&](std::string_view piece) {
+        if (!piece.empty()) {
+            items.emplace_back(piece);
+        }
+    });
+    std::stable_sort(items.begin(), items.end(),
+                     [](const std::string& a, const std::string& b) { return ListBoxLess(a, b); });
+    return items;
+}
+
+std::string KeywordDialogResult(const std::vector<std::string>& selectedItems) {
+    std::string result;
+    for (const std::string& item : selectedItems) {
+        result += item;
+        result += ' ';
+    }
+    result.resize(TrimRight(result).size());
+    return result;
+}
+
+std::string KeywordsAfterChoice(std::string_view currentValue, std::string_view dialogResult,
+                                bool appendList) {
+    std::string value;
+    if (appendList) {
+        value = TrimLeft(currentValue);
+        if (!value.empty()) {
+            value += ' ';
+        }
+    }
+    value += dialogResult;
+    return value;
+}
+
+// --- Description suggestion ----------------------------------------------
+
+std::string SuggestDescription(std::string_view bodyText) {
+    std::string text = extractWords(bodyText, false);
+    // p ends up at the space after the last kept piece, or -1 when the text
+    // has no more pieces than a description keeps.
+    std::ptrdiff_t p = -1;
+    std::size_t space = text.find(' ');
+    for (int i = 1; i < kDescriptionPieces && space != std::string::npos; ++i) {
+        space = text.find(' ', space + 1);
+    }
+    if (space != std::string::npos) {
+        p = static_cast<std::ptrdiff_t>(space);
+        text.resize(space);
+    }
+    // Prefer to end after a full stop, but not at the cost of more than half
+    // of the kept text.
+    const std::size_t stop = text.rfind('.');
+    if (stop != std::string::npos && 2 * static_cast<std::ptrdiff_t>(stop) > p) {
+        text.resize(stop + 1);
+    }
+    return text;
+}
+
+} // namespace orlen

@@ -1,0 +1,219 @@
+#include "tags/tag_catalogue.h"
+#include "page/text_util.h"
+
+#include "document/template_action.h"
+#include "shell/file_listing.h"
+
+#include <algorithm>
+#include <array>
+
+namespace orlen {
+
+namespace {
+
+// Settings names of the catalogue.
+constexpr std::string_view kSection = "User";
+constexpr std::string_view kFileTypes = "FileTypes";
+constexpr std::string_view kCount = "IBC";
+
+std::string StandardPrefix(int i) {
+    return "FIB_" + std::to_string(i) + "_";
+}
+std::string UserPrefix(int k) {
+    return "UIB_" + std::to_string(k) + "_";
+}
+
+struct StandardTag {
+    std::string_view name;
+    int httpEquiv;
+    std::string_view button;
+    TagEditor editor;
+    int editable;
+    int multiLine;
+    int frameTarget;
+    std::string_view status;
+    int mode;
+};
+
+constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
+    {"title", 0, "", TagEditor::None, 1, 0, 0,
+     "The title of the web page (not actually a meta tag)", AlwaysDisplay},
+    {"description", 0, "Suggest", TagEditor::DescriptionSuggestion, 1, 1, 0,
+     "A short description of what the page contains", AlwaysDisplay},
+    {"keywords", 0, "Suggest", TagEditor::KeywordSuggestion, 1, 1, 0,
+     "Keywords that search engines can use to index the page", AlwaysDisplay},
+    {"Author", 0, "", TagEditor::None, 1, 0, 0, "The name of the page author", AlwaysDisplay},
+    {"owner", 0, "", TagEditor::None, 1, 0, 0, "The e-mail address of the page author/owner",
+     DisplayIfContent},
+    {"copyright", 0, "", TagEditor::None, 1, 0, 0, "A copyright message", AlwaysDisplay},
+    {"PICS-label", 0, "", TagEditor::None, 1, 1, 0,
+     "PICS ratings label (See help for more information)", DisplayIfContent},
+    {"robots", 0, "Edit", TagEditor::RobotsEditor, 0, 0, 0,
+     "Instructions for robot programs that create search databases", AlwaysDisplay},
+    {"Cache-Control", 1, "Edit", TagEditor::CacheControlEditor, 0, 0, 0,
+     "Instructions for controling cacheing", DisplayIfContent},
+    {"Expires", 1, "Edit", TagEditor::ExpiresEditor, 0, 0, 0, "An expiry date for the page",
+     DisplayIfContent},
+    {"Window-Target", 1, "", TagEditor::None, 1, 0, 1,
+     "Force page to load in a particular frame (unreliable)", DisplayIfContent},
+    {"generator", 0, "", TagEditor::None, 1, 0, 0, "The program used to generate the page",
+     DisplayIfContent},
+    {"Refresh", 1, "Edit", TagEditor::RefreshEditor, 0, 0, 0,
+     "A refresh period (in seconds) and optional replacement page", DisplayIfContent},
+}};
+
+} // namespace
+
+TagRow::TagRow() {
+    definition.name = "Unknown";
+}
+
+TagRow::TagRow(const TagRow& other)
+    : definition(other.definition), displayMode(other.displayMode), origin(other.origin),
+      value(other.CurrentValue()), visible(other.visible), idBase(other.idBase),
+      layoutTop(other.layoutTop) {}
+
+TagDefinition TagCatalogue::standardDefinition(int index) {
+    const StandardTag& s = kStandardTags[static_cast<std::size_t>(index)];
+    return TagDefinition{std::string(s.name), s.httpEquiv, std::string(s.button),
+                         s.editable,          s.multiLine, s.frameTarget};
+}
+
+int TagCatalogue::standardDisplayMode(int index) {
+    return kStandardTags[static_cast<std::size_t>(index)].mode;
+}
+
+TagCatalogue::TagCatalogue(SettingsStore& settings, std::string& fileTypes)
+    : settings_(settings), fileTypes_(fileTypes) {
+    for (int i = 0; i < StandardTagCount; ++i) {
+        auto row = std::make_unique<TagRow>();
+        row->setDefinition(standardDefinition(i));
+        row->displayMode = standardDisplayMode(i);
+        row->origin = Standard;
+        rows_.push_back(std::move(row));
+    }
+}
+
+void TagCatalogue::loadSettings() {
+    fileTypes_ = settings_.GetSettingString(kSection, kFileTypes, kDefaultFileTypes);
+    const int stored = settings_.GetSettingInt(kSection, kCount, StandardTagCount);
+    const int total = std::clamp(stored, StandardTagCount, StandardTagCount + kMaxUserDefinedTags);
+    for (int i = 0; i < StandardTagCount; ++i) {
+        TagRow& row = at(i);
+        row.displayMode =
+            settings_.GetSettingInt(kSection, StandardPrefix(i) + "D", row.displayMode);
+    }
+    for (int i = StandardTagCount; i < total; ++i) {
+        const int k = i - StandardTagCount;
+        const std::string prefix = UserPrefix(k);
+        auto row = std::make_unique<TagRow>();
+        row->origin = UserDefined;
+        row->displayMode = settings_.GetSettingInt(kSection, prefix + "D", DisplayIfContent);
+        row->definition.name = settings_.GetSettingString(kSection, prefix + "N", "Error" + prefix);
+        row->definition.httpEquiv = settings_.GetSettingInt(kSection, prefix + "H", 0);
+        row->definition.multiLine = settings_.GetSettingInt(kSection, prefix + "L", 0);
+        add(std::move(row));
+    }
+}
+
+void TagCatalogue::saveSettings() {
+    settings_.WriteSettingString(kSection, kFileTypes, fileTypes_);
+    for (int i = 0; i < StandardTagCount; ++i) {
+        settings_.WriteSettingInt(kSection, StandardPrefix(i) + "D", at(i).displayMode);
+    }
+    int k = 0;
+    for (int i = StandardTagCount; i < count(); ++i) {
+        const TagRow& row = at(i);
+        if (row.origin != UserDefined) {
+            continue;
+        }
+        const std::string prefix = UserPrefix(k);
+        settings_.WriteSettingInt(kSection, prefix + "D", row.displayMode);
+        settings_.WriteSettingString(kSection, prefix + "N", row.definition.name);
+        settings_.WriteSettingInt(kSection, prefix + "H", row.definition.httpEquiv);
+        settings_.WriteSettingInt(kSection, prefix + "L", row.definition.multiLine);
+        ++k;
+    }
+    settings_.WriteSettingInt(kSection, kCount, k + StandardTagCount);
+}
+
+int TagCatalogue::findByName(std::string_view name) const {
+    const std::string wanted = AsciiLower(name);
+    for (int i = 1; i < count(); ++i) {
+        if (AsciiLower(at(i).definition.name) == wanted) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int TagCatalogue::add(std::unique_ptr<TagRow> row) {
+    rows_.push_back(std::move(row));
+    return count() - 1;
+}
+
+int TagCatalogue::addPageOnly(std::string_view name, int httpEquiv) {
+    auto row = std::make_unique<TagRow>();
+    row->definition.name = std::string(name);
+    row->definition.httpEquiv = httpEquiv;
+    row->origin = PageOnly;
+    row->displayMode = DisplayIfContent;
+    return add(std::move(row));
+}
+
+void TagCatalogue::removePageOnly() {
+    for (int i = count() - 1; i >= 0; --i) {
+        if (at(i).origin == PageOnly) {
+            removeAt(i);
+        }
+    }
+}
+
+void TagCatalogue::removeAt(int index) {
+    if (index < 0 || index >= count()) {
+        return;
+    }
+    rows_.erase(rows_.begin() + index);
+}
+
+bool TagCatalogue::isShown(const TagRow& row, bool showAllFields) {
+    switch (row.displayMode) {
+    case DisplayIfContent:
+        return showAllFields || !row.CurrentValue().empty();
+    case NeverDisplay:
+        return showAllFields;
+    default:
+        return true;
+    }
+}
+
+std::vector<OfferedAction> TagCatalogue::offeredActions(const TagRow& row) {
+    std::vector<OfferedAction> actions;
+    auto offer = [&](int action) { actions.push_back({TemplateActionText(action), action}); };
+    offer(NeverChange);
+    offer(AlwaysSet);
+    offer(SetIfMissing);
+    offer(ReplaceIfPresent);
+    if (row.definition.multiLine != 0 || row.definition.name == "title") {
+        offer(PrependBefore);
+        offer(AppendAfter);
+    }
+    offer(AlwaysRemove);
+    return actions;
+}
+
+std::string_view TagCatalogue::statusText(int index) {
+    if (index < 0 || index >= StandardTagCount) {
+        return kIdleStatusText;
+    }
+    return kStandardTags[static_cast<std::size_t>(index)].status;
+}
+
+TagEditor TagCatalogue::editorOf(int index) {
+    if (index < 0 || index >= StandardTagCount) {
+        return TagEditor::None;
+    }
+    return kStandardTags[static_cast<std::size_t>(index)].editor;
+}
+
+} // namespace orlen

@@ -1,0 +1,379 @@
+#include "../scoped_time_zone.h"
+#include "editors/http_date.h"
+#include "editors/value_grammars.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+
+namespace orlen {
+namespace {
+
+using test::ScopedTimeZone;
+
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
+
+const char* ChoiceName(CacheControlChoice choice) {
+    switch (choice) {
+    case CacheControlChoice::DontLimit:
+        return "DontLimit";
+    case CacheControlChoice::PreventCaching:
+        return "PreventCaching";
+    case CacheControlChoice::MaximumAge:
+        return "MaximumAge";
+    }
+    return "?";
+}
+
+TEST(DecimalScan, ReadsALeadingSignedNumberAndSaturates) {
+    struct Case {
+        const char* text;
+        int found;
+        std::int64_t value;
+        std::size_t end;
+    };
+    const Case cases[] = {
+        {"42", 1, 42, 2},
+        {"  \t42abc", 1, 42, 5},
+        {"+7;x", 1, 7, 2},
+        {"-7", 1, -7, 2},
+        {"010", 1, 10, 3},
+        {"06,", 1, 6, 2},
+        {"1994", 1, 1994, 4},
+        {"9223372036854775807", 1, kInt64Max, 19},
+        {"-9223372036854775808", 1, kInt64Min, 20},
+        {"9223372036854775808", 1, kInt64Max, 19},
+        {"-9223372036854775809", 1, kInt64Min, 20},
+        {"99999999999999999999999x", 1, kInt64Max, 23},
+        {"-99999999999999999999999", 1, kInt64Min, 24},
+        {"", 0, 0, 0},
+        {"   ", 0, 0, 0},
+        {"abc", 0, 0, 0},
+        {"-", 0, 0, 0},
+        {"+-1", 0, 0, 0},
+        {"- 1", 0, 0, 0},
+        {"x1", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::int64_t value = 0;
+        std::size_t end = 0;
+        EXPECT_EQ(ScanDecimal(c.text, value, &end), c.found) << '"' << c.text << '"';
+        if (c.found) {
+            EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+            EXPECT_EQ(end, c.end) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(IntegerField, AcceptsOnlyWholeNonNegative32BitIntegers) {
+    struct Case {
+        const char* text;
+        int accepted;
+        int value;
+    };
+    const Case cases[] = {
+        {"10", 1, 10},        {" 10 ", 1, 10},
+        {"\t7\r\n", 1, 7},    {"010", 1, 10},
+        {"+5", 1, 5},         {"0", 1, 0},
+        {"-0", 1, 0},         {"2147483647", 1, 2147483647},
+        {"2147483648", 0, 0}, {"99999999999999999999999", 0, 0},
+        {"-1", 0, 0},         {"", 0, 0},
+        {"  ", 0, 0},         {"abc", 0, 0},
+        {"12abc", 0, 0},      {"1.5", 0, 0},
+        {"1 2", 0, 0},        {"- 1", 0, 0},
+    };
+    for (const Case& c : cases) {
+        int value = -99;
+        EXPECT_EQ(ReadIntegerField(c.text, value), c.accepted) << '"' << c.text << '"';
+        if (c.accepted) {
+            EXPECT_EQ(value, c.value) << '"' << c.text << '"';
+        }
+    }
+    EXPECT_EQ(kEnterIntegerMessage, "Please enter an integer.");
+}
+
+TEST(CacheControlEditor, ReadsTheFirstMatchingDirective) {
+    using enum CacheControlChoice;
+    struct Case {
+        const char* text;
+        CacheControlChoice choice;
+        int seconds;
+    };
+    const Case cases[] = {
+        {"", DontLimit, 10},
+        {"private", DontLimit, 10},
+        {"no-store", DontLimit, 10},
+        {"s-maxage=5", DontLimit, 10},
+        {"No-Cache", PreventCaching, 10},
+        {"no-cache, max-age=0", PreventCaching, 10},
+        {"max-age=3600", MaximumAge, 3600},
+        {"MAX-AGE=3600", MaximumAge, 3600},
+        {"max-age = 60", MaximumAge, 60},
+        {"max-age=60, must-revalidate", MaximumAge, 60},
+        {"private, max-age=60", MaximumAge, 60},
+        {"max-age=6 0", MaximumAge, 60},
+        {"max-age", MaximumAge, 10},
+        {"max-age:60", MaximumAge, 10},
+        {"max-age=abc", MaximumAge, 10},
+        {"max-age=0", MaximumAge, 0},
+        {"x=1, max-age=60", MaximumAge, 60},
+        // Numbers a seconds field cannot hold are clamped into its range.
+        {"max-age=99999999999999999999", MaximumAge, 2147483647},
+        {"max-age=-5", MaximumAge, 0},
+    };
+    for (const Case& c : cases) {
+        const CacheControlState state = ReadCacheControl(c.text);
+        EXPECT_STREQ(ChoiceName(state.choice), ChoiceName(c.choice)) << '"' << c.text << '"';
+        EXPECT_EQ(state.seconds, c.seconds) << '"' << c.text << '"';
+    }
+}
+
+TEST(CacheControlEditor, EnablesSecondsWithMaximumAgeAndOkForAPositiveNumber) {
+    using enum CacheControlChoice;
+    struct Case {
+        CacheControlChoice choice;
+        const char* seconds;
+        bool secondsEnabled;
+        bool okEnabled;
+    };
+    const Case cases[] = {
+        {MaximumAge, "60", true, true},    {MaximumAge, " 1", true, true},
+        {MaximumAge, "7x", true, true}, // read by a decimal scan; refused only on OK
+        {MaximumAge, "0", true, false},    {MaximumAge, "", true, false},
+        {MaximumAge, "abc", true, false},  {MaximumAge, "-5", true, false},
+        {DontLimit, "0", false, true},     {DontLimit, "abc", false, true},
+        {PreventCaching, "", false, true},
+    };
+    for (const Case& c : cases) {
+        const CacheControlEnabling enabling = CacheControlEnablingFor(c.choice, c.seconds);
+        EXPECT_EQ(enabling.secondsField, c.secondsEnabled)
+            << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        EXPECT_EQ(enabling.okButton, c.okEnabled)
+            << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+    }
+}
+
+TEST(CacheControlEditor, ComposesTheResultOrRefusesTheSecondsField) {
+    using enum CacheControlChoice;
+    struct Case {
+        CacheControlChoice choice;
+        const char* seconds;
+        int accepted;
+        const char* text;
+    };
+    const Case cases[] = {
+        {DontLimit, "10", 1, ""},
+        {DontLimit, "abc", 1, ""},
+        {PreventCaching, "", 1, "no-cache"},
+        {MaximumAge, "3600", 1, "max-age=3600"},
+        {MaximumAge, "010", 1, "max-age=10"},
+        {MaximumAge, " 60 ", 1, "max-age=60"},
+        {MaximumAge, "2147483647", 1, "max-age=2147483647"},
+        {MaximumAge, "60s", 0, ""},
+        {MaximumAge, "", 0, ""},
+        {MaximumAge, "-1", 0, ""},
+        {MaximumAge, "2147483648", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const EditorResult result = ComposeCacheControl(c.choice, c.seconds);
+        EXPECT_EQ(result.accepted, c.accepted) << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        if (c.accepted) {
+            EXPECT_EQ(result.text, c.text);
+        } else {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
+    }
+
+    // Opening a tag's text and pressing OK straight away.
+    struct RoundTrip {
+        const char* before;
+        const char* after;
+    };
+    const RoundTrip trips[] = {
+        {"No-Cache", "no-cache"},
+        {"max-age = 60", "max-age=60"},
+        {"max-age=60, must-revalidate", "max-age=60"},
+        {"max-age", "max-age=10"},
+        {"private", ""},
+        {"no-cache, max-age=0", "no-cache"},
+    };
+    for (const RoundTrip& trip : trips) {
+        const CacheControlState state = ReadCacheControl(trip.before);
+        const std::string field = std::to_string(state.seconds);
+        ASSERT_TRUE(CacheControlEnablingFor(state.choice, field).okButton) << trip.before;
+        const EditorResult result = ComposeCacheControl(state.choice, field);
+        EXPECT_EQ(result.accepted, 1) << trip.before;
+        EXPECT_EQ(result.text, trip.after) << trip.before;
+    }
+    // "max-age=0" opens with OK disabled until another choice is made.
+    const CacheControlState zero = ReadCacheControl("max-age=0");
+    EXPECT_FALSE(CacheControlEnablingFor(zero.choice, std::to_string(zero.seconds)).okButton);
+    EXPECT_TRUE(CacheControlEnablingFor(zero.choice, "5").okButton);
+    EXPECT_TRUE(CacheControlEnablingFor(CacheControlChoice::DontLimit, "0").okButton);
+}
+
+TEST(RefreshEditor, ReadsSecondsAndTheWholeTextAfterTheSemicolon) {
+    struct Case {
+        const char* text;
+        int seconds;
+        const char* url;
+        bool refresh;
+    };
+    const Case cases[] = {
+        {"", 0, "", false},
+        {"0", 0, "", false},
+        {"0;", 0, "", false},
+        {"abc", 0, "", false},
+        {"30", 30, "", true},
+        {" 10 ; x", 10, "x", true},
+        {"5; URL=page.html", 5, "URL=page.html", true},
+        {"5;  page.html  ", 5, "page.html  ", true},
+        {"5;", 5, "", true},
+        {"abc;page.html", 0, "page.html", true},
+        {"0; a;b", 0, "a;b", true},
+        // Numbers a seconds field cannot hold are clamped into its range.
+        {"-5;x", 0, "x", true},
+        {"-5", 0, "", false},
+        {"99999999999999999999", 2147483647, "", true},
+    };
+    for (const Case& c : cases) {
+        const RefreshState state = ReadRefresh(c.text);
+        EXPECT_EQ(state.seconds, c.seconds) << '"' << c.text << '"';
+        EXPECT_EQ(state.url, c.url) << '"' << c.text << '"';
+        EXPECT_EQ(state.refresh, c.refresh) << '"' << c.text << '"';
+    }
+}
+
+TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
+    struct Case {
+        bool refresh;
+        const char* seconds;
+        const char* url;
+        int accepted;
+        const char* text;
+    };
+    const Case cases[] = {
+        {true, "10", "", 1, "10"},
+        {true, "5", "page.html", 1, "5;page.html"},
+        {true, "0", "page.html", 1, "0;page.html"},
+        {true, "5", "  page.html \t", 1, "5;page.html"},
+        {true, "010", "", 1, "10"},
+        {true, "0", "", 1, ""},
+        {true, "0", "   ", 1, ""},
+        {false, "5", "page.html", 1, ""},
+        {true, "x", "page.html", 0, ""},
+        {true, "-1", "", 0, ""},
+        {true, "2147483648", "", 0, ""},
+        // The field is checked even while the "no refresh" choice disables it.
+        {false, "x", "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const EditorResult result = ComposeRefresh(c.refresh, c.seconds, c.url);
+        EXPECT_EQ(result.accepted, c.accepted)
+            << c.refresh << " \"" << c.seconds << "\" \"" << c.url << '"';
+        if (c.accepted) {
+            EXPECT_EQ(result.text, c.text);
+        } else {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
+    }
+
+    // Opening a tag's text and pressing OK straight away.
+    struct RoundTrip {
+        const char* before;
+        const char* after;
+    };
+    const RoundTrip trips[] = {
+        {"", ""},
+        {"30", "30"},
+        {"0", ""},
+        {"5;  page.html  ", "5;page.html"},
+        {"5; URL=page.html", "5;URL=page.html"},
+        {"abc;page.html", "0;page.html"},
+    };
+    for (const RoundTrip& trip : trips) {
+        const RefreshState state = ReadRefresh(trip.before);
+        const EditorResult result =
+            ComposeRefresh(state.refresh, std::to_string(state.seconds), state.url);
+        EXPECT_EQ(result.accepted, 1) << trip.before;
+        EXPECT_EQ(result.text, trip.after) << trip.before;
+    }
+}
+
+TEST(RobotsEditor, ReadsTwoFlagsAndWritesTheirCanonicalText) {
+    struct Case {
+        const char* before;
+        bool noIndex;
+        bool noFollow;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"", false, false, ""},
+        {"NOINDEX,FOLLOW", true, false, "noindex"},
+        {"index, NoFollow", false, true, "nofollow"},
+        {"noindex, nofollow", true, true, "noindex, nofollow"},
+        {"nofollow, noindex", true, true, "noindex, nofollow"},
+        {"index, follow", false, false, ""},
+        {"all", false, false, ""},
+        {"none", false, false, ""},
+    };
+    for (const Case& c : cases) {
+        const RobotsState state = ReadRobots(c.before);
+        EXPECT_EQ(state.noIndex, c.noIndex) << '"' << c.before << '"';
+        EXPECT_EQ(state.noFollow, c.noFollow) << '"' << c.before << '"';
+        EXPECT_EQ(ComposeRobots(state), c.after) << '"' << c.before << '"';
+    }
+}
+
+TEST(ExpiresEditor, ResultTextIsEmptyWithoutAWritableDate) {
+    const ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(ExpiresResultText(0), "");
+    EXPECT_EQ(ExpiresResultText(-1), "");
+    EXPECT_EQ(ExpiresResultText(kInt64Min), "");
+    EXPECT_EQ(ExpiresResultText(253402300800), "");
+    EXPECT_EQ(ExpiresResultText(1), "Thu, 01 Jan 1970 00:00:01 GMT");
+    EXPECT_EQ(ExpiresResultText(784111777), "Sun, 06 Nov 1994 08:49:37 GMT");
+
+    // Unreadable values open without a date and OK gives the empty text.
+    for (const char* text : {"", "0", "-1", "never", "Mon, 01 Jan 1900 00:00:00 GMT"}) {
+        EXPECT_EQ(ExpiresTimeOf(text), 0) << '"' << text << '"';
+        EXPECT_EQ(ExpiresResultText(ExpiresTimeOf(text)), "") << '"' << text << '"';
+    }
+    EXPECT_EQ(ExpiresTimeOf("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
+}
+
+TEST(ExpiresEditor, KeepsOnlyTheDayAsLocalStandardMidnight) {
+    {
+        // In GMT a stored date opens on its own day and OK keeps that day.
+        const ScopedTimeZone zone("UTC0");
+        const CalendarDate shown = LocalDateOf(ExpiresTimeOf("Sun, 06 Nov 1994 08:49:37 GMT"));
+        EXPECT_EQ(shown.year, 1994);
+        EXPECT_EQ(shown.month, 11);
+        EXPECT_EQ(shown.day, 6);
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(shown.year, shown.month, shown.day)),
+                  "Sun, 06 Nov 1994 00:00:00 GMT");
+    }
+    {
+        // One hour east of GMT, summer and winter alike.
+        const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(2005, 6, 15)), "Tue, 14 Jun 2005 23:00:00 GMT");
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(2005, 1, 15)), "Fri, 14 Jan 2005 23:00:00 GMT");
+        // The first day of 1970 starts before the epoch there: no date.
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(1970, 1, 1)), "");
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(1970, 1, 2)), "Thu, 01 Jan 1970 23:00:00 GMT");
+    }
+    {
+        // Five hours west: a day picked in summer still starts at 05:00 GMT.
+        const ScopedTimeZone zone("EST5EDT,M3.2.0,M11.1.0");
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(2005, 6, 15)), "Wed, 15 Jun 2005 05:00:00 GMT");
+        EXPECT_EQ(ExpiresResultText(LocalMidnight(1970, 1, 1)), "Thu, 01 Jan 1970 05:00:00 GMT");
+    }
+}
+
+} // namespace
+} // namespace orlen

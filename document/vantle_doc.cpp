@@ -260,6 +260,11 @@ int CVantleDoc::OpenCommand(const std::string& fileTypes) {
     if (!chosen) {
         return 0;
     }
+    // Unsaved edits are offered for saving before the page is replaced;
+    // Cancel keeps everything as it was.
+    if (ConfirmSave() == 0) {
+        return 0;
+    }
     ResetDocument();
     return OpenByPath(*chosen);
 }

@@ -56,9 +56,9 @@ public:
     // a save the user asked for failed).
     int ConfirmSave();
 
-    // Commands: New (with the save prompt) and Open (a file dialog; the
-    // current page is replaced without a prompt). fileTypes is the
-    // application's list such as "*.htm;*.html".
+    // Commands: New and Open (a file dialog), each with the save prompts
+    // before the page is replaced. fileTypes is the application's list such
+    // as "*.htm;*.html".
     int NewCommand();
     int OpenCommand(const std::string& fileTypes);
     static std::string OpenFilter(const std::string& fileTypes);

@@ -1,11 +1,34 @@
 #include "page/html_page.h"
 
 #include "page/line_reader.h"
+#include "page/text_util.h"
 
 #include <istream>
 #include <ostream>
 
 namespace orlen {
+
+namespace {
+
+// Position of needle (lower case) in text from pos on, ignoring ASCII case.
+std::size_t FindNoCase(const std::string& text, std::string_view needle, std::size_t pos) {
+    for (std::size_t at = text.find('<', pos); at != std::string::npos;
+         at = text.find('<', at + 1)) {
+        if (text.size() - at < needle.size()) {
+            return std::string::npos;
+        }
+        std::size_t i = 1;
+        while (i < needle.size() && AsciiLower(text[at + i]) == needle[i]) {
+            ++i;
+        }
+        if (i == needle.size()) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+} // namespace
 
 int CHtmlPage::Load(std::istream& in, int bodyVerbatim) {
     std::string bytes;
@@ -115,8 +138,22 @@ void CHtmlPage::Split() {
             bodyTextPosition_ = static_cast<std::int64_t>(p);
             savedBody_ = t.substr(p);
         }
+        // The content of a script or style element is text up to its
+        // closing tag, as browsers read it: a "<" in code such as
+        // "if (a < b)" starts no tag, so the code is written back unchanged.
+        const bool rawText =
+            section->Tag().IsOpening("script") || section->Tag().IsOpening("style");
+        const std::string_view closing = section->Tag().Is("script") ? "</script" : "</style";
         sections_.push_back(std::move(section));
         p = end;
+        if (rawText) {
+            const std::size_t close = FindNoCase(t, closing, p);
+            const std::size_t stop = close == std::string::npos ? n : close;
+            if (stop > p) {
+                sections_.push_back(std::make_unique<CTextSection>(t.substr(p, stop - p)));
+            }
+            p = stop;
+        }
     }
 }
 

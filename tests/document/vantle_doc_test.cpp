@@ -254,17 +254,25 @@ TEST_F(DocumentTest, OpenByPathTellsTemplatesFromPagesAndDoesNotReopen) {
     doc.RemoveView(&view);
 }
 
-TEST_F(DocumentTest, OpenCommandReplacesThePageWithoutAPrompt) {
+TEST_F(DocumentTest, OpenCommandAsksBeforeReplacingUnsavedEdits) {
     const std::string page = dir.Write("a.html", "<head><title>A</title></head>");
     doc.SetPageTitle("unsaved");
     doc.SetModifiedFlag();
     ui.files.push_back(page);
-    EXPECT_EQ(doc.OpenCommand("*.htm;*.html"), 1);
-    EXPECT_TRUE(ui.questions.empty());
-    EXPECT_EQ(doc.GetPageTitle(), "A");
+    ui.answers = {Answer::Cancel};
+    EXPECT_EQ(doc.OpenCommand("*.htm;*.html"), 0);
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Save changes to Untitled?"});
+    EXPECT_EQ(doc.GetPageTitle(), "unsaved");
+    EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(ui.filters.back(), "Web page files (*.htm;*.html)|*.htm;*.html|Meta-tag template "
                                  "files (*.mtpl)|*.mtpl|All files (*.*)|*.*||");
     EXPECT_EQ(CVantleDoc::OpenFilter(""), "All files (*.*)|*.*||");
+
+    ui.files.push_back(page);
+    ui.answers = {Answer::No};
+    EXPECT_EQ(doc.OpenCommand("*.html"), 1);
+    EXPECT_EQ(doc.GetPageTitle(), "A");
+    EXPECT_EQ(ui.questions.size(), 2u); // asked once, not again by the open itself
 
     // Cancelling the dialog changes nothing.
     doc.SetModifiedFlag();

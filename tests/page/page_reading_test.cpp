@@ -84,7 +84,7 @@ TEST(PageBodyText, CollapsesWhiteSpaceOnlyOutsideLayoutElements) {
 
 TEST(PageSectionIteration, TracksOpenElementsAcrossUnmatchedClosings) {
     CHtmlPage page;
-    Load(page, "<body><p><script>x  y</span></script><p>a  b</p></body>");
+    Load(page, "<body><p><textarea>x  y</span></textarea><p>a  b</p></body>");
     std::string text;
     std::vector<std::string> texts;
     for (int type = page.FirstSection(kSectionText | kSectionTag, text); type != 0;
@@ -93,8 +93,8 @@ TEST(PageSectionIteration, TracksOpenElementsAcrossUnmatchedClosings) {
             texts.push_back(text);
         }
     }
-    // "</span>" matches nothing and leaves <script> open (collapsing); after
-    // "</script>" the top is <p> again (kept as written).
+    // "</span>" matches nothing and leaves <textarea> open (collapsing);
+    // after "</textarea>" the top is <p> again (kept as written).
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "x y");
     EXPECT_EQ(texts[1], "a  b");
@@ -104,12 +104,12 @@ TEST(PageSectionIteration, TracksOpenElementsAcrossUnmatchedClosings) {
     for (int type = page.FirstSection(0, text); type != 0; type = page.NextSection(text)) {
         ++count;
     }
-    EXPECT_EQ(count, 9); // body, p, script, text, /span, /script, p, text, /p
+    EXPECT_EQ(count, 9); // body, p, textarea, text, /span, /textarea, p, text, /p
 }
 
 TEST(PageSectionIteration, ClosingTagPopsEverythingAboveItsPartner) {
     CHtmlPage page;
-    Load(page, "<body><script><p><b>a  b</script>c  d</body>");
+    Load(page, "<body><textarea><p><b>a  b</textarea>c  d</body>");
     std::string text;
     std::vector<std::string> texts;
     for (int type = page.FirstSection(kSectionText | kSectionTag, text); type != 0;
@@ -120,7 +120,7 @@ TEST(PageSectionIteration, ClosingTagPopsEverythingAboveItsPartner) {
     }
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "a  b"); // top is <b>: kept
-    EXPECT_EQ(texts[1], "c  d"); // </script> popped b, p and script; top is body
+    EXPECT_EQ(texts[1], "c  d"); // </textarea> popped b, p and textarea; top is body
 }
 
 } // namespace

@@ -31,6 +31,26 @@ TEST(PageScan, CutsTextTagsCommentsAndScripts) {
     EXPECT_EQ(page.Sections().size(), 2u);
 }
 
+TEST(PageScan, ScriptAndStyleContentIsTextUpToTheClosingTag) {
+    CHtmlPage page;
+    const std::string head = "<HEAD><SCRIPT>\r\nif (hour < 12 && x > 2) { a = '<b>'; }\r\n"
+                             "</SCRIPT><style>p > a { color: red }</STYLE></HEAD>";
+    page.SetText(head, 0);
+    EXPECT_EQ(Describe(page), "G:<head>|G:<script>|T:\r\nif (hour < 12 && x > 2) { a = '<b>'; "
+                              "}\r\n|G:</script>|G:<style>|T:p > a { color: red }|G:</style>|"
+                              "G:</head>");
+    // A meta tag written by a script is no meta tag of the page.
+    page.SetText("<head><script>document.write('<meta name=a content=1>')</script></head>", 0);
+    EXPECT_TRUE(page.IsNull(page.FindMetaByName("a")));
+    // Without a closing tag the rest of the page is the script's text.
+    page.SetText("<script>a < b\r\n<body>", 1);
+    EXPECT_EQ(page.GetText(), "<script>a < b\r\n<body>");
+    EXPECT_TRUE(page.IsNull(page.OpeningBody()));
+    // An empty element, and a self-closed script tag, start no text.
+    page.SetText("<script></script><script/><b>", 0);
+    EXPECT_EQ(Describe(page), "G:<script>|G:</script>|G:<script/>|G:<b>");
+}
+
 TEST(PageScan, KeepsEveryTailThatHasNoEnd) {
     // A "<" with nothing to close it: the tail stays as text.
     CHtmlPage page;

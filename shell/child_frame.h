@@ -1,0 +1,70 @@
+// The right-hand part of the main window: a tab bar over a splitter with the
+// meta-data editing view above and the web preview below, and the three view
+// modes that hide and show them.
+#pragma once
+
+#include "shell/command_target.h"
+
+#include <QTabBar>
+#include <QWidget>
+
+namespace orlen {
+
+class CHideableSplitter;
+class CWebPreviewView;
+
+enum ViewMode : int { MetaDataMode = 0, WebPreviewMode = 1, SplitMode = -1 };
+
+// The two tabs "Meta-data" and "Web page". Choosing a tab asks the frame for
+// the matching view mode; selecting a tab from code does not.
+class CViewTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit CViewTabBar(QWidget* parent = nullptr);
+    void SelectTab(int index);
+
+signals:
+    void ViewCommand(int id);
+};
+
+class CChildFrame : public QWidget, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CChildFrame(QWidget* parent = nullptr);
+
+    // The upper pane (the meta-data editing view goes in it) and the preview.
+    QWidget* MetaDataPane() const { return metaDataPane_; }
+    void SetEditingView(QWidget* view);
+    CWebPreviewView* Preview() const { return preview_; }
+    CViewTabBar* TabBar() const { return tabBar_; }
+    CHideableSplitter* Splitter() const { return splitter_; }
+    ViewMode Mode() const { return mode_; }
+    bool IsSplit() const { return split_; }
+
+    // Commands go to the active view first (set by the application: the
+    // editing view's target), then to this frame's view modes.
+    void SetViewTarget(CommandTarget* target) { viewTarget_ = target; }
+    CommandTarget* ViewTarget() const { return viewTarget_; }
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmd(int id, CommandState& state) override;
+
+signals:
+    // A view-mode command asked for by the tab bar; carried out through the
+    // main window's command routing, so a disabled mode is never chosen.
+    void PostCommand(int id);
+
+private:
+    void ShowMetaData();
+    void ShowWebPage();
+    void ShowSplit();
+
+    CViewTabBar* tabBar_;
+    CHideableSplitter* splitter_;
+    QWidget* metaDataPane_;
+    CWebPreviewView* preview_;
+    CommandTarget* viewTarget_ = nullptr;
+    bool split_ = false;
+    ViewMode mode_ = MetaDataMode;
+};
+
+} // namespace orlen

@@ -1,0 +1,87 @@
+// The main window: menus, the two toolbars, the status bar, and a splitter
+// with the file browser on the left and the child frame on the right. It
+// routes every command to the windows that can carry it out and keeps the
+// enabled and checked states of menus and buttons up to date.
+#pragma once
+
+#include "shell/command_target.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace orlen {
+
+class CVantleApp;
+class CChildFrame;
+class CFileTreeView;
+class CHideableSplitter;
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CVantleApp& app);
+    ~CMainFrame() override;
+
+    // Carries out a command through the routing; false when nobody took it
+    // or it is disabled.
+    bool RouteCommand(int id);
+    CommandState QueryCommand(int id);
+    // Refreshes every action's enabled and checked state.
+    void UpdateCommandUi();
+
+    void ShowFileBrowser(bool show);
+    bool FileBrowserShown() const { return browserShown_; }
+    void RefreshCaption();
+    // The splash window, asked for once the main window stands.
+    void ShowSplash();
+    void RebuildRecentFiles(const std::vector<std::string>& paths);
+
+    QAction* Action(int id) const;
+    CChildFrame* ChildFrame() const { return childFrame_; }
+    CFileTreeView* FileTree() const { return fileTree_; }
+    CHideableSplitter* Splitter() const { return splitter_; }
+    QToolBar* MainToolBar() const { return mainToolBar_; }
+    QToolBar* ViewToolBar() const { return viewToolBar_; }
+    QLabel* LockIndicator(int index) const { return locks_[index]; }
+    // The targets in the order a command is offered to them.
+    std::vector<CommandTarget*> RouteOrder();
+
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmd(int id, CommandState& state) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBars();
+    void BuildStatusBar();
+
+    CVantleApp& app_;
+    CHideableSplitter* splitter_ = nullptr;
+    CFileTreeView* fileTree_ = nullptr;
+    CChildFrame* childFrame_ = nullptr;
+    QToolBar* mainToolBar_ = nullptr;
+    QToolBar* viewToolBar_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentPlaceholder_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QLabel* locks_[3] = {nullptr, nullptr, nullptr};
+    bool lockOn_[3] = {false, false, false};
+    std::map<int, QAction*> actions_;
+    bool browserShown_ = false;
+    QTimer idleTimer_;
+};
+
+} // namespace orlen

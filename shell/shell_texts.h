@@ -1,0 +1,64 @@
+// Texts of the desktop program: captions, messages, menu and toolbar texts,
+// and the status-bar prompt and tooltip of every command.
+#pragma once
+
+#include <string_view>
+
+namespace orlen::shell_texts {
+
+inline constexpr std::string_view kAppTitle = "Orlen";
+inline constexpr std::string_view kProductName = "Orlen meta-data editor";
+inline constexpr std::string_view kVersion = "1.5";
+inline constexpr std::string_view kIdleStatus = "For Help, press F1";
+inline constexpr std::string_view kHelpFailed = "Failed to launch help.";
+inline constexpr std::string_view kSelectProjectDirectory = "Select project directory";
+inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";
+inline constexpr std::string_view kRecentFilePlaceholder = "Recent File";
+
+// Settings of the recent-file list.
+inline constexpr std::string_view kRecentSection = "Recent File List";
+inline constexpr std::string_view kRecentEntry = "File%1"; // 1 to 6
+
+// Status-bar prompt and tooltip of a command, as "prompt\ntooltip".
+struct CommandText {
+    int id;
+    std::string_view text;
+};
+
+inline constexpr CommandText kCommandTexts[] = {
+    {57600, "Create a new document\nNew"},
+    {57601, "Open an existing document\nOpen"},
+    {57603, "Save the active document\nSave"},
+    {57604, "Save the active document with a new name\nSave As"},
+    {57607, "Print the web page preview\nPrint"},
+    {57634, "Copy the selection and put it on the Clipboard\nCopy"},
+    {57635, "Cut the selection and put it on the Clipboard\nCut"},
+    {57637, "Insert Clipboard contents\nPaste"},
+    {57643, "Undo the last action\nUndo"},
+    {57664, "Display program information, version number and copyright\nAbout"},
+    {57665, "Quit the application; prompts to save documents\nExit"},
+    {57667, "List Help topics\nHelp Topics"},
+    {59392, "Show or hide the toolbar\nToggle ToolBar"},
+    {59393, "Show or hide the status bar\nToggle StatusBar"},
+    {32771, "Change the display and file options\nOptions"},
+    {32772, "Open File Browse Window\nBrowse files"},
+    {32773, "Open a meta-data template\nOpen template"},
+    {32774, "Save meta-data template as\nSave template as"},
+    {32775, "Save meta-data template\nSave template"},
+    {32776, "Edit meta-data template\nEdit template"},
+    {32777, "Apply meta-data template\nApply template"},
+    {32778, "Close meta-data template\nClose template"},
+    {32779, "Create a new meta-data template\nNew template"},
+    {32785, "Display the meta-data editing view\nEdit view"},
+    {32786, "Display a preview of the web page\nWeb preview"},
+    {32787, "\nSplit view"},
+    {32788,
+     "Switch between displaying all the meta-data fields and a restricted set\nAll/restricted "
+     "fields"},
+    {157, "Open the online tutorials and updates page\nOnline tutorials"},
+};
+
+inline constexpr std::string_view kTabMetaData = "Meta-data";
+inline constexpr std::string_view kTabWebPage = "Web page";
+
+} // namespace orlen::shell_texts

@@ -1,0 +1,284 @@
+#include "shell/vantle_app.h"
+
+#include "shell/child_frame.h"
+#include "shell/command_ids.h"
+#include "shell/file_listing.h"
+#include "shell/main_frame.h"
+#include "shell/shell_texts.h"
+#include "shell/web_preview_view.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <functional>
+
+namespace orlen {
+
+namespace {
+
+constexpr std::string_view kUserSection = "User";
+constexpr std::string_view kFileTypesEntry = "FileTypes";
+
+std::string RecentEntry(int i) {
+    std::string entry(shell_texts::kRecentEntry);
+    entry.replace(entry.find("%1"), 2, std::to_string(i));
+    return entry;
+}
+
+// The document's questions go to the user; a page that was opened goes to
+// the recent-file list on the way.
+class DocumentUiLink final : public DocumentUi {
+public:
+    DocumentUiLink(AppUi& ui, std::function<void(const std::string&)> opened)
+        : ui_(ui), opened_(std::move(opened)) {}
+    void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
+    Answer AskYesNo(const std::string& text) override { return ui_.AskYesNo(text); }
+    Answer AskYesNoCancel(const std::string& text) override { return ui_.AskYesNoCancel(text); }
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter) override {
+        return ui_.ChooseFileToOpen(filter);
+    }
+    std::optional<std::string> ChooseFileToSave(const std::string& filter,
+                                                const std::string& extension,
+                                                const std::string& name) override {
+        return ui_.ChooseFileToSave(filter, extension, name);
+    }
+    void PageOpened(const std::string& path) override { opened_(path); }
+
+private:
+    AppUi& ui_;
+    std::function<void(const std::string&)> opened_;
+};
+
+// The document's commands: pages, templates and Browse.
+class DocumentCommands final : public CommandTarget {
+public:
+    DocumentCommands(CVantleApp& app, std::function<void()> browse)
+        : app_(app), browse_(std::move(browse)) {}
+    bool OnCmdMsg(int id) override {
+        if (id == cmd::kBrowse) {
+            browse_();
+            return true;
+        }
+        if (!Handles(id)) {
+            return false;
+        }
+        app_.Doc().OnCommand(id, app_.FileTypes());
+        return true;
+    }
+    bool OnUpdateCmd(int id, CommandState& state) override {
+        if (id == cmd::kBrowse) {
+            state = {true, false};
+            return true;
+        }
+        if (!Handles(id)) {
+            return false;
+        }
+        state = app_.Doc().QueryCommand(id);
+        return true;
+    }
+
+private:
+    static bool Handles(int id) {
+        switch (id) {
+        case cmd::kFileOpen:
+        case cmd::kFileSave:
+        case cmd::kFileSaveAs:
+        case cmd::kNewTemplate:
+        case cmd::kOpenTemplate:
+        case cmd::kSaveTemplate:
+        case cmd::kSaveTemplateAs:
+        case cmd::kCloseTemplate:
+        case cmd::kEditTemplate:
+        case cmd::kApplyTemplate:
+        case cmd::kApplyButton:
+        case cmd::kEditTemplateButton:
+            return true;
+        default:
+            return false;
+        }
+    }
+    CVantleApp& app_;
+    std::function<void()> browse_;
+};
+
+// The preview changes only when a page is opened or created.
+class PreviewLink final : public DocumentView {
+public:
+    PreviewLink(CVantleDoc& doc, CMainFrame& frame) : doc_(doc), frame_(frame) {}
+    void OnUpdate() override {}
+    void OnInitialUpdate() override {
+        frame_.ChildFrame()->Preview()->InitialUpdate(doc_.GetPathName(), doc_.GetPageText());
+    }
+
+private:
+    CVantleDoc& doc_;
+    CMainFrame& frame_;
+};
+
+} // namespace
+
+CVantleApp::CVantleApp(AppUi& ui, SettingsStore& settings) : ui_(ui), settings_(settings) {
+    docUi_ = std::make_unique<DocumentUiLink>(
+        ui_, [this](const std::string& path) { AddRecentFile(path); });
+    doc_ = std::make_unique<CVantleDoc>(*docUi_);
+    docTarget_ = std::make_unique<DocumentCommands>(*this, [this] { Browse(); });
+}
+
+CVantleApp::~CVantleApp() {
+    if (previewLink_) {
+        doc_->RemoveView(previewLink_.get());
+    }
+}
+
+bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash) {
+    // The XP-style menu hook is installed at this point of start-up.
+    LoadRecentFiles();
+    fileTypes_ = settings_.GetSettingString(kUserSection, kFileTypesEntry, kDefaultFileTypes);
+
+    frame_ = std::make_unique<CMainFrame>(*this);
+    previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
+    doc_->AddView(previewLink_.get());
+    frame_->RebuildRecentFiles(recent_);
+
+    // A new empty page first; then the file of the command line, if any. A
+    // template opens beside that new page.
+    doc_->NewCommand();
+    if (file && !OpenByPath(*file)) {
+        return false;
+    }
+    frame_->RefreshCaption();
+    frame_->show();
+    if (showSplash) {
+        // The splash window asked for at the end of the main window's making.
+        frame_->ShowSplash();
+    }
+    return true;
+}
+
+void CVantleApp::Shutdown() {
+    SaveRecentFiles();
+}
+
+bool CVantleApp::OpenByPath(const std::string& path) {
+    const bool opened = doc_->OpenByPath(path) != 0;
+    if (frame_) {
+        frame_->RefreshCaption();
+        frame_->UpdateCommandUi();
+    }
+    return opened;
+}
+
+std::string CVantleApp::HelpPath() const {
+    return (QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html"))
+        .toStdString();
+}
+
+void CVantleApp::ShowHelp() {
+    if (!ui_.OpenUrl(HelpPath())) {
+        ui_.ShowMessage(std::string(shell_texts::kHelpFailed));
+    }
+}
+
+void CVantleApp::Browse() {
+    std::optional<std::string> folder =
+        ui_.ChooseFolder(std::string(shell_texts::kSelectProjectDirectory));
+    if (!folder || folder->empty()) {
+        return;
+    }
+    doc_->SetProjectDirectory(*folder);
+    if (frame_) {
+        frame_->ShowFileBrowser(true);
+    }
+}
+
+CommandTarget& CVantleApp::DocumentTarget() {
+    return *docTarget_;
+}
+
+bool CVantleApp::OnCmdMsg(int id) {
+    if (id >= cmd::kRecentFile1 && id < cmd::kRecentFile1 + cmd::kRecentFileCount) {
+        const std::size_t index = static_cast<std::size_t>(id - cmd::kRecentFile1);
+        if (index >= recent_.size()) {
+            return true;
+        }
+        const std::string path = recent_[index];
+        if (!OpenByPath(path)) {
+            // An entry that cannot be opened is dropped, unless the user
+            // only cancelled the save prompt.
+            if (doc_->GetPathName() != path && !doc_->IsModified()) {
+                recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+                if (frame_) {
+                    frame_->RebuildRecentFiles(recent_);
+                }
+            }
+        }
+        return true;
+    }
+    switch (id) {
+    case cmd::kFileNew:
+        doc_->NewCommand();
+        return true;
+    case cmd::kExit:
+        if (frame_) {
+            frame_->close();
+        }
+        return true;
+    case cmd::kAbout:
+        ui_.ShowAbout();
+        return true;
+    case cmd::kOnlineTutorials:
+        ui_.OpenUrl(std::string(shell_texts::kTutorialUrl));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CVantleApp::OnUpdateCmd(int id, CommandState& state) {
+    if (id >= cmd::kRecentFile1 && id < cmd::kRecentFile1 + cmd::kRecentFileCount) {
+        state = {static_cast<std::size_t>(id - cmd::kRecentFile1) < recent_.size(), false};
+        return true;
+    }
+    switch (id) {
+    case cmd::kFileNew:
+    case cmd::kExit:
+    case cmd::kAbout:
+    case cmd::kOnlineTutorials:
+        state = {true, false};
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CVantleApp::LoadRecentFiles() {
+    recent_.clear();
+    for (int i = 1; i <= kRecentFileLimit; ++i) {
+        const std::string entry = RecentEntry(i);
+        std::string path = settings_.GetSettingString(shell_texts::kRecentSection, entry, "");
+        if (!path.empty()) {
+            recent_.push_back(std::move(path));
+        }
+    }
+}
+
+void CVantleApp::SaveRecentFiles() {
+    for (int i = 1; i <= kRecentFileLimit; ++i) {
+        const std::string entry = RecentEntry(i);
+        const std::size_t index = static_cast<std::size_t>(i - 1);
+        settings_.WriteSettingString(shell_texts::kRecentSection, entry,
+                                     index < recent_.size() ? recent_[index] : std::string());
+    }
+}
+
+void CVantleApp::AddRecentFile(const std::string& path) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+    recent_.insert(recent_.begin(), path);
+    if (recent_.size() > static_cast<std::size_t>(kRecentFileLimit)) {
+        recent_.resize(kRecentFileLimit);
+    }
+    if (frame_) {
+        frame_->RebuildRecentFiles(recent_);
+    }
+}
+
+} // namespace orlen

@@ -1,0 +1,72 @@
+// The application: settings, the file-type list, the one document and the
+// main window; start-up in a fixed order, opening paths, the recent-file
+// list, and the commands that belong to no window.
+#pragma once
+
+#include "document/vantle_doc.h"
+#include "shell/app_ui.h"
+#include "shell/command_target.h"
+#include "shell/settings_store.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlen {
+
+class CMainFrame;
+
+class CVantleApp : public QObject, public CommandTarget {
+    Q_OBJECT
+public:
+    CVantleApp(AppUi& ui, SettingsStore& settings);
+    ~CVantleApp() override;
+
+    // Starts the application: settings, recent files, the main window with
+    // a new page, then the file of the command line if any. Returns false
+    // when start-up fails (the file could not be opened).
+    bool Startup(const std::optional<std::string>& file, bool showSplash = true);
+    // Saves what lasts beyond the session (the recent-file list).
+    void Shutdown();
+
+    // Opens a page or a template; a page goes to the top of the recent-file
+    // list. Returns false when nothing was opened.
+    bool OpenByPath(const std::string& path);
+
+    CVantleDoc& Doc() { return *doc_; }
+    CMainFrame* Frame() { return frame_.get(); }
+    AppUi& Ui() { return ui_; }
+    SettingsStore& Settings() { return settings_; }
+    std::string& FileTypes() { return fileTypes_; }
+    const std::vector<std::string>& RecentFiles() const { return recent_; }
+    // Where the help book is: help/index.html beside the program.
+    std::string HelpPath() const;
+    void ShowHelp();
+
+    // Commands of the application and of the document (Browse included).
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmd(int id, CommandState& state) override;
+    CommandTarget& DocumentTarget();
+
+    static constexpr int kRecentFileLimit = 6;
+
+private:
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void AddRecentFile(const std::string& path);
+    void Browse();
+
+    AppUi& ui_;
+    SettingsStore& settings_;
+    std::string fileTypes_;
+    std::unique_ptr<DocumentUi> docUi_;
+    std::unique_ptr<CVantleDoc> doc_;
+    std::unique_ptr<CommandTarget> docTarget_;
+    std::unique_ptr<DocumentView> previewLink_;
+    std::unique_ptr<CMainFrame> frame_;
+    std::vector<std::string> recent_;
+};
+
+} // namespace orlen

@@ -1,0 +1,4 @@
+# Offscreen tests of the desktop program.
+target_sources(orlen_gui_tests PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/shell/shell_test.cpp
+)

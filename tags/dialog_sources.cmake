@@ -1,0 +1,3 @@
+# Qt sources of the Options sheet and the suggestion dialogs.
+target_sources(orlen_gui PRIVATE
+)

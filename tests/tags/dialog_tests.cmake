@@ -1,0 +1,3 @@
+# Offscreen tests of the Options sheet and the suggestion dialogs.
+target_sources(orlen_gui_tests PRIVATE
+)

@@ -3,6 +3,7 @@
 #include "page/line_reader.h"
 #include "page/text_util.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 
@@ -189,18 +190,34 @@ void CHtmlPage::Rebuild() {
     }
 }
 
+namespace {
+
+// Whether a section can change the meta-tag index: a meta tag, or a body tag
+// (which decides which meta tags count as the head's).
+bool AffectsMetaIndex(const CPageSection& section) {
+    const CHtmlTag* tag = CHtmlPage::TagOf(section);
+    return tag != nullptr && (tag->Is("meta") || tag->Is("body"));
+}
+
+} // namespace
+
 CHtmlPage::Position CHtmlPage::InsertBefore(Position pos, std::unique_ptr<CPageSection> section) {
-    InvalidateMetaIndex();
-    return sections_.insert(pos, std::move(section));
+    const bool indexed = AffectsMetaIndex(*section);
+    Position at = sections_.insert(pos, std::move(section));
+    if (indexed) {
+        IndexInsertedSection(at);
+    }
+    return at;
 }
 
 CHtmlPage::Position CHtmlPage::InsertAfter(Position pos, std::unique_ptr<CPageSection> section) {
-    InvalidateMetaIndex();
-    return sections_.insert(pos == sections_.end() ? pos : std::next(pos), std::move(section));
+    return InsertBefore(pos == sections_.end() ? pos : std::next(pos), std::move(section));
 }
 
 CHtmlPage::Position CHtmlPage::Remove(Position pos) {
-    InvalidateMetaIndex();
+    if (AffectsMetaIndex(**pos)) {
+        UnindexSection(pos);
+    }
     if (pos == openingBody_ || pos == closingBody_) {
         // Landmarks never dangle; the page's own writes never remove them.
         Position next = sections_.erase(pos);
@@ -210,10 +227,71 @@ CHtmlPage::Position CHtmlPage::Remove(Position pos) {
     return sections_.erase(pos);
 }
 
+// Keeps the meta-tag index up to date when a meta tag is added, so that an
+// edit costs a walk over the meta tags rather than over the whole page. New
+// meta tags go into the head, close to the previous meta tag or the head
+// tag, so the walk back to the previous meta tag is short.
+void CHtmlPage::IndexInsertedSection(Position at) {
+    if (!metaIndexValid_) {
+        return;
+    }
+    if (!TagAt(at)->Is("meta")) {
+        InvalidateMetaIndex(); // a new body tag moves the head's end
+        return;
+    }
+    bool afterBody = false;
+    std::size_t index = 0;
+    for (Position back = at; back != sections_.begin();) {
+        --back;
+        const CHtmlTag* tag = TagAt(back);
+        if (tag == nullptr) {
+            continue;
+        }
+        if (tag->Is("body")) {
+            afterBody = true;
+        } else if (tag->Is("meta")) {
+            auto found = std::find(metaIndex_.begin(), metaIndex_.end(), back);
+            index = static_cast<std::size_t>(found - metaIndex_.begin()) + 1;
+            afterBody = afterBody || index > metaBeforeBody_;
+            break;
+        }
+    }
+    metaIndex_.insert(metaIndex_.begin() + static_cast<std::ptrdiff_t>(index), at);
+    if (!afterBody) {
+        ++metaBeforeBody_;
+    }
+}
+
+void CHtmlPage::UnindexSection(Position pos) {
+    if (!metaIndexValid_) {
+        return;
+    }
+    if (!TagAt(pos)->Is("meta")) {
+        InvalidateMetaIndex();
+        return;
+    }
+    auto found = std::find(metaIndex_.begin(), metaIndex_.end(), pos);
+    if (found == metaIndex_.end()) {
+        InvalidateMetaIndex();
+        return;
+    }
+    if (static_cast<std::size_t>(found - metaIndex_.begin()) < metaBeforeBody_) {
+        --metaBeforeBody_;
+    }
+    metaIndex_.erase(found);
+}
+
 void CHtmlPage::ReplaceTag(Position pos, std::string_view text) {
-    InvalidateMetaIndex();
-    if (CHtmlTag* tag = TagAt(pos)) {
-        tag->Parse(text);
+    CHtmlTag* tag = TagAt(pos);
+    if (tag == nullptr) {
+        return;
+    }
+    const std::string oldName = tag->Name();
+    tag->Parse(text);
+    // A meta tag that stays a meta tag keeps its place in the index.
+    if (oldName != tag->Name() &&
+        (oldName == "meta" || oldName == "body" || tag->Is("meta") || tag->Is("body"))) {
+        InvalidateMetaIndex();
     }
 }
 

@@ -132,6 +132,8 @@ private:
     // body tag; refreshed lazily after the section list changes.
     void RefreshMetaIndex() const;
     void InvalidateMetaIndex() { metaIndexValid_ = false; }
+    void IndexInsertedSection(Position at);
+    void UnindexSection(Position pos);
     int NextSectionFrom(Position pos, std::string& text);
     void TrackOpenElements(const CHtmlTag& tag);
     std::string CollapseText(const std::string& in);

@@ -204,5 +204,36 @@ TEST(PageRoundTrip, AddingThenRemovingATagLeavesThePageAsItWas) {
     EXPECT_GT(writable, kPages / 2);
 }
 
+TEST(PageRoundTrip, MetaTagsReadTheSameAfterEditsAsAfterReloading) {
+    // Edits keep the page's own list of meta tags up to date; a fresh load
+    // of the edited text must read exactly the same tags.
+    test::RecordingSink quiet;
+    PageGenerator generator(99);
+    std::mt19937 rng(5);
+    const char* names[] = {"description", "Keywords", "author", "x-one", "REFRESH", "robots"};
+    for (int i = 0; i < 500; ++i) {
+        CHtmlPage page;
+        page.SetText(LinesToCrLf(generator.Make().text), 1);
+        for (int step = 0; step < 12; ++step) {
+            const char* name = names[rng() % 6];
+            switch (rng() % 4) {
+            case 0:
+                page.RemoveMeta(name);
+                break;
+            case 1:
+                page.SetTitle("t" + std::to_string(step));
+                break;
+            default:
+                page.SetOrRemoveMeta(name, (rng() % 3 == 0) ? " " : "v" + std::to_string(step),
+                                     static_cast<int>(rng() % 2));
+            }
+            CHtmlPage fresh;
+            fresh.SetText(page.GetText(), 0);
+            ASSERT_EQ(page.GetMetaDataSet().tags, fresh.GetMetaDataSet().tags)
+                << "page " << i << " step " << step;
+        }
+    }
+}
+
 } // namespace
 } // namespace orlen

@@ -1,0 +1,54 @@
+// Texts of the Options sheet and the keyword and description dialogs:
+// captions, page titles, labels and button texts, in one place.
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+namespace orlen::dialog_texts {
+
+// The Options sheet and its pages.
+inline constexpr std::string_view kOptionsCaption = "Options";
+inline constexpr std::string_view kStandardPageTitle = "Standard meta tags";
+inline constexpr std::string_view kCustomPageTitle = "User defined meta tags";
+inline constexpr std::string_view kFileTypesPageTitle = "File types";
+inline constexpr std::string_view kDisplayModeHeading =
+    "When displaying only main meta-data fields -";
+// The radio buttons, indexed by display mode (0, 1, 2).
+inline constexpr std::string_view kDisplayModeTexts[] = {
+    "Always display",
+    "Display if content exists",
+    "Never display",
+};
+inline constexpr std::string_view kAddTag = "Add ...";
+inline constexpr std::string_view kEditTag = "Edit";
+inline constexpr std::string_view kRemoveTag = "Remove";
+inline constexpr std::string_view kExtension = "Extention";
+inline constexpr std::string_view kAddType = "Add";
+inline constexpr std::string_view kReplaceType = "Replace";
+inline constexpr std::string_view kRemoveType = "Remove";
+
+// Defining a user's own meta tag.
+inline constexpr std::string_view kDefineTagCaption = "Define Meta Tag";
+inline constexpr std::string_view kTagName = "Name";
+inline constexpr std::string_view kHttpEquiv = "Is an http-equiv tag";
+inline constexpr std::string_view kMultiLine = "Multi-line edit box";
+
+// Keyword suggestion.
+inline constexpr std::string_view kKeywordsCaption = "Keyword suggestions";
+inline constexpr std::string_view kSelectKeywords = "Select keywords";
+inline constexpr std::string_view kSelectAll = "Select all";
+inline constexpr std::string_view kAppendList = "Append list";
+
+// Description suggestion.
+inline constexpr std::string_view kDescriptionCaption = "Page description";
+inline constexpr std::string_view kEditDescription =
+    "Edit suggested description text (taken from the start of the page)";
+
+// A text above as a QString.
+inline QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace orlen::dialog_texts

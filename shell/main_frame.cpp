@@ -330,6 +330,10 @@ void CMainFrame::RefreshCaption() {
     }
 }
 
+void CMainFrame::ShowStatusText(const QString& text) {
+    statusBar()->showMessage(text.isEmpty() ? ToQ(shell_texts::kIdleStatus) : text);
+}
+
 void CMainFrame::ShowSplash() {
     CSplashWindow::ShowSplash(this);
 }

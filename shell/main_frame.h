@@ -39,6 +39,8 @@ public:
     void ShowFileBrowser(bool show);
     bool FileBrowserShown() const { return browserShown_; }
     void RefreshCaption();
+    // The status bar's message pane: text, or the idle text for "".
+    void ShowStatusText(const QString& text);
     // The splash window, asked for once the main window stands.
     void ShowSplash();
     void RebuildRecentFiles(const std::vector<std::string>& paths);

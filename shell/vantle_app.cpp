@@ -6,6 +6,7 @@
 #include "shell/main_frame.h"
 #include "shell/shell_texts.h"
 #include "shell/web_preview_view.h"
+#include "tags/vantle_view.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -14,9 +15,6 @@
 namespace orlen {
 
 namespace {
-
-constexpr std::string_view kUserSection = "User";
-constexpr std::string_view kFileTypesEntry = "FileTypes";
 
 std::string RecentEntry(int i) {
     std::string entry(shell_texts::kRecentEntry);
@@ -132,9 +130,20 @@ CVantleApp::~CVantleApp() {
 bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash) {
     // The XP-style menu hook is installed at this point of start-up.
     LoadRecentFiles();
-    fileTypes_ = settings_.GetSettingString(kUserSection, kFileTypesEntry, kDefaultFileTypes);
 
     frame_ = std::make_unique<CMainFrame>(*this);
+    // The editing view fills the upper pane; its catalogue reads the
+    // display modes, the user's own tags and the file-type list.
+    view_ = new CVantleView(*doc_, settings_, fileTypes_);
+    CChildFrame* child = frame_->ChildFrame();
+    child->SetEditingView(view_);
+    child->SetViewTarget(view_);
+    connect(view_, &CVantleView::Command, frame_.get(),
+            [this](int id) { frame_->RouteCommand(id); });
+    connect(view_, &CVantleView::StatusText, frame_.get(),
+            [this](const QString& text) { frame_->ShowStatusText(text); });
+    connect(view_, &CVantleView::OpenUrlRequested, this,
+            [this](const QString& url) { ui_.OpenUrl(url.toStdString()); });
     previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
     doc_->AddView(previewLink_.get());
     frame_->RebuildRecentFiles(recent_);

@@ -17,6 +17,7 @@
 namespace orlen {
 
 class CMainFrame;
+class CVantleView;
 
 class CVantleApp : public QObject, public CommandTarget {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
 
     CVantleDoc& Doc() { return *doc_; }
     CMainFrame* Frame() { return frame_.get(); }
+    CVantleView* View() { return view_; }
     AppUi& Ui() { return ui_; }
     SettingsStore& Settings() { return settings_; }
     std::string& FileTypes() { return fileTypes_; }
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<CommandTarget> docTarget_;
     std::unique_ptr<DocumentView> previewLink_;
     std::unique_ptr<CMainFrame> frame_;
+    CVantleView* view_ = nullptr; // owned by the main window
     std::vector<std::string> recent_;
 };
 

@@ -47,7 +47,7 @@ inline constexpr std::string_view kEditDescription =
     "Edit suggested description text (taken from the start of the page)";
 
 // A text above as a QString.
-inline QString Text(std::string_view text) {
+inline QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -19,7 +19,7 @@
 
 namespace orlen {
 
-using dialog_texts::Text;
+using dialog_texts::ToQString;
 
 namespace {
 
@@ -46,12 +46,11 @@ QListWidget* MakeNameList(QWidget* parent) {
 // The heading and the three display-mode radios, in a column.
 QVBoxLayout* MakeModeControls(QWidget* page, DisplayModeControls& controls) {
     auto* column = new QVBoxLayout;
-    auto* heading = new QLabel(Text(dialog_texts::kDisplayModeHeading), page);
-    heading->setWordWrap(true);
+    auto* heading = new QLabel(ToQString(dialog_texts::kDisplayModeHeading), page);
     column->addWidget(heading);
     controls.group = new QButtonGroup(page);
     for (int mode = AlwaysDisplay; mode <= NeverDisplay; ++mode) {
-        auto* radio = new QRadioButton(Text(dialog_texts::kDisplayModeTexts[mode]), page);
+        auto* radio = new QRadioButton(ToQString(dialog_texts::kDisplayModeTexts[mode]), page);
         controls.group->addButton(radio, mode);
         controls.radios[static_cast<std::size_t>(mode)] = radio;
         auto* row = new QHBoxLayout;
@@ -82,11 +81,11 @@ void DisplayModeControls::Show(const DisplayModeRadios& state) {
 // --- Define Meta Tag ---------------------------------------------------------
 
 DefineMetaTagDialog::DefineMetaTagDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Text(dialog_texts::kDefineTagCaption));
+    setWindowTitle(ToQString(dialog_texts::kDefineTagCaption));
     name_ = new QLineEdit(this);
     name_->setMinimumWidth(220);
-    httpEquiv_ = new QCheckBox(Text(dialog_texts::kHttpEquiv), this);
-    multiLine_ = new QCheckBox(Text(dialog_texts::kMultiLine), this);
+    httpEquiv_ = new QCheckBox(ToQString(dialog_texts::kHttpEquiv), this);
+    multiLine_ = new QCheckBox(ToQString(dialog_texts::kMultiLine), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
     cancel_ = buttons->button(QDialogButtonBox::Cancel);
@@ -95,7 +94,7 @@ DefineMetaTagDialog::DefineMetaTagDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* form = new QFormLayout;
-    form->addRow(Text(dialog_texts::kTagName), name_);
+    form->addRow(ToQString(dialog_texts::kTagName), name_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(httpEquiv_);
@@ -141,7 +140,7 @@ CStdTagsPage::CStdTagsPage(TagCatalogue& catalogue, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addSpacing(8);
-    layout->addLayout(MakeModeControls(this, modes_), 1);
+    layout->addLayout(MakeModeControls(this, modes_));
 
     connect(list_, &QListWidget::currentRowChanged, this, &CStdTagsPage::SelectionChanged);
     connect(modes_.group, &QButtonGroup::idClicked, this, &CStdTagsPage::ModeClicked);
@@ -195,9 +194,9 @@ void CStdTagsPage::Apply() {
 CCustomTagsPage::CCustomTagsPage(TagCatalogue& catalogue, QWidget* parent)
     : QWidget(parent), catalogue_(catalogue) {
     list_ = MakeNameList(this);
-    add_ = new QPushButton(Text(dialog_texts::kAddTag), this);
-    edit_ = new QPushButton(Text(dialog_texts::kEditTag), this);
-    remove_ = new QPushButton(Text(dialog_texts::kRemoveTag), this);
+    add_ = new QPushButton(ToQString(dialog_texts::kAddTag), this);
+    edit_ = new QPushButton(ToQString(dialog_texts::kEditTag), this);
+    remove_ = new QPushButton(ToQString(dialog_texts::kRemoveTag), this);
     edit_->setEnabled(false);
     remove_->setEnabled(false);
 
@@ -213,7 +212,7 @@ CCustomTagsPage::CCustomTagsPage(TagCatalogue& catalogue, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addSpacing(8);
-    layout->addLayout(MakeModeControls(this, modes_), 1);
+    layout->addLayout(MakeModeControls(this, modes_));
     // Nothing to show a mode for until the list is filled.
     modes_.Show(DisplayModeRadios{false, std::nullopt});
 
@@ -336,16 +335,16 @@ void CCustomTagsPage::Apply() {
 
 CFileTypesPage::CFileTypesPage(const std::string& fileTypes, QWidget* parent)
     : QWidget(parent), model_(fileTypes) {
-    auto* label = new QLabel(Text(dialog_texts::kExtension), this);
+    auto* label = new QLabel(ToQString(dialog_texts::kExtension), this);
     edit_ = new QLineEdit(this);
     label->setBuddy(edit_);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setSortingEnabled(false); // filled in the order of the working string's list
     list_->setMinimumHeight(150);
-    add_ = new QPushButton(Text(dialog_texts::kAddType), this);
-    replace_ = new QPushButton(Text(dialog_texts::kReplaceType), this);
-    remove_ = new QPushButton(Text(dialog_texts::kRemoveType), this);
+    add_ = new QPushButton(ToQString(dialog_texts::kAddType), this);
+    replace_ = new QPushButton(ToQString(dialog_texts::kReplaceType), this);
+    remove_ = new QPushButton(ToQString(dialog_texts::kRemoveType), this);
     add_->setEnabled(false);
     replace_->setEnabled(false);
     remove_->setEnabled(false);
@@ -447,14 +446,14 @@ void CFileTypesPage::Apply(std::string& fileTypes) {
 
 COptionsSheet::COptionsSheet(TagCatalogue& catalogue, std::string& fileTypes, QWidget* parent)
     : QDialog(parent), fileTypes_(fileTypes) {
-    setWindowTitle(Text(dialog_texts::kOptionsCaption));
+    setWindowTitle(ToQString(dialog_texts::kOptionsCaption));
     tabs_ = new QTabWidget(this);
     standard_ = new CStdTagsPage(catalogue, tabs_);
     custom_ = new CCustomTagsPage(catalogue, tabs_);
     fileTypesPage_ = new CFileTypesPage(fileTypes, tabs_);
-    tabs_->addTab(standard_, Text(dialog_texts::kStandardPageTitle));
-    tabs_->addTab(custom_, Text(dialog_texts::kCustomPageTitle));
-    tabs_->addTab(fileTypesPage_, Text(dialog_texts::kFileTypesPageTitle));
+    tabs_->addTab(standard_, ToQString(dialog_texts::kStandardPageTitle));
+    tabs_->addTab(custom_, ToQString(dialog_texts::kCustomPageTitle));
+    tabs_->addTab(fileTypesPage_, ToQString(dialog_texts::kFileTypesPageTitle));
 
     buttons_ = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);

@@ -56,8 +56,8 @@ private:
 
 // The three radio buttons of a display mode and the heading above them.
 struct DisplayModeControls {
-    QButtonGroup* group = nullptr;           // ids are the display modes 0, 1, 2
-    std::array<QRadioButton*, 3> radios{};   // indexed by display mode
+    QButtonGroup* group = nullptr;         // ids are the display modes 0, 1, 2
+    std::array<QRadioButton*, 3> radios{}; // indexed by display mode
     void Show(const DisplayModeRadios& state);
 };
 

@@ -1,0 +1,3 @@
+# Qt sources of the value editors (dialogs, date field, calendar).
+target_sources(orlen_gui PRIVATE
+)

@@ -1,0 +1,3 @@
+# Offscreen tests of the value editors.
+target_sources(orlen_gui_tests PRIVATE
+)

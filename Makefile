@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build build-sanitize run test bench fuzz format clean
+.PHONY: all deps build build-sanitize run test bench fuzz screenshots format clean
 
 all: build
 
@@ -46,6 +46,14 @@ fuzz: deps
 	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
 	    build/fuzz/corpus/$$target || exit 1; \
 	done
+
+# Pictures of the editor: the whole window under Xvfb, and the form in its
+# states (restricted, all fields, template) drawn offscreen, in build/pictures.
+screenshots: build
+	mkdir -p build/pictures
+	tools/screenshot examples/site/index.html build/pictures/window.png
+	ORLEN_SCREENSHOT_DIR=$(CURDIR)/build/pictures QT_QPA_PLATFORM=offscreen \
+	  build/release/tests/orlen_gui_tests --gtest_filter='ViewTest.PicturesOfTheForm'
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

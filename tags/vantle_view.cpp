@@ -488,6 +488,11 @@ void CVantleView::LoadPage() {
     std::string name, content;
     int httpEquiv = 0;
     for (int i = 0; doc_.GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+        // A tag without a name (a charset declaration) gets no row: a value
+        // typed there would be written over the declaration.
+        if (name.empty()) {
+            continue;
+        }
         int row = catalogue_.findByName(name);
         if (row < 0) {
             row = AppendPageOnlyRow(name, httpEquiv);
@@ -531,6 +536,9 @@ void CVantleView::LoadTemplate() {
     int httpEquiv = 0;
     int action = 0;
     for (int i = 0; doc_.GetTemplateMeta(i, name, content, httpEquiv, action) != 0; ++i) {
+        if (name.empty()) {
+            continue;
+        }
         int row = catalogue_.findByName(name);
         if (row < 0) {
             row = AppendPageOnlyRow(name, httpEquiv);

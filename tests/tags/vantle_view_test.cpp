@@ -64,7 +64,8 @@ protected:
 
 TEST_F(ViewTest, APageOpensIntoTheRightRows) {
     const std::string page = dir.Write(
-        "p.html", "<html><head><title>Home</title>\n<META NAME=\"DESCRIPTION\" CONTENT=\"d\">\n"
+        "p.html", "<html><head><meta charset=\"utf-8\"><title>Home</title>\n"
+                  "<META NAME=\"DESCRIPTION\" CONTENT=\"d\">\n"
                   "<meta name=\"title\" content=\"not the title\">\n"
                   "<meta name=\"x-a\" content=\"first\"><meta name=\"X-A\" content=\"second\">\n"
                   "<meta http-equiv=\"refresh\" content=\"5\"></head><body></body></html>\n");
@@ -79,6 +80,7 @@ TEST_F(ViewTest, APageOpensIntoTheRightRows) {
     const int xa = Row("x-a");
     EXPECT_EQ(View().Catalogue().at(xa).origin, PageOnly);
     EXPECT_EQ(View().RowValue(xa), "second");
+    // The charset declaration has no name and gets no row.
     EXPECT_EQ(View().Catalogue().count(), StandardTagCount + 2);
     EXPECT_EQ(View().ValueBox(title)->property("controlId").toInt(), (title + 1) * 10);
     // Rows that show always, and rows shown only with content.
@@ -309,6 +311,39 @@ TEST_F(ViewTest, ValuesAreShownAndWrittenInThePagesCharset) {
     View().SetRowValue(target, "main");
     EXPECT_EQ(View().RowValue(target), "main");
     EXPECT_EQ(qobject_cast<QComboBox*>(View().ValueBox(target))->count(), 5);
+}
+
+} // namespace
+} // namespace orlen
+
+namespace orlen {
+namespace {
+
+// Pictures of the form as a user sees it: restricted, all fields, and while a
+// template is edited. Written only when ORLEN_SCREENSHOT_DIR names a folder
+// (make screenshots); otherwise the test only checks that the window paints.
+TEST_F(ViewTest, PicturesOfTheForm) {
+    const std::string site = std::string(ORLEN_SOURCE_DIR) + "/examples/site/";
+    Start(site + "index.html");
+    app->Frame()->resize(1000, 700);
+    const char* folder = std::getenv("ORLEN_SCREENSHOT_DIR");
+    auto picture = [&](const char* name) {
+        QApplication::processEvents();
+        const QImage image = app->Frame()->grab().toImage();
+        EXPECT_FALSE(image.isNull());
+        if (folder != nullptr) {
+            image.save(QString::fromLocal8Bit(folder) + "/" + name);
+        }
+    };
+    picture("form-restricted.png");
+    app->Frame()->RouteCommand(cmd::kViewAllFields);
+    picture("form-all-fields.png");
+    app->Frame()->RouteCommand(cmd::kViewAllFields);
+    ASSERT_TRUE(app->OpenByPath(site + "site.mtpl"));
+    app->Frame()->RouteCommand(cmd::kEditTemplate);
+    picture("form-template-editing.png");
+    app->Frame()->RouteCommand(cmd::kEditTemplate);
+    picture("form-template-open.png");
 }
 
 } // namespace

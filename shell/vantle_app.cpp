@@ -1,5 +1,6 @@
 #include "shell/vantle_app.h"
 
+#include "editors/value_dialogs.h"
 #include "shell/child_frame.h"
 #include "shell/command_ids.h"
 #include "shell/file_listing.h"
@@ -138,6 +139,7 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
     CChildFrame* child = frame_->ChildFrame();
     child->SetEditingView(view_);
     child->SetViewTarget(view_);
+    InstallValueEditors(*view_);
     connect(view_, &CVantleView::Command, frame_.get(),
             [this](int id) { frame_->RouteCommand(id); });
     connect(view_, &CVantleView::StatusText, frame_.get(),

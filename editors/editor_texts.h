@@ -1,0 +1,58 @@
+// Texts of the value editors (Expires, Cache-Control, Refresh, Robots):
+// captions, labels, button texts and the date field's month names, in one
+// place.
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+namespace orlen::editor_texts {
+
+// Shared by every editor.
+inline constexpr std::string_view kOk = "OK";
+inline constexpr std::string_view kCancel = "Cancel";
+// The caption of the editors' message boxes.
+inline constexpr std::string_view kMessageCaption = "Orlen";
+
+// Expires.
+inline constexpr std::string_view kExpiresCaption = "Expires";
+inline constexpr std::string_view kExpiresDate = "Expires date -";
+inline constexpr std::string_view kClear = "Clear";
+
+// The date field and its calendar.
+inline constexpr std::string_view kMonthNames[] = {
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December",
+};
+// Sunday first.
+inline constexpr std::string_view kWeekdayLetters[] = {"S", "M", "T", "W", "T", "F", "S"};
+inline constexpr std::string_view kPreviousYear = "<<";
+inline constexpr std::string_view kPreviousMonth = "<";
+inline constexpr std::string_view kNextYear = ">>";
+inline constexpr std::string_view kNextMonth = ">";
+
+// Cache-Control.
+inline constexpr std::string_view kCacheControlCaption = "Cache-Control";
+inline constexpr std::string_view kDontLimit = "Don't limit";
+inline constexpr std::string_view kPreventCaching = "Prevent cached copies";
+inline constexpr std::string_view kMaximumAge = "Maximum age";
+inline constexpr std::string_view kSeconds = "seconds";
+
+// Refresh.
+inline constexpr std::string_view kRefreshCaption = "Refresh";
+inline constexpr std::string_view kNoRefresh = "Do not include refresh META tag";
+inline constexpr std::string_view kRefreshAfter = "Refresh after - (seconds)";
+inline constexpr std::string_view kRefreshUrl = "Refresh with (URL, optional)";
+
+// Robots.
+inline constexpr std::string_view kRobotsCaption = "Robots";
+inline constexpr std::string_view kNoIndex = "Prevent robots adding this page to search engines";
+inline constexpr std::string_view kNoFollow = "Prevent robots following links in this page";
+
+// A text above as a QString.
+inline QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace orlen::editor_texts

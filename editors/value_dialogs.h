@@ -1,0 +1,129 @@
+// The editor dialogs behind the "Edit" buttons of the Cache-Control, Refresh
+// and robots rows, and the registration of all four value editors (these and
+// Expires) with the editing view. The grammars of the values live in
+// value_grammars.h; the dialogs only show them and call it.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace orlen {
+
+class CVantleView;
+
+// Shows a refusal (the integer message) while a dialog stays open. By default
+// a warning box captioned "Orlen" over the dialog; tests replace it.
+using EditorMessageHook = std::function<void(const QString& message)>;
+
+// "Cache-Control": don't limit, prevent cached copies, or a maximum age in
+// seconds.
+class CacheControlDialog : public QDialog {
+    Q_OBJECT
+public:
+    // value: the tag's current text.
+    explicit CacheControlDialog(const QString& value, QWidget* parent = nullptr);
+
+    QRadioButton* DontLimitRadio() const { return dontLimit_; }
+    QRadioButton* PreventCachingRadio() const { return preventCaching_; }
+    QRadioButton* MaximumAgeRadio() const { return maximumAge_; }
+    QLineEdit* SecondsEdit() const { return seconds_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    // The tag's new text; meaningful after OK.
+    QString Result() const { return result_; }
+
+    void accept() override;
+
+    EditorMessageHook showMessage;
+
+private:
+    void ApplyEnabling();
+
+    QString result_;
+    QRadioButton* dontLimit_ = nullptr;
+    QRadioButton* preventCaching_ = nullptr;
+    QRadioButton* maximumAge_ = nullptr;
+    QLineEdit* seconds_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// "Refresh": no refresh, or a refresh after some seconds, optionally to
+// another address.
+class RefreshDialog : public QDialog {
+    Q_OBJECT
+public:
+    // value: the tag's current text.
+    explicit RefreshDialog(const QString& value, QWidget* parent = nullptr);
+
+    QRadioButton* NoRefreshRadio() const { return noRefresh_; }
+    QRadioButton* RefreshAfterRadio() const { return refreshAfter_; }
+    QLineEdit* SecondsEdit() const { return seconds_; }
+    QLineEdit* UrlEdit() const { return url_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    // The tag's new text; meaningful after OK.
+    QString Result() const { return result_; }
+
+    void accept() override;
+
+    EditorMessageHook showMessage;
+
+private:
+    void ApplyEnabling();
+
+    QString result_;
+    QRadioButton* noRefresh_ = nullptr;
+    QRadioButton* refreshAfter_ = nullptr;
+    QLineEdit* seconds_ = nullptr;
+    QLineEdit* url_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// "Robots": keep robots from indexing the page and from following its links.
+class RobotsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // value: the tag's current text.
+    explicit RobotsDialog(const QString& value, QWidget* parent = nullptr);
+
+    QCheckBox* NoIndexBox() const { return noIndex_; }
+    QCheckBox* NoFollowBox() const { return noFollow_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    // The tag's new text; meaningful after OK.
+    QString Result() const { return result_; }
+
+    void accept() override;
+
+private:
+    QString result_;
+    QCheckBox* noIndex_ = nullptr;
+    QCheckBox* noFollow_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// The editing view's button ids of the rows these editors serve.
+inline constexpr int kRobotsEditorButton = 81;
+inline constexpr int kCacheControlEditorButton = 91;
+inline constexpr int kExpiresEditorButton = 101;
+inline constexpr int kRefreshEditorButton = 131;
+
+// Registers the robots, Cache-Control, Expires and Refresh editors with the
+// view: each runs its dialog modally over the view and gives back the new
+// text on OK, nothing on Cancel.
+void InstallValueEditors(CVantleView& view);
+
+} // namespace orlen

@@ -3,8 +3,10 @@
 // message that keeps a dialog open; and the editors reached through the
 // rows' "Edit" buttons of the running program.
 #include "../shell/scripted_app_ui.h"
+#include "../temp_dir.h"
 #include "editors/expires_dialog.h"
 #include "editors/value_dialogs.h"
+#include "shell/command_ids.h"
 #include "shell/main_frame.h"
 #include "shell/settings_store.h"
 #include "shell/vantle_app.h"
@@ -418,6 +420,7 @@ protected:
         button->click();
     }
 
+    test::TempDir dir;
     test::ScriptedAppUi ui;
     MemorySettingsStore settings;
     std::unique_ptr<CVantleApp> app;
@@ -436,6 +439,13 @@ TEST_F(ValueEditorsTest, TheRobotsRowTakesTheDialogsResultOnOk) {
     EXPECT_EQ(caption, "Robots");
     EXPECT_TRUE(parentIsView);
     EXPECT_EQ(View().RowValue(row), "noindex");
+    // The result reaches the page and the file it is saved to.
+    EXPECT_TRUE(app->Doc().IsModified());
+    const std::string path = dir / "saved.html";
+    ui.doc.files.push_back(path);
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kFileSaveAs));
+    EXPECT_NE(test::ReadFile(path).find("<meta name=\"robots\" content=\"noindex\"/>"),
+              std::string::npos);
 
     // The dialog opens on the row's value; Cancel leaves the row alone.
     bool opened = false;

@@ -1,0 +1,3 @@
+# Qt-free sources of the menu and toolbar drawing (colour arithmetic).
+target_sources(orlen_core PRIVATE
+)

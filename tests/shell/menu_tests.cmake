@@ -1,0 +1,3 @@
+# Offscreen tests of the menu and toolbar drawing.
+target_sources(orlen_gui_tests PRIVATE
+)

@@ -3,6 +3,8 @@
 #   make test   install what is missing, build, run every test
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (default 60)
+#   make install PREFIX=DIR   install the programs and their data under DIR
+#   make deb    build the Debian package into build/deb
 
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -10,7 +12,7 @@ JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build build-sanitize run test bench fuzz screenshots format clean
+.PHONY: all deps build build-sanitize run test bench fuzz screenshots format clean install deb
 
 all: build
 
@@ -31,6 +33,17 @@ test: build-sanitize build
 
 run: build
 	@tools/run-editor
+
+# Installs the programs and their data under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	$(CMAKE) -S . -B build/release -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	$(CMAKE) --build --preset release -j $(JOBS)
+	$(CMAKE) --install build/release --prefix $(PREFIX)
+
+# The Debian package, in build/deb.
+deb: build
+	cpack --config build/release/CPackConfig.cmake -B build/deb
 
 bench: build
 	build/release/bench/orlen_page_bench

@@ -5,6 +5,7 @@
 #include "shell/command_ids.h"
 #include "shell/file_tree_view.h"
 #include "shell/hideable_splitter.h"
+#include "shell/menu_style.h"
 #include "shell/shell_texts.h"
 #include "shell/splash_window.h"
 #include "shell/vantle_app.h"
@@ -65,6 +66,9 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
+    // Menus and toolbars are drawn flat; menu items show the picture of the
+    // toolbar button with the same command.
+    EnableXPMenus(this, true);
     connect(childFrame_, &CChildFrame::PostCommand, this, [this](int id) { RouteCommand(id); });
 
     // Enabled and checked states follow the application while it is idle.
@@ -194,7 +198,7 @@ void CMainFrame::BuildMenus() {
 
 void CMainFrame::BuildToolBars() {
     auto a = [this](int id) { return actions_.at(id); };
-    mainToolBar_ = new QToolBar(tr("Standard"), this);
+    mainToolBar_ = new CToolBarXP(tr("Standard"), this);
     mainToolBar_->setObjectName(QStringLiteral("mainToolBar"));
     mainToolBar_->addActions({a(cmd::kFileNew), a(cmd::kFileOpen), a(cmd::kFileSave)});
     mainToolBar_->addSeparator();
@@ -205,7 +209,7 @@ void CMainFrame::BuildToolBars() {
     mainToolBar_->addSeparator();
     mainToolBar_->addActions({a(cmd::kAbout), a(cmd::kHelpTopics)});
 
-    viewToolBar_ = new QToolBar(tr("View"), this);
+    viewToolBar_ = new CToolBarXP(tr("View"), this);
     viewToolBar_->setObjectName(QStringLiteral("viewToolBar"));
     viewToolBar_->addAction(a(cmd::kBrowse));
     viewToolBar_->addSeparator();

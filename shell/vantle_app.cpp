@@ -5,11 +5,14 @@
 #include "shell/command_ids.h"
 #include "shell/file_listing.h"
 #include "shell/main_frame.h"
+#include "shell/menu_style.h"
 #include "shell/shell_texts.h"
 #include "shell/web_preview_view.h"
 #include "tags/vantle_view.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 
@@ -130,6 +133,7 @@ CVantleApp::~CVantleApp() {
 
 bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash) {
     // The XP-style menu hook is installed at this point of start-up.
+    InstallMenuHook(settings_);
     LoadRecentFiles();
 
     frame_ = std::make_unique<CMainFrame>(*this);
@@ -166,6 +170,7 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
 }
 
 void CVantleApp::Shutdown() {
+    RemoveMenuHook();
     SaveRecentFiles();
 }
 
@@ -179,8 +184,15 @@ bool CVantleApp::OpenByPath(const std::string& path) {
 }
 
 std::string CVantleApp::HelpPath() const {
-    return (QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html"))
-        .toStdString();
+    // Beside the program in a build tree; in share/orlen when installed.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/help/index.html");
+    const QString installed =
+        QDir::cleanPath(dir + QStringLiteral("/../share/orlen/help/index.html"));
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed)) {
+        return installed.toStdString();
+    }
+    return beside.toStdString();
 }
 
 void CVantleApp::ShowHelp() {

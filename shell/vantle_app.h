@@ -43,7 +43,8 @@ public:
     SettingsStore& Settings() { return settings_; }
     std::string& FileTypes() { return fileTypes_; }
     const std::vector<std::string>& RecentFiles() const { return recent_; }
-    // Where the help book is: help/index.html beside the program.
+    // Where the help book is: help/index.html beside the program, or
+    // ../share/orlen/help/index.html from the program's folder when installed.
     std::string HelpPath() const;
     void ShowHelp();
 

@@ -104,7 +104,17 @@ std::string DefaultCommonWordsPath() {
     if (dir.empty()) {
         return {};
     }
-    return dir.back() == '/' ? dir + "common_words.txt" : dir + "/common_words.txt";
+    // Beside the program in a build tree; in share/orlen when installed.
+    const std::filesystem::path exeDir(dir);
+    const std::filesystem::path beside = exeDir / "common_words.txt";
+    const std::filesystem::path installed =
+        exeDir.parent_path() / "share" / "orlen" / "common_words.txt";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(beside, ec) &&
+        std::filesystem::is_regular_file(installed, ec)) {
+        return installed.lexically_normal().string();
+    }
+    return beside.string();
 }
 
 bool IsCommonWord(std::string_view commonWords, std::string_view word) {

@@ -29,8 +29,10 @@ std::string LoadCommonWords(const std::string& path);
 // be found.
 std::string ExecutableDirectory();
 
-// "<executable directory>/common_words.txt", or empty when the executable's
-// directory is unknown (the list then stays empty).
+// "<executable directory>/common_words.txt" when that file exists (a build
+// tree), otherwise "<executable directory>/../share/orlen/common_words.txt"
+// when that one exists (an installed program), otherwise the first. Empty
+// when the executable's directory is unknown (the list then stays empty).
 std::string DefaultCommonWordsPath();
 
 // True when word is one of the space-separated entries of commonWords.

@@ -301,11 +301,14 @@ void CVantleView::CreateControls(int index) {
     if (!d.buttonCaption.empty()) {
         w->button = new TabNavButton(QString::fromStdString(d.buttonCaption), canvas_);
         w->button->setProperty("controlId", id + 1);
+        // Screen readers say which row's button this is.
+        w->button->setAccessibleName(QString::fromStdString(d.name + ": " + d.buttonCaption));
         w->button->setFont(font);
         connect(w->button, &QPushButton::clicked, this, [this, id] { OnButton(id + 1); });
     }
     w->actions = new TabNavComboBox(canvas_);
     w->actions->setProperty("controlId", id + 2);
+    w->actions->setAccessibleName(QString::fromStdString(d.name + ": template action"));
     w->actions->setFont(font);
     for (const OfferedAction& a : TagCatalogue::offeredActions(row)) {
         w->actions->addItem(ToQ(a.text), a.action);

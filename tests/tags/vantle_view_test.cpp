@@ -95,6 +95,23 @@ TEST_F(ViewTest, APageOpensIntoTheRightRows) {
     EXPECT_EQ(View().RowValue(0), "Q");
 }
 
+TEST_F(ViewTest, EveryRowsControlsCarryTheTagsNameForScreenReaders) {
+    Start();
+    const TagCatalogue& catalogue = View().Catalogue();
+    for (int row = 0; row < catalogue.count(); ++row) {
+        const QString name = QString::fromStdString(catalogue.at(row).definition.name);
+        ASSERT_NE(View().ValueBox(row), nullptr) << row;
+        EXPECT_EQ(View().ValueBox(row)->accessibleName(), name);
+        EXPECT_TRUE(
+            View().ActionList(row)->accessibleName().startsWith(name + QStringLiteral(":")));
+        if (QPushButton* button = View().RowButton(row)) {
+            EXPECT_EQ(button->accessibleName(), name + QStringLiteral(": ") + button->text());
+        }
+    }
+    EXPECT_NE(View().RowButton(Row("robots")), nullptr);
+    EXPECT_EQ(View().RowButton(Row("robots"))->accessibleName(), QStringLiteral("robots: Edit"));
+}
+
 TEST_F(ViewTest, TypingMarksModifiedAndTheSavedFileCarriesIt) {
     const std::string page = dir.Write(
         "p.html",

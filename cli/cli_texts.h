@@ -6,7 +6,7 @@
 namespace orlen::cli_texts {
 
 inline constexpr std::string_view kProgram = "orlen-meta";
-inline constexpr std::string_view kVersion = "orlen-meta 0.1.0";
+inline constexpr std::string_view kVersion = "orlen-meta 1.5";
 
 inline constexpr std::string_view kUsage = "Usage: orlen-meta COMMAND [OPTIONS] ARGUMENTS...\n"
                                            "Try 'orlen-meta --help' for more information.\n";

@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlen"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlen"));
+    // Lets the desktop match the window to its launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlen"));
     QApplication::setApplicationVersion(QString::fromUtf8(orlen::shell_texts::kVersion.data()));
     // Without a desktop session there is no icon theme; Adwaita is installed
     // with the program.

@@ -192,7 +192,7 @@ TEST_F(OrlenMeta, UsageErrors) {
     Result help = Run({"show", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status:"), std::string::npos);
-    EXPECT_EQ(Run({"--version"}).out, "orlen-meta 0.1.0\n");
+    EXPECT_EQ(Run({"--version"}).out, "orlen-meta 1.5\n");
 }
 
 TEST_F(OrlenMeta, ApplyChangesPagesRefusesThoseWithoutPlaceAndSkipsTemplates) {

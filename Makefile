@@ -3,6 +3,7 @@
 #   make test   install what is missing, build, run every test
 #   make bench  build and run the benchmarks
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (default 60)
+#   make fuzz-smoke  run each fuzz target for FUZZ_SMOKE_SECONDS (part of make test)
 #   make install PREFIX=DIR   install the programs and their data under DIR
 #   make deb    build the Debian package into build/deb
 
@@ -11,8 +12,11 @@ CTEST ?= ctest
 JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 20
+# Every libFuzzer target (build/fuzz/fuzz/<name>_fuzz, seeds in fuzz/corpus/<name>).
+FUZZ_TARGETS := page edit date template values
 
-.PHONY: all deps build build-sanitize run test bench fuzz screenshots format clean install deb
+.PHONY: all deps build build-sanitize build-fuzz run test bench fuzz fuzz-smoke screenshots format clean install deb
 
 all: build
 
@@ -30,6 +34,7 @@ build-sanitize: deps
 test: build-sanitize build
 	$(CTEST) --preset sanitize -j $(JOBS)
 	$(CTEST) --preset release -j $(JOBS)
+	$(MAKE) fuzz-smoke
 
 run: build
 	@tools/run-editor
@@ -49,15 +54,34 @@ bench: build
 	build/release/bench/orlen_page_bench
 	build/release/bench/orlen_suggest_bench
 
-# Runs every fuzz target for FUZZ_SECONDS on a copy of its seed corpus.
-fuzz: deps
+build-fuzz: deps
 	$(CMAKE) --preset fuzz
 	$(CMAKE) --build --preset fuzz -j $(JOBS)
-	@for target in page; do \
+
+# Runs every fuzz target for FUZZ_SECONDS on a copy of its seed corpus (the
+# copy grows; the seeds in fuzz/corpus stay as they are).
+fuzz: build-fuzz
+	@for target in $(FUZZ_TARGETS); do \
 	  mkdir -p build/fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build/fuzz/corpus/$$target/ ; \
 	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
 	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
-	    build/fuzz/corpus/$$target || exit 1; \
+	    -artifact_prefix=build/fuzz/$$target- build/fuzz/corpus/$$target || exit 1; \
+	done
+
+# The short run of make test: every target for FUZZ_SMOKE_SECONDS, starting
+# from its seeds in a fresh scratch folder; any crash or broken invariant
+# fails the build.
+fuzz-smoke: build-fuzz
+	@for target in $(FUZZ_TARGETS); do \
+	  rm -rf build/fuzz/smoke/$$target && mkdir -p build/fuzz/smoke/$$target && \
+	  cp fuzz/corpus/$$target/* build/fuzz/smoke/$$target/ && \
+	  echo "fuzz smoke run: $$target for $(FUZZ_SMOKE_SECONDS) s" && \
+	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=65536 \
+	    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/smoke/$$target- build/fuzz/smoke/$$target \
+	    > build/fuzz/smoke/$$target.log 2>&1 \
+	  || { tail -n 60 build/fuzz/smoke/$$target.log; echo "fuzz target $$target failed"; exit 1; }; \
+	  grep -E '^stat::number_of_executed_units' build/fuzz/smoke/$$target.log; \
 	done
 
 # Pictures of the editor: the whole window under Xvfb, and the form in its

@@ -323,7 +323,10 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
         std::error_code ec;
         fs::file_status st = fs::status(arg, ec);
         if (ec || !fs::exists(st)) {
-            Report(arg, "No such file or directory");
+            // A ring of links says so, rather than that nothing is there.
+            Report(arg, ec && ec != std::errc::no_such_file_or_directory
+                            ? ec.message()
+                            : std::string("No such file or directory"));
             Worst(kExitFileError);
             ok = false;
             continue;

@@ -23,12 +23,18 @@ inline constexpr std::string_view kNewTemplateText =
 inline constexpr std::string_view kSaveChangesTo = "Save changes to ";     // + template name
 inline constexpr std::string_view kSavePagePrompt = "Save changes to %1?"; // %1: path or title
 inline constexpr std::string_view kBaseTemplateOnPage = "Base new template on current page?";
-inline constexpr std::string_view kFailedToReadTemplate = "Failed to read template file.";
+inline constexpr std::string_view kFailedToReadTemplate =
+    "Failed to read template file %1.\n%2"; // path, reason
 inline constexpr std::string_view kUnableToSaveTemplate = "File error, unable to save "; // + path
 inline constexpr std::string_view kNoMetaDataPosition =
     "Unable to find correct position for meta-data, no changes will be written to this file.";
 inline constexpr std::string_view kOpenPageFailed = "Unable to open %1.\n%2"; // path, reason
 inline constexpr std::string_view kSavePageFailed = "Unable to save %1.\n%2"; // path, reason
+// Asked on Save when another program changed the page's file after it was
+// opened or last saved; No keeps the edits unsaved and the file as it is.
+inline constexpr std::string_view kChangedOnDisk =
+    "%1 has been changed by another program since it was opened.\n"
+    "Do you want to overwrite those changes with yours?"; // path
 
 // File dialog filters, in the "Name|pattern|...||" form.
 inline constexpr std::string_view kTemplateFilter =

@@ -77,6 +77,12 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
         error = "Not a regular file";
         return false;
     }
+    // A read-only page stays as it is: renaming over it would succeed, but
+    // the user (or whoever took the write bits away) asked for it to be kept.
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        error = "The file is read-only";
+        return false;
+    }
     mode_t mode;
     if (exists) {
         mode = st.st_mode & 07777;
@@ -134,20 +140,32 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
     error.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY));
+    // Non-blocking, so that opening a FIFO does not wait for a writer; the
+    // flag is cleared again once the file is known to be a regular one.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         error = Describe(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            error = Describe(EISDIR);
-            return false;
-        }
-        if (S_ISREG(st.st_mode) && st.st_size > 0) {
-            bytes.reserve(static_cast<std::size_t>(st.st_size));
-        }
+    if (::fstat(fd.get(), &st) != 0) {
+        error = Describe(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = Describe(EISDIR);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "Not a regular file";
+        return false;
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) {
+        (void)::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    }
+    if (st.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
     }
     char buffer[1 << 16];
     for (;;) {
@@ -166,6 +184,63 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return true;
+}
+
+namespace {
+
+std::uint64_t HashBytes(std::string_view bytes) {
+    // FNV-1a, 64 bits: enough to tell another program's edit from ours.
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : bytes) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool StatFile(const std::string& path, FileStamp& stamp) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.modifiedNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+} // namespace
+
+FileStamp StampFile(const std::string& path, std::string_view bytes) {
+    FileStamp stamp;
+    if (StatFile(path, stamp)) {
+        stamp.known = true;
+        stamp.hash = HashBytes(bytes);
+    }
+    return stamp;
+}
+
+bool FileChangedSince(const std::string& path, const FileStamp& stamp) {
+    if (!stamp.known) {
+        return false;
+    }
+    FileStamp now;
+    if (!StatFile(path, now)) {
+        return false;
+    }
+    if (now.device == stamp.device && now.inode == stamp.inode && now.size == stamp.size &&
+        now.modifiedNs == stamp.modifiedNs) {
+        return false;
+    }
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, error)) {
+        // It cannot be compared; writing over it could lose what it holds.
+        return true;
+    }
+    return HashBytes(bytes) != stamp.hash;
 }
 
 } // namespace orlen

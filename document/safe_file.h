@@ -1,6 +1,7 @@
 // Reading and writing whole files without ever leaving a half-written one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,10 +12,36 @@ namespace orlen {
 // permission bits (a new file gets the usual ones for the user's umask); a
 // symbolic link is followed, so the file it points to is replaced and the
 // link stays. On failure the target is untouched, the temporary file is
-// removed, error describes what went wrong and false is returned.
+// removed, error describes what went wrong and false is returned. A target
+// that the user may not write, or whose permission bits let nobody write it,
+// is refused as read-only (even for root) and left untouched.
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
 
-// Reads a whole file. On failure returns false with a description in error.
+// Reads a whole regular file. Anything else (a folder, a FIFO, a device) is
+// refused without being read or waited on. On failure returns false with a
+// description in error.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+
+// What a file held when it was last read or written, to tell later whether
+// another program has changed it since.
+struct FileStamp {
+    bool known = false; // nothing recorded: no file was read or written
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::uint64_t hash = 0; // of the bytes read or written
+};
+
+// The stamp of the file at path just after bytes were read from it or
+// written to it. Not known when the file cannot be looked at.
+FileStamp StampFile(const std::string& path, std::string_view bytes);
+
+// True when the file at path no longer holds what the stamp recorded. A file
+// whose size, time or identity changed is read again and compared by hash,
+// so touching a file or writing the same bytes is no change. A file that is
+// gone, or a stamp that is not known, is no change either: nothing another
+// program wrote would be lost.
+bool FileChangedSince(const std::string& path, const FileStamp& stamp);
 
 } // namespace orlen

@@ -109,6 +109,7 @@ int CVantleDoc::ResetDocument() {
     modified_ = false;
     page_.SetText(std::string(doc_texts::kEmptyPageText), 0);
     unwritable_ = false;
+    diskStamp_ = FileStamp{};
     return 1;
 }
 
@@ -120,6 +121,7 @@ int CVantleDoc::OpenDocument(const std::string& path) {
         ui_.ShowMessage(Replace(doc_texts::kOpenPageFailed, path, error));
         return 0;
     }
+    diskStamp_ = StampFile(path, bytes);
     page_.SetText(LinesToCrLf(bytes), 1);
     if (page_.HasMetaDataPosition() == 0) {
         ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
@@ -169,11 +171,17 @@ int CVantleDoc::DoSave(const std::string& path) {
         modified_ = false;
         return 1;
     }
+    if (path == path_ && FileChangedSince(path, diskStamp_) &&
+        ui_.AskYesNo(Replace(doc_texts::kChangedOnDisk, path)) != Answer::Yes) {
+        return 0;
+    }
     std::string error;
-    if (!WriteFileSafely(path, page_.GetText(), error)) {
+    const std::string& text = page_.GetText();
+    if (!WriteFileSafely(path, text, error)) {
         ui_.ShowMessage(Replace(doc_texts::kSavePageFailed, path, error));
         return 0;
     }
+    diskStamp_ = StampFile(path, text);
     path_ = path;
     title_ = FileNameOf(path);
     modified_ = false;
@@ -330,7 +338,7 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
     } else {
         templateName.clear();
         templatePath.clear();
-        ui_.ShowMessage(std::string(doc_texts::kFailedToReadTemplate));
+        ui_.ShowMessage(Replace(doc_texts::kFailedToReadTemplate, path, error));
         templateOpen = 0;
     }
     UpdateAllViews();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "document/document_ui.h"
+#include "document/safe_file.h"
 #include "document/template_page.h"
 #include "page/html_page.h"
 
@@ -50,6 +51,9 @@ public:
     // or cancel.
     int SaveDocumentAs();
     // Writes the page to path through a temporary file; reports failures.
+    // When path is the page's own file and another program has changed
+    // that file since it was opened or saved, asks first; No writes nothing
+    // and keeps the page modified.
     int DoSave(const std::string& path);
     // The prompts before the page is replaced or the application closes:
     // the template's, then the page's. Returns 0 when the user cancelled (or
@@ -141,6 +145,8 @@ private:
     CHtmlPage page_;
     CTemplatePage template_;
     bool unwritable_ = false;
+    // The page's file as this document last read or wrote it.
+    FileStamp diskStamp_;
 };
 
 // True when a path opens as a template: the text from its last "." on is

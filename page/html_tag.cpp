@@ -269,6 +269,13 @@ void CHtmlTag::SetAttribute(std::string_view name, std::string_view value) {
         }
         suffix = s.substr(end);
         prefix = s.substr(0, end);
+        // Spaces after "=" and "<" vanish when a tag is read, so a last
+        // attribute written as a bare "name=" (or ending in a stray "<")
+        // would swallow the new attribute when the tag is read again: an
+        // empty quoted value keeps them apart.
+        if (prefix.back() == '=' || prefix.back() == '<') {
+            prefix += "\"\"";
+        }
         if (prefix.back() != ' ') {
             prefix += ' ';
         }

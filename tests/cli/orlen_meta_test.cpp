@@ -296,5 +296,39 @@ TEST_F(OrlenMeta, SuggestionsFromThePageText) {
     EXPECT_EQ(Run({"suggest", "keywords", "missing.html"}).status, 4);
 }
 
+// A FIFO named like a page, a ring of file links and a folder link back to
+// the top: each named in a message, none waited on or walked for ever, and
+// the real page is still processed.
+TEST_F(OrlenMeta, FifosAndLinkLoopsAreRefusedWithoutHanging) {
+    dir.Write("site/ok.html", "<head><title>ok</title></head><body>b</body>");
+    ASSERT_EQ(::mkfifo((dir / "site/x.html").c_str(), 0644), 0);
+    std::filesystem::create_symlink(dir / "site/l1.html", dir / "site/l2.html");
+    std::filesystem::create_symlink(dir / "site/l2.html", dir / "site/l1.html");
+    std::filesystem::create_directory_symlink(dir / "site", dir / "site/again");
+
+    Result one = Run({"show", "site/x.html"});
+    EXPECT_EQ(one.status, 4);
+    EXPECT_EQ(one.err, "orlen-meta: site/x.html: not a regular file\n");
+
+    Result ring = Run({"title", "site/l1.html"});
+    EXPECT_EQ(ring.status, 4);
+    EXPECT_EQ(ring.err, "orlen-meta: site/l1.html: Unable to open site/l1.html. Too many "
+                        "levels of symbolic links\n");
+
+    Result walk = Run({"show", "site"});
+    EXPECT_EQ(walk.status, 4);
+    EXPECT_NE(walk.out.find("==> site/ok.html <==\ntitle\tok\n"), std::string::npos) << walk.out;
+    EXPECT_EQ(walk.out.find("again/ok.html"), std::string::npos) << walk.out;
+    EXPECT_NE(walk.err.find("site/x.html: not a regular file"), std::string::npos) << walk.err;
+    EXPECT_NE(walk.err.find("site/l1.html"), std::string::npos) << walk.err;
+
+    ASSERT_EQ(::mkfifo((dir / "t.mtpl").c_str(), 0644), 0);
+    Result apply = Run({"apply", "t.mtpl", "site/ok.html"});
+    EXPECT_EQ(apply.status, 4);
+    EXPECT_NE(apply.err.find("t.mtpl: Failed to read template file t.mtpl."), std::string::npos)
+        << apply.err;
+    EXPECT_EQ(ReadFile(dir / "site/ok.html"), "<head><title>ok</title></head><body>b</body>");
+}
+
 } // namespace
 } // namespace orlen

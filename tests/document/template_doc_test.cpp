@@ -203,7 +203,8 @@ TEST_F(TemplateTest, SaveAsksForANameThenReopensTheSame) {
 TEST_F(TemplateTest, UnreadableAndUnwritableTemplateFiles) {
     RecordingView view(doc);
     EXPECT_EQ(doc.OpenTemplate(dir / "missing.mtpl"), 0);
-    EXPECT_EQ(ui.messages.back(), "Failed to read template file.");
+    EXPECT_EQ(ui.messages.back(), "Failed to read template file " + (dir / "missing.mtpl") +
+                                      ".\nNo such file or directory");
     EXPECT_EQ(doc.templateOpen, 0);
     EXPECT_EQ(doc.templateName, "");
     EXPECT_EQ(doc.templatePath, "");

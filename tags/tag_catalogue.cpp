@@ -137,18 +137,34 @@ void TagCatalogue::saveSettings() {
     settings_.WriteSettingInt(kSection, kCount, k + StandardTagCount);
 }
 
-int TagCatalogue::findByName(std::string_view name) const {
-    const std::string wanted = AsciiLower(name);
-    for (int i = 1; i < count(); ++i) {
-        if (AsciiLower(at(i).definition.name) == wanted) {
-            return i;
-        }
+// Names are looked up through an index from the lower-cased name to the first
+// entry (from 1 on) that carries it, so loading a page with many tags of its
+// own stays linear. Adding keeps the index; removing rebuilds it when next
+// needed.
+void TagCatalogue::IndexRow(int index) const {
+    if (index >= 1) {
+        nameIndex_.emplace(AsciiLower(rows_[static_cast<std::size_t>(index)]->definition.name),
+                           index);
     }
-    return -1;
+}
+
+int TagCatalogue::findByName(std::string_view name) const {
+    if (!nameIndexValid_) {
+        nameIndex_.clear();
+        for (int i = 1; i < count(); ++i) {
+            IndexRow(i);
+        }
+        nameIndexValid_ = true;
+    }
+    auto it = nameIndex_.find(AsciiLower(name));
+    return it == nameIndex_.end() ? -1 : it->second;
 }
 
 int TagCatalogue::add(std::unique_ptr<TagRow> row) {
     rows_.push_back(std::move(row));
+    if (nameIndexValid_) {
+        IndexRow(count() - 1);
+    }
     return count() - 1;
 }
 
@@ -174,6 +190,7 @@ void TagCatalogue::removeAt(int index) {
         return;
     }
     rows_.erase(rows_.begin() + index);
+    nameIndexValid_ = false;
 }
 
 bool TagCatalogue::isShown(const TagRow& row, bool showAllFields) {

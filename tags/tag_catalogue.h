@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orlen {
@@ -125,6 +126,9 @@ private:
     SettingsStore& settings_;
     std::string& fileTypes_;
     std::vector<std::unique_ptr<TagRow>> rows_;
+    void IndexRow(int index) const;
+    mutable std::unordered_map<std::string, int> nameIndex_;
+    mutable bool nameIndexValid_ = false;
 };
 
 } // namespace orlen

@@ -133,9 +133,20 @@ TEST_F(CatalogueTest, LookupSkipsTheTitleAndIgnoresCase) {
     catalogue.addPageOnly("a", 0);
     catalogue.addPageOnly("b", 0);
     catalogue.addPageOnly("c", 0);
+    EXPECT_EQ(catalogue.findByName("C"), 15);
     catalogue.removeAt(14);
     ASSERT_EQ(catalogue.count(), 15);
     EXPECT_EQ(catalogue.at(14).definition.name, "c");
+    // Lookups follow the entries that moved up, and forget the removed one.
+    EXPECT_EQ(catalogue.findByName("c"), 14);
+    EXPECT_EQ(catalogue.findByName("b"), -1);
+    EXPECT_EQ(catalogue.findByName("a"), 13);
+
+    // The first of two entries with the same name wins, also after a removal.
+    catalogue.addPageOnly("A", 1);
+    EXPECT_EQ(catalogue.findByName("a"), 13);
+    catalogue.removeAt(13);
+    EXPECT_EQ(catalogue.findByName("a"), 14);
     catalogue.removeAt(99); // out of range: nothing
     EXPECT_EQ(catalogue.count(), 15);
 }

@@ -304,3 +304,26 @@ TEST_F(ShellTest, SplashClosesOnTheFirstKeyAndSwallowsIt) {
 
 } // namespace
 } // namespace orlen
+
+namespace orlen {
+namespace {
+
+TEST_F(ShellTest, ShortcutsReachTheirCommands) {
+    const std::string page = dir.Write("s.html", "<head><title>A</title></head>");
+    ASSERT_TRUE(Start(page));
+    Frame().show();
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    app->Doc().SetPageTitle("B");
+    app->Doc().SetModifiedFlag();
+    QTest::keyClick(&Frame(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(app->Doc().IsModified());
+    EXPECT_NE(test::ReadFile(page).find("<title>B</title>"), std::string::npos);
+    QTest::keyClick(&Frame(), Qt::Key_W, Qt::AltModifier);
+    EXPECT_EQ(Child().Mode(), WebPreviewMode);
+    QTest::keyClick(&Frame(), Qt::Key_M, Qt::AltModifier);
+    EXPECT_EQ(Child().Mode(), MetaDataMode);
+}
+
+} // namespace
+} // namespace orlen

@@ -62,11 +62,16 @@ build-fuzz: deps
 # copy grows; the seeds in fuzz/corpus stay as they are).
 fuzz: build-fuzz
 	@for target in $(FUZZ_TARGETS); do \
-	  mkdir -p build/fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build/fuzz/corpus/$$target/ ; \
+	  mkdir -p build/fuzz/corpus/$$target && cp -n fuzz/corpus/$$target/* build/fuzz/corpus/$$target/ && \
+	  $(call site_seeds,$$target,build/fuzz/corpus/$$target) ; \
 	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
 	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
 	    -artifact_prefix=build/fuzz/$$target- build/fuzz/corpus/$$target || exit 1; \
 	done
+
+# The page targets also start from every page of the sample site.
+site_seeds = case $(1) in page|edit) for f in $$(find examples/site -type f \( -name '*.htm*' -o -name '*.php' \)); do \
+	  cp "$$f" "$(2)/site-$$(echo "$$f" | tr / -)"; done ;; esac
 
 # The short run of make test: every target for FUZZ_SMOKE_SECONDS, starting
 # from its seeds in a fresh scratch folder; any crash or broken invariant
@@ -75,6 +80,7 @@ fuzz-smoke: build-fuzz
 	@for target in $(FUZZ_TARGETS); do \
 	  rm -rf build/fuzz/smoke/$$target && mkdir -p build/fuzz/smoke/$$target && \
 	  cp fuzz/corpus/$$target/* build/fuzz/smoke/$$target/ && \
+	  $(call site_seeds,$$target,build/fuzz/smoke/$$target) && \
 	  echo "fuzz smoke run: $$target for $(FUZZ_SMOKE_SECONDS) s" && \
 	  build/fuzz/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SMOKE_SECONDS) -max_len=65536 \
 	    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \

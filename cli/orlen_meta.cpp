@@ -2,10 +2,12 @@
 
 #include "cli/cli_texts.h"
 #include "document/document_texts.h"
+#include "document/safe_file.h"
 #include "document/scripted_ui.h"
 #include "document/vantle_doc.h"
 #include "editors/http_date.h"
 #include "page/charset.h"
+#include "page/line_reader.h"
 #include "shell/file_listing.h"
 #include "tags/suggestions.h"
 
@@ -159,8 +161,9 @@ private:
     int Date(const Options& o);
     int Suggest(const Options& o);
 
-    void PrintShow(const PageRef& page, bool header);
-    void PrintJson(const PageRef& page);
+    bool ReadHead(const PageRef& page, CHtmlPage& head, std::string& text);
+    void PrintShow(const PageRef& page, const CHtmlPage& head, bool header);
+    void PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText);
 
     std::ostream& out_;
     std::ostream& err_;
@@ -376,34 +379,58 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
     return true;
 }
 
-void Tool::PrintShow(const PageRef& page, bool header) {
+// The head of a page, read as the editor reads it, for the commands that
+// only look at the title and meta tags.
+bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text) {
+    current_ = page.shown;
+    struct stat st {};
+    if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        Report(page.shown, "not a regular file");
+        Worst(kExitFileError);
+        return false;
+    }
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(page.path, bytes, error)) {
+        std::string message(doc_texts::kOpenPageFailed);
+        message.replace(message.find("%1"), 2, page.path);
+        message.replace(message.find("%2"), 2, error);
+        Report(page.shown, message);
+        Worst(kExitFileError);
+        return false;
+    }
+    text = LinesToCrLf(bytes);
+    head.SetHeadText(text);
+    return true;
+}
+
+void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
     std::string block;
     if (header) {
         block += "==> " + page.shown + " <==\n";
     }
-    block += "title\t" + EscapeField(doc_->GetPageTitle()) + "\n";
+    block += "title\t" + EscapeField(head.GetTitle()) + "\n";
     std::string name, content;
     int httpEquiv = 0;
-    for (int i = 0; doc_->GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+    for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
         block += httpEquiv != 0 ? "http-equiv\t" : "name\t";
         block += EscapeField(name) + "\t" + EscapeField(content) + "\n";
     }
     out_ << block;
 }
 
-void Tool::PrintJson(const PageRef& page) {
-    CHtmlPage& p = doc_->Page();
-    const Charset charset = PageCharset(p, p.GetText());
+void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText) {
+    const Charset charset = PageCharset(head, pageText);
     const auto text = [&](const std::string& bytes) {
         return JsonString(DecodeToUtf8(bytes, charset));
     };
     const Charset pathCharset = IsValidUtf8(page.shown) ? Charset::Utf8 : Charset::Windows1252;
     std::string line = "{\"path\":" + JsonString(DecodeToUtf8(page.shown, pathCharset)) +
                        ",\"charset\":" + JsonString(std::string(CharsetName(charset))) +
-                       ",\"title\":" + text(doc_->GetPageTitle()) + ",\"meta\":[";
+                       ",\"title\":" + text(head.GetTitle()) + ",\"meta\":[";
     std::string name, content;
     int httpEquiv = 0;
-    for (int i = 0; doc_->GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+    for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
         if (i > 0) {
             line += ',';
         }
@@ -418,14 +445,16 @@ int Tool::Show(const Options& o) {
     std::vector<PageRef> pages;
     ExpandPaths(o.args, false, pages);
     const bool headers = pages.size() > 1;
+    CHtmlPage head;
+    std::string text;
     for (const PageRef& page : pages) {
-        if (!Open(page, false)) {
+        if (!ReadHead(page, head, text)) {
             continue;
         }
         if (o.json) {
-            PrintJson(page);
+            PrintJson(page, head, text);
         } else {
-            PrintShow(page, headers);
+            PrintShow(page, head, headers);
         }
     }
     return status_;

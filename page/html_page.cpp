@@ -46,10 +46,23 @@ int CHtmlPage::Store(std::ostream& out) {
     return out ? 1 : 0;
 }
 
+void CHtmlPage::SetHeadText(std::string text) {
+    sections_.clear();
+    text_ = std::move(text);
+    bodyVerbatim_ = 0;
+    headOnly_ = true;
+    savedBody_.clear();
+    bodyTextPosition_ = -1;
+    InvalidateMetaIndex();
+    Split();
+    RecordLandmarks();
+}
+
 void CHtmlPage::SetText(std::string text, int bodyVerbatim) {
     sections_.clear();
     text_ = std::move(text);
     bodyVerbatim_ = bodyVerbatim;
+    headOnly_ = false;
     savedBody_.clear();
     bodyTextPosition_ = -1;
     InvalidateMetaIndex();
@@ -145,8 +158,12 @@ void CHtmlPage::Split() {
         const bool rawText =
             section->Tag().IsOpening("script") || section->Tag().IsOpening("style");
         const std::string_view closing = section->Tag().Is("script") ? "</script" : "</style";
+        const bool stop = headOnly_ && section->Tag().Is("body");
         sections_.push_back(std::move(section));
         p = end;
+        if (stop) {
+            break;
+        }
         if (rawText) {
             const std::size_t close = FindNoCase(t, closing, p);
             const std::size_t stop = close == std::string::npos ? n : close;

@@ -42,6 +42,11 @@ public:
     // Replaces the page: cuts the text into sections, records the
     // landmarks and rebuilds the text.
     void SetText(std::string text, int bodyVerbatim);
+    // Reads only as far as the first tag named "body": enough for the title,
+    // the head's meta tags and the charset declaration, at a fraction of the
+    // cost of a large page. Such a page is for reading: its rebuilt text
+    // ends at that tag.
+    void SetHeadText(std::string text);
     // Rebuilds the text from the sections and returns it.
     const std::string& GetText();
 
@@ -143,6 +148,7 @@ private:
     SectionList sections_;
     std::string text_;
     int bodyVerbatim_ = 0;
+    bool headOnly_ = false;
     std::string savedBody_;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();

@@ -1,6 +1,7 @@
 // Properties over many generated pages: the body survives to the byte, a
 // rebuilt page is a fixed point of loading, and adding then removing a tag
 // leaves the page as it was.
+#include "page/charset.h"
 #include "page/line_reader.h"
 #include "page_test_util.h"
 
@@ -232,6 +233,20 @@ TEST(PageRoundTrip, MetaTagsReadTheSameAfterEditsAsAfterReloading) {
             ASSERT_EQ(page.GetMetaDataSet().tags, fresh.GetMetaDataSet().tags)
                 << "page " << i << " step " << step;
         }
+    }
+}
+
+TEST(PageRoundTrip, ReadingOnlyTheHeadReadsTheSameMetaData) {
+    test::RecordingSink quiet;
+    PageGenerator generator(31);
+    for (int i = 0; i < kPages; ++i) {
+        const std::string text = LinesToCrLf(generator.Make().text);
+        CHtmlPage whole;
+        whole.SetText(text, 1);
+        CHtmlPage head;
+        head.SetHeadText(text);
+        ASSERT_EQ(head.GetMetaDataSet(), whole.GetMetaDataSet()) << "page " << i;
+        ASSERT_EQ(DeclaredCharsetLabel(head), DeclaredCharsetLabel(whole)) << "page " << i;
     }
 }
 

@@ -23,8 +23,10 @@ const std::string& PageOfSize(std::size_t megabytes, bool oneLine = false) {
 
 void BM_LoadAndRebuild(benchmark::State& state) {
     const std::string& file = PageOfSize(static_cast<std::size_t>(state.range(0)));
+    std::istringstream in(file);
     for (auto _ : state) {
-        std::istringstream in(file);
+        in.clear();
+        in.seekg(0);
         CHtmlPage page;
         page.Load(in, 1);
         benchmark::DoNotOptimize(page.GetText().size());
@@ -37,8 +39,10 @@ BENCHMARK(BM_LoadAndRebuild)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 // the page model must stay linear in the size of the page.
 void BM_LoadScaling(benchmark::State& state) {
     const std::string& file = PageOfSize(static_cast<std::size_t>(state.range(0)));
+    std::istringstream in(file);
     for (auto _ : state) {
-        std::istringstream in(file);
+        in.clear();
+        in.seekg(0);
         CHtmlPage page;
         page.Load(in, 1);
         benchmark::DoNotOptimize(page.GetText().size());
@@ -54,8 +58,10 @@ BENCHMARK(BM_LoadScaling)
 
 void BM_LoadOneLongLine(benchmark::State& state) {
     const std::string& file = PageOfSize(static_cast<std::size_t>(state.range(0)), true);
+    std::istringstream in(file);
     for (auto _ : state) {
-        std::istringstream in(file);
+        in.clear();
+        in.seekg(0);
         CHtmlPage page;
         page.Load(in, 1);
         benchmark::DoNotOptimize(page.GetText().size());

@@ -128,7 +128,7 @@ std::string_view CharsetName(Charset charset) {
 }
 
 std::string DeclaredCharsetLabel(const CHtmlPage& page) {
-    for (const auto& section : page.Sections()) {
+    for (const auto& section : page.HeadSections()) {
         const CHtmlTag* tag = CHtmlPage::TagOf(*section);
         if (tag == nullptr) {
             continue;

@@ -9,10 +9,9 @@
 
 namespace orlen {
 
-namespace {
-
-// Position of needle (lower case) in text from pos on, ignoring ASCII case.
-std::size_t FindNoCase(const std::string& text, std::string_view needle, std::size_t pos) {
+// Position of a tag opening needle ("<" and lower case) in text from pos on,
+// ignoring ASCII case.
+std::size_t FindTagNoCase(const std::string& text, std::string_view needle, std::size_t pos) {
     for (std::size_t at = text.find('<', pos); at != std::string::npos;
          at = text.find('<', at + 1)) {
         if (text.size() - at < needle.size()) {
@@ -28,8 +27,6 @@ std::size_t FindNoCase(const std::string& text, std::string_view needle, std::si
     }
     return std::string::npos;
 }
-
-} // namespace
 
 int CHtmlPage::Load(std::istream& in, int bodyVerbatim) {
     std::string bytes;
@@ -47,28 +44,64 @@ int CHtmlPage::Store(std::ostream& out) {
 }
 
 void CHtmlPage::SetHeadText(std::string text) {
-    sections_.clear();
-    text_ = std::move(text);
-    bodyVerbatim_ = 0;
-    headOnly_ = true;
-    savedBody_.clear();
-    bodyTextPosition_ = -1;
-    InvalidateMetaIndex();
-    Split();
-    RecordLandmarks();
+    Reset(std::move(text), 0, true);
 }
 
 void CHtmlPage::SetText(std::string text, int bodyVerbatim) {
+    Reset(std::move(text), bodyVerbatim, false);
+    Rebuild();
+}
+
+void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     sections_.clear();
-    text_ = std::move(text);
+    source_ = std::move(text);
     bodyVerbatim_ = bodyVerbatim;
-    headOnly_ = false;
-    savedBody_.clear();
+    headOnly_ = headOnly;
+    restFrom_ = std::string::npos;
     bodyTextPosition_ = -1;
     InvalidateMetaIndex();
-    Split();
+    Split(source_, 0, headOnly || bodyVerbatim != 0);
     RecordLandmarks();
-    Rebuild();
+    if (bodyTextPosition_ < 0) {
+        // Nothing is written from the loaded text: its buffer becomes the
+        // one the text is rebuilt into.
+        text_ = std::move(source_);
+        source_.clear();
+    }
+}
+
+std::string_view CHtmlPage::SavedBody() const {
+    if (bodyTextPosition_ < 0) {
+        return {};
+    }
+    return std::string_view(source_).substr(static_cast<std::size_t>(bodyTextPosition_));
+}
+
+const CHtmlPage::SectionList& CHtmlPage::Sections() const {
+    CutRest();
+    return sections_;
+}
+
+CHtmlPage::Position CHtmlPage::Begin() {
+    CutRest();
+    return sections_.begin();
+}
+
+CHtmlPage::Position CHtmlPage::ClosingBody() {
+    CutRest();
+    return closingBody_;
+}
+
+void CHtmlPage::CutRest() const {
+    if (restFrom_ == std::string::npos) {
+        return;
+    }
+    auto* self = const_cast<CHtmlPage*>(this);
+    const std::size_t from = restFrom_;
+    self->restFrom_ = std::string::npos;
+    self->Split(source_, from, false);
+    self->RecordLandmarks();
+    self->InvalidateMetaIndex();
 }
 
 const std::string& CHtmlPage::GetText() {
@@ -85,12 +118,9 @@ const std::string& CHtmlPage::GetText() {
 // inside an unterminated quote likewise runs to the end of the text; it is
 // kept as text rather than normalized, which would turn its line breaks into
 // spaces and append a quote and a ">" that the page never had.
-void CHtmlPage::Split() {
-    const std::string& t = text_;
+void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
     const std::size_t n = t.size();
     const std::size_t lastGt = t.rfind('>');
-    std::size_t p = 0;
-    bool bodySeen = false;
 
     while (p < n) {
         if (t[p] != '<') {
@@ -147,10 +177,13 @@ void CHtmlPage::Split() {
             break;
         }
         auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
-        if (bodyVerbatim_ != 0 && !bodySeen && section->Tag().IsOpening("body")) {
-            bodySeen = true;
+        bool stop = headOnly_ && section->Tag().Is("body");
+        if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && section->Tag().IsOpening("body")) {
             bodyTextPosition_ = static_cast<std::int64_t>(p);
-            savedBody_ = t.substr(p);
+            if (stopAtBody) {
+                restFrom_ = end;
+                stop = true;
+            }
         }
         // The content of a script or style element is text up to its
         // closing tag, as browsers read it: a "<" in code such as
@@ -158,19 +191,18 @@ void CHtmlPage::Split() {
         const bool rawText =
             section->Tag().IsOpening("script") || section->Tag().IsOpening("style");
         const std::string_view closing = section->Tag().Is("script") ? "</script" : "</style";
-        const bool stop = headOnly_ && section->Tag().Is("body");
         sections_.push_back(std::move(section));
         p = end;
         if (stop) {
             break;
         }
         if (rawText) {
-            const std::size_t close = FindNoCase(t, closing, p);
-            const std::size_t stop = close == std::string::npos ? n : close;
-            if (stop > p) {
-                sections_.push_back(std::make_unique<CTextSection>(t.substr(p, stop - p)));
+            const std::size_t close = FindTagNoCase(t, closing, p);
+            const std::size_t textEnd = close == std::string::npos ? n : close;
+            if (textEnd > p) {
+                sections_.push_back(std::make_unique<CTextSection>(t.substr(p, textEnd - p)));
             }
-            p = stop;
+            p = textEnd;
         }
     }
 }
@@ -198,9 +230,13 @@ void CHtmlPage::RecordLandmarks() {
 // first opening body tag on is the text as it was read.
 void CHtmlPage::Rebuild() {
     text_.clear(); // keeps its capacity, so rebuilding rarely reallocates
+    if (bodyVerbatim_ != 0 && bodyTextPosition_ >= 0) {
+        // Room for the body and a head grown by edits, in one allocation.
+        text_.reserve(source_.size() + 4096);
+    }
     for (auto it = sections_.begin(); it != sections_.end(); ++it) {
         if (bodyVerbatim_ != 0 && it == openingBody_) {
-            text_ += savedBody_;
+            text_ += SavedBody();
             return;
         }
         (*it)->AppendTextTo(text_);

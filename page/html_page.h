@@ -51,13 +51,24 @@ public:
     const std::string& GetText();
 
     int BodyVerbatim() const { return bodyVerbatim_; }
-    const std::string& SavedBody() const { return savedBody_; }
+    // With bodyVerbatim, the text from the first opening body tag on as it
+    // was read; empty otherwise.
+    std::string_view SavedBody() const;
     std::int64_t BodyTextPosition() const { return bodyTextPosition_; }
 
     // --- Section list ----------------------------------------------------
 
-    const SectionList& Sections() const { return sections_; }
-    Position Begin() { return sections_.begin(); }
+    // The whole list. A page loaded with bodyVerbatim is cut into sections
+    // only as far as its opening body tag until something asks for more
+    // (this, Begin(), ClosingBody(), the body text or a search that may end
+    // in the body); loading, editing the head and saving never need the body
+    // cut, so large pages open at the speed of copying them.
+    const SectionList& Sections() const;
+    // The sections cut so far: everything up to and including the first
+    // opening body tag, and maybe more. Enough for a walk that stops at the
+    // first body tag.
+    const SectionList& HeadSections() const { return sections_; }
+    Position Begin();
     Position End() { return sections_.end(); }
     bool IsNull(Position pos) const { return pos == sections_.end(); }
     Position InsertBefore(Position pos, std::unique_ptr<CPageSection> section);
@@ -67,7 +78,7 @@ public:
 
     // Landmarks: the first opening and the first closing body tag.
     Position OpeningBody() { return openingBody_; }
-    Position ClosingBody() { return closingBody_; }
+    Position ClosingBody();
 
     // The tag of a section, or nullptr when the section is not a tag.
     static CHtmlTag* TagAt(Position pos);
@@ -130,7 +141,15 @@ protected:
     void ReplaceTag(Position pos, std::string_view text);
 
 private:
-    void Split();
+    // Cuts t from offset p on into sections appended to the list. With
+    // stopAtBody the cutting stops after the first opening body tag and the
+    // rest is left for CutRest.
+    void Split(const std::string& t, std::size_t p, bool stopAtBody);
+    // Cuts the part of the body left uncut at load time. Const because
+    // reading accessors need it; the list grows, but the page text does not
+    // change.
+    void CutRest() const;
+    void Reset(std::string text, int bodyVerbatim, bool headOnly);
     void RecordLandmarks();
     void Rebuild();
     // Meta tags of the whole page and the number of them before the first
@@ -149,7 +168,11 @@ private:
     std::string text_;
     int bodyVerbatim_ = 0;
     bool headOnly_ = false;
-    std::string savedBody_;
+    // The text as it was set, kept while the body is written from it.
+    std::string source_;
+    // Where the uncut rest of the body starts in source_; npos when the
+    // whole page is cut.
+    std::size_t restFrom_ = std::string::npos;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();
     Position closingBody_ = sections_.end();

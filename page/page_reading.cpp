@@ -4,8 +4,6 @@
 
 namespace orlen {
 
-namespace {} // namespace
-
 std::string CHtmlPage::MetaKey(const CHtmlTag& tag) {
     std::string key = tag.Attribute("name");
     if (key.empty()) {
@@ -91,14 +89,23 @@ MetaDataSet CHtmlPage::GetMetaDataSet() const {
 }
 
 CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
-    RefreshMetaIndex();
     const std::string wanted = AsciiLower(name);
-    for (Position pos : metaIndex_) {
-        if (AsciiLower(MetaKey(*TagAt(pos))) == wanted) {
-            return pos;
+    for (;;) {
+        RefreshMetaIndex();
+        for (Position pos : metaIndex_) {
+            if (AsciiLower(MetaKey(*TagAt(pos))) == wanted) {
+                return pos;
+            }
         }
+        // Not among the tags cut so far: the uncut body can only hold one
+        // when its text has a "<meta" somewhere; pages without one are
+        // answered without cutting their body.
+        if (restFrom_ == std::string::npos ||
+            FindTagNoCase(source_, "<meta", restFrom_) == std::string::npos) {
+            return sections_.end();
+        }
+        CutRest();
     }
-    return sections_.end();
 }
 
 CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name) {
@@ -121,6 +128,7 @@ std::string CHtmlPage::GetMetaContent(std::string_view name) {
 }
 
 int CHtmlPage::FirstSection(int mask, std::string& text) {
+    CutRest();
     if ((mask & (kSectionText | kSectionScript | kSectionTag)) == 0) {
         mask |= 7;
     }

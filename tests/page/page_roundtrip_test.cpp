@@ -250,5 +250,52 @@ TEST(PageRoundTrip, ReadingOnlyTheHeadReadsTheSameMetaData) {
     }
 }
 
+// A page loaded with bodyVerbatim cuts its body only when asked; whatever is
+// asked first, the answers are those of a page cut whole at once.
+TEST(PageRoundTrip, CuttingTheBodyLateGivesTheSamePage) {
+    test::RecordingSink quiet;
+    PageGenerator generator(4711);
+    const auto texts = [](const CHtmlPage& page) {
+        std::vector<std::string> out;
+        for (const auto& section : page.Sections()) {
+            out.push_back(std::to_string(section->GetType()) + ":" + section->GetText());
+        }
+        return out;
+    };
+    for (int i = 0; i < kPages; ++i) {
+        const std::string text = LinesToCrLf(generator.Make().text);
+        CHtmlPage whole;
+        whole.SetText(text, 0);
+        const auto expected = texts(whole);
+        const bool hasMetaX = !whole.IsNull(whole.FindMetaByName("x"));
+
+        // First question: a search that may end in the body.
+        CHtmlPage bySearch;
+        bySearch.SetText(text, 1);
+        ASSERT_EQ(!bySearch.IsNull(bySearch.FindMetaByName("x")), hasMetaX) << "page " << i;
+        ASSERT_TRUE(bySearch.IsNull(bySearch.FindMetaByName("absent"))) << "page " << i;
+        ASSERT_EQ(texts(bySearch), expected) << "page " << i;
+
+        // First question: the body text, after an edit of the head.
+        CHtmlPage byBodyText;
+        byBodyText.SetText(text, 1);
+        CHtmlPage wholeEdited;
+        wholeEdited.SetText(text, 1);
+        (void)wholeEdited.Sections();
+        byBodyText.SetOrRemoveMeta("description", "late", 0);
+        wholeEdited.SetOrRemoveMeta("description", "late", 0);
+        ASSERT_EQ(byBodyText.GetBodyText(), wholeEdited.GetBodyText()) << "page " << i;
+        ASSERT_EQ(byBodyText.GetText(), wholeEdited.GetText()) << "page " << i;
+        ASSERT_EQ(byBodyText.GetMetaDataSet(), wholeEdited.GetMetaDataSet()) << "page " << i;
+
+        // First question: the closing body tag.
+        CHtmlPage byLandmark;
+        byLandmark.SetText(text, 1);
+        const bool hasClosing = !whole.IsNull(whole.ClosingBody());
+        ASSERT_EQ(!byLandmark.IsNull(byLandmark.ClosingBody()), hasClosing) << "page " << i;
+        ASSERT_EQ(texts(byLandmark), expected) << "page " << i;
+    }
+}
+
 } // namespace
 } // namespace orlen

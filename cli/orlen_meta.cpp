@@ -161,7 +161,8 @@ private:
     int Date(const Options& o);
     int Suggest(const Options& o);
 
-    bool ReadHead(const PageRef& page, CHtmlPage& head, std::string& text);
+    bool ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
+                  bool wholeUnlessDeclared);
     void PrintShow(const PageRef& page, const CHtmlPage& head, bool header);
     void PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText);
 
@@ -380,8 +381,13 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
 }
 
 // The head of a page, read as the editor reads it, for the commands that
-// only look at the title and meta tags.
-bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text) {
+// only look at the title and meta tags. Only the start of the file is read,
+// in growing blocks, until the cut stops at a body tag inside what was read:
+// the rest of a page cannot change its head. With wholeUnlessDeclared the
+// whole file is read when the head declares no known charset, since the
+// charset is then told from all of its bytes.
+bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
+                    bool wholeUnlessDeclared) {
     current_ = page.shown;
     struct stat st {};
     if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -391,17 +397,30 @@ bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text) {
     }
     std::string bytes;
     std::string error;
-    if (!ReadWholeFile(page.path, bytes, error)) {
-        std::string message(doc_texts::kOpenPageFailed);
-        message.replace(message.find("%1"), 2, page.path);
-        message.replace(message.find("%2"), 2, error);
-        Report(page.shown, message);
-        Worst(kExitFileError);
-        return false;
+    for (std::size_t limit = 1 << 16;; limit = limit > SIZE_MAX / 8 ? SIZE_MAX : limit * 8) {
+        bool complete = false;
+        if (!ReadFileStart(page.path, limit, bytes, complete, error)) {
+            std::string message(doc_texts::kOpenPageFailed);
+            message.replace(message.find("%1"), 2, page.path);
+            message.replace(message.find("%2"), 2, error);
+            Report(page.shown, message);
+            Worst(kExitFileError);
+            return false;
+        }
+        text = LinesToCrLf(bytes);
+        head.SetHeadText(text);
+        if (complete) {
+            return true;
+        }
+        // The last two bytes of a converted block may be a line end that
+        // the whole file does not have there.
+        const bool headInside =
+            head.HeadEnd() != std::string::npos && head.HeadEnd() + 2 <= text.size();
+        if (headInside &&
+            (!wholeUnlessDeclared || CharsetFromLabel(DeclaredCharsetLabel(head)).has_value())) {
+            return true;
+        }
     }
-    text = LinesToCrLf(bytes);
-    head.SetHeadText(text);
-    return true;
 }
 
 void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
@@ -448,7 +467,7 @@ int Tool::Show(const Options& o) {
     CHtmlPage head;
     std::string text;
     for (const PageRef& page : pages) {
-        if (!ReadHead(page, head, text)) {
+        if (!ReadHead(page, head, text, o.json)) {
             continue;
         }
         if (o.json) {

@@ -1,5 +1,7 @@
 #include "document/safe_file.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -138,8 +140,15 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    bool complete = false;
+    return ReadFileStart(path, std::string::npos, bytes, complete, error);
+}
+
+bool ReadFileStart(const std::string& path, std::size_t limit, std::string& bytes, bool& complete,
+                   std::string& error) {
     bytes.clear();
     error.clear();
+    complete = false;
     // Non-blocking, so that opening a FIFO does not wait for a writer; the
     // flag is cleared again once the file is known to be a regular one.
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -164,12 +173,21 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     if (flags >= 0) {
         (void)::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     }
-    if (st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    }
-    char buffer[1 << 16];
+    // The bytes are read straight into the string: sized by the file's
+    // length (one extra byte to notice a file that grew), and grown only
+    // when the file grows while it is read.
+    const std::size_t expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
+    std::size_t want = std::min(limit, expected + 1);
+    bytes.resize(std::max<std::size_t>(want, 1));
+    std::size_t have = 0;
     for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (have == limit) {
+            break;
+        }
+        if (have == bytes.size()) {
+            bytes.resize(std::min(limit, std::max<std::size_t>(bytes.size() * 2, 1 << 16)));
+        }
+        const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -179,10 +197,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
             return false;
         }
         if (n == 0) {
+            complete = true;
             break;
         }
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        have += static_cast<std::size_t>(n);
     }
+    bytes.resize(have);
     return true;
 }
 

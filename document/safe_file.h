@@ -22,6 +22,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
 // description in error.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
+// Reads at most limit bytes from the start of a regular file, refusing what
+// ReadWholeFile refuses. complete tells whether that was the whole file.
+bool ReadFileStart(const std::string& path, std::size_t limit, std::string& bytes, bool& complete,
+                   std::string& error);
+
 // What a file held when it was last read or written, to tell later whether
 // another program has changed it since.
 struct FileStamp {

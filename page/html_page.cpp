@@ -58,6 +58,7 @@ void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     bodyVerbatim_ = bodyVerbatim;
     headOnly_ = headOnly;
     restFrom_ = std::string::npos;
+    headEnd_ = std::string::npos;
     bodyTextPosition_ = -1;
     InvalidateMetaIndex();
     Split(source_, 0, headOnly || bodyVerbatim != 0);
@@ -178,6 +179,9 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
         }
         auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
         bool stop = headOnly_ && section->Tag().Is("body");
+        if (stop) {
+            headEnd_ = end;
+        }
         if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && section->Tag().IsOpening("body")) {
             bodyTextPosition_ = static_cast<std::int64_t>(p);
             if (stopAtBody) {

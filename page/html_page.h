@@ -47,6 +47,11 @@ public:
     // cost of a large page. Such a page is for reading: its rebuilt text
     // ends at that tag.
     void SetHeadText(std::string text);
+    // After SetHeadText: the offset just after the body tag where the cut
+    // stopped, or npos when the text ran out first. Text after that offset
+    // changes nothing read from such a page, so a caller may pass only the
+    // start of a large file and read more only while this is npos.
+    std::size_t HeadEnd() const { return headEnd_; }
     // Rebuilds the text from the sections and returns it.
     const std::string& GetText();
 
@@ -168,6 +173,7 @@ private:
     std::string text_;
     int bodyVerbatim_ = 0;
     bool headOnly_ = false;
+    std::size_t headEnd_ = std::string::npos;
     // The text as it was set, kept while the body is written from it.
     std::string source_;
     // Where the uncut rest of the body starts in source_; npos when the

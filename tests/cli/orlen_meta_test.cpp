@@ -105,6 +105,38 @@ TEST_F(OrlenMeta, ShowWalksFoldersInTheBrowsersOrder) {
     EXPECT_EQ(r.out, "title\tI\n"); // a single page: no header line
 }
 
+// show reads only the start of a large page; whatever the size of the
+// head, and wherever a block of the file ends, it shows what a whole read
+// shows.
+TEST_F(OrlenMeta, ShowReadsAsMuchOfAPageAsItsHeadNeeds) {
+    const std::string body = "<BODY>" + std::string(300000, 'x') + "</BODY>\n";
+    // A head longer than the first block read.
+    dir.Write("long-head.html", "<head><title>T</title><!--" + std::string(200000, 'c') +
+                                    "--><meta name=late content=yes></head>" + body);
+    Result r = Run({"show", "long-head.html"});
+    EXPECT_EQ(r.out, "title\tT\nname\tlate\tyes\n") << r.err;
+
+    // The body tag, then a CR LF pair, ending around the end of the first
+    // block.
+    for (int shift = -4; shift <= 16; ++shift) {
+        const std::string head = "<head><meta name=m content=" + std::to_string(shift) + ">";
+        const std::size_t pad = (1u << 16) + static_cast<std::size_t>(shift) - head.size() - 15;
+        const std::string page = head + std::string(pad, ' ') + "\r\n</head>" + body;
+        dir.Write("edge.html", page);
+        r = Run({"show", "edge.html"});
+        EXPECT_EQ(r.out, "title\t\nname\tm\t" + std::to_string(shift) + "\n") << shift;
+    }
+
+    // Without a declared charset the charset is told from all the bytes:
+    // a byte that is not UTF-8 far into the body makes it windows-1252.
+    dir.Write("latin.html", "<head><title>caf\xe9</title></head><body>" + std::string(200000, 'x') +
+                                "\xe9</body>");
+    r = Run({"--json", "show", "latin.html"});
+    EXPECT_NE(r.out.find("\"charset\":\"windows-1252\",\"title\":\"caf\xc3\xa9\""),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_F(OrlenMeta, SingleValuesAndRebuild) {
     dir.Write("p.html", kPage);
     EXPECT_EQ(Run({"title", "p.html"}).out, "Home\tpage\n");

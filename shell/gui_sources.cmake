@@ -8,6 +8,7 @@ target_sources(orlen_gui PRIVATE
     ${CMAKE_CURRENT_SOURCE_DIR}/shell/qt_app_ui.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/shell/qt_settings_store.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/shell/splash_window.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/shell/timing_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/shell/vantle_app.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/resources/resources.qrc
 )

@@ -3,15 +3,18 @@
 #include "shell/qt_app_ui.h"
 #include "shell/qt_settings_store.h"
 #include "shell/shell_texts.h"
+#include "shell/timing_report.h"
 #include "shell/vantle_app.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
 
+#include <memory>
 #include <optional>
 
 int main(int argc, char** argv) {
+    std::unique_ptr<orlen::TimingReport> timings = orlen::TimingReport::FromEnvironment();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlen"));
@@ -51,6 +54,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui.SetParentWindow(app.Frame());
+    if (timings) {
+        timings->Start(app);
+    }
     const int status = QApplication::exec();
     app.Shutdown();
     settings.Sync();

@@ -117,9 +117,15 @@ bool CWebPreviewView::FirstNavigationAllowed() const {
     return firstNavigationAllowed_;
 }
 
+bool CWebPreviewView::browserAllowed_ = true;
+
+void CWebPreviewView::SetBrowserAllowed(bool allowed) {
+    browserAllowed_ = allowed;
+}
+
 void CWebPreviewView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (browser_ == nullptr) {
+    if (browser_ == nullptr && browserAllowed_) {
         CreateBrowser();
     }
 }

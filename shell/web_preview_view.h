@@ -55,6 +55,9 @@ public:
     bool IsPrinting() const { return printer_ != nullptr; }
 
     QWebEngineView* Browser(); // nullptr until the engine was created
+    // Whether a view may create its browser when first shown (default yes).
+    // The editor timing itself turns it off, to time the editor alone.
+    static void SetBrowserAllowed(bool allowed);
     bool FirstNavigationAllowed() const;
 
 Q_SIGNALS:
@@ -66,6 +69,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    static bool browserAllowed_;
     void CreateBrowser();
     void Show(const QUrl& url, bool fromMemory);
     bool DecideNavigation(const QUrl& url, bool isMainFrame);

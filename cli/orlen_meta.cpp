@@ -563,6 +563,9 @@ int Tool::Apply(const Options& o) {
     ExpandPaths(paths, true, pages);
     const bool single = paths.size() == 1 && pages.size() == 1 && !fs::is_directory(paths[0]);
 
+    // Each page's bytes reach the disk before it replaces the old file; the
+    // folders are synced once, when the batch ends.
+    DeferredFolderSync folderSync;
     int changed = 0, unchanged = 0, refused = 0, failed = 0;
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const PageRef& page = pages[i];

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace orlen {
 
@@ -16,6 +17,27 @@ namespace orlen {
 // that the user may not write, or whose permission bits let nobody write it,
 // is refused as read-only (even for root) and left untouched.
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
+
+// While one exists, saves leave making their renames durable to it: each
+// folder is synced once when it goes, instead of once per page, which is
+// what a batch of saves over a whole site needs. A page's own bytes are still
+// on disk before it replaces the old file, so a crash in between leaves every
+// page either as it was or as saved, never damaged. Not for use across
+// threads.
+class DeferredFolderSync {
+public:
+    DeferredFolderSync();
+    ~DeferredFolderSync();
+    DeferredFolderSync(const DeferredFolderSync&) = delete;
+    DeferredFolderSync& operator=(const DeferredFolderSync&) = delete;
+
+    // Records the folder with the innermost batch; false when there is none.
+    static bool Defer(const std::string& folder);
+
+private:
+    std::unordered_set<std::string> folders_;
+    DeferredFolderSync* outer_;
+};
 
 // Reads a whole regular file. Anything else (a folder, a FIFO, a device) is
 // refused without being read or waited on. On failure returns false with a

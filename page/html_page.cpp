@@ -58,6 +58,7 @@ void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     bodyVerbatim_ = bodyVerbatim;
     headOnly_ = headOnly;
     restFrom_ = std::string::npos;
+    restHasNoMeta_ = false;
     headEnd_ = std::string::npos;
     bodyTextPosition_ = -1;
     InvalidateMetaIndex();

@@ -179,6 +179,8 @@ private:
     // Where the uncut rest of the body starts in source_; npos when the
     // whole page is cut.
     std::size_t restFrom_ = std::string::npos;
+    // Set once a look through the uncut rest found no "<meta" in it.
+    bool restHasNoMeta_ = false;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();
     Position closingBody_ = sections_.end();

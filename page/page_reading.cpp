@@ -100,8 +100,11 @@ CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
         // Not among the tags cut so far: the uncut body can only hold one
         // when its text has a "<meta" somewhere; pages without one are
         // answered without cutting their body.
-        if (restFrom_ == std::string::npos ||
-            FindTagNoCase(source_, "<meta", restFrom_) == std::string::npos) {
+        if (restFrom_ == std::string::npos || restHasNoMeta_) {
+            return sections_.end();
+        }
+        if (FindTagNoCase(source_, "<meta", restFrom_) == std::string::npos) {
+            restHasNoMeta_ = true; // the uncut rest never changes
             return sections_.end();
         }
         CutRest();

@@ -39,5 +39,48 @@ TEST(SafeFile, NewFilesFollowTheUmask) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// Reading the start of a file: exactly the bytes asked for, whether that was
+// all of it, and the whole file when the limit is larger.
+TEST(SafeFile, ReadsTheStartOfAFile) {
+    test::TempDir dir;
+    std::string bytes;
+    std::string error;
+    bool complete = true;
+    const std::string text(200000, 'a');
+    dir.Write("f.txt", text + "z");
+    ASSERT_TRUE(ReadFileStart(dir / "f.txt", 10, bytes, complete, error)) << error;
+    EXPECT_EQ(bytes, "aaaaaaaaaa");
+    EXPECT_FALSE(complete);
+    ASSERT_TRUE(ReadFileStart(dir / "f.txt", 1 << 20, bytes, complete, error));
+    EXPECT_EQ(bytes, text + "z");
+    EXPECT_TRUE(complete);
+    dir.Write("empty.txt", "");
+    ASSERT_TRUE(ReadFileStart(dir / "empty.txt", 10, bytes, complete, error));
+    EXPECT_EQ(bytes, "");
+    EXPECT_TRUE(complete);
+    EXPECT_FALSE(ReadFileStart(dir.Path().string(), 10, bytes, complete, error));
+}
+
+// Saves inside a batch are written like any other; the folders they touched
+// are left to the batch, which may be nested.
+TEST(SafeFile, BatchesDeferFolderSyncsAndNest) {
+    test::TempDir dir;
+    std::string error;
+    EXPECT_FALSE(DeferredFolderSync::Defer("/"));
+    {
+        DeferredFolderSync outer;
+        EXPECT_TRUE(DeferredFolderSync::Defer(dir.Path().string()));
+        {
+            DeferredFolderSync inner;
+            ASSERT_TRUE(WriteFileSafely(dir / "a.txt", "a", error)) << error;
+        }
+        ASSERT_TRUE(WriteFileSafely(dir / "b.txt", "b", error)) << error;
+        EXPECT_TRUE(DeferredFolderSync::Defer(dir.Path().string()));
+    }
+    EXPECT_FALSE(DeferredFolderSync::Defer("/"));
+    EXPECT_EQ(test::ReadFile(dir / "a.txt"), "a");
+    EXPECT_EQ(test::ReadFile(dir / "b.txt"), "b");
+}
+
 } // namespace
 } // namespace orlen

@@ -128,6 +128,18 @@ TEST(FileStampTest, TellsChangedFromTouched) {
     EXPECT_FALSE(FileChangedSince(path, stamp));
     EXPECT_FALSE(FileChangedSince(path, FileStamp{}));
     EXPECT_FALSE(StampFile(dir / "missing", "").known);
+
+    // A change of one byte anywhere in a longer file of the same size. Each
+    // version is a new file, so only the hash of the bytes can tell.
+    const std::string text = "<html><head><title>Bread</title></head>";
+    const FileStamp longer = StampFile(dir.Write("g.txt", text), text);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::string edited = text;
+        edited[i] = static_cast<char>(edited[i] ^ 0x20);
+        const std::string copy = dir.Write("g" + std::to_string(i) + ".txt", edited);
+        EXPECT_TRUE(FileChangedSince(copy, longer)) << i;
+    }
+    EXPECT_FALSE(FileChangedSince(dir.Write("same.txt", text), longer));
 }
 
 } // namespace

@@ -30,8 +30,7 @@ TEST(TimingReport, ReportsStartOpenAndKeystrokeThenQuitsWithoutSaving) {
     const QString out = QString::fromUtf8(program.readAllStandardOutput());
     for (const char* line : {"first-paint-monotonic ", "first-paint-since-main ", "open ",
                              "open-title Timed\n", "keystroke ", "keystroke-stored yes\n"}) {
-        EXPECT_TRUE(out.contains(QString::fromUtf8(line))) << line << " in\n"
-                                                           << out.toStdString();
+        EXPECT_TRUE(out.contains(QString::fromUtf8(line))) << line << " in\n" << out.toStdString();
     }
     EXPECT_EQ(test::ReadFile(page), pageText);
 }

@@ -1,0 +1,25 @@
+#!/usr/bin/python3
+"""Reads the title and every meta tag of each page with BeautifulSoup on the
+standard library's HTML parser."""
+
+from bs4 import BeautifulSoup
+
+from common import main_reader
+
+
+def read_one(path):
+    with open(path, "rb") as f:
+        soup = BeautifulSoup(f.read(), "html.parser")
+    head = soup.head or soup
+    title = head.title.get_text() if head.title else ""
+    metas = []
+    for meta in head.find_all("meta"):
+        if meta.get("name") is not None:
+            metas.append(("name", meta.get("name"), meta.get("content", "")))
+        elif meta.get("http-equiv") is not None:
+            metas.append(("http-equiv", meta.get("http-equiv"), meta.get("content", "")))
+    return title, metas
+
+
+if __name__ == "__main__":
+    main_reader(read_one)

@@ -1,0 +1,309 @@
+#!/usr/bin/python3
+"""The side-by-side benchmark: Orlen against the tools a user would pick
+instead, in one run, on a real corpus and on generated large pages.
+
+Usage: run_bench.py BUILD_DIR [--runs N] [--markdown FILE]
+
+BUILD_DIR is a release build (bin/orlen-meta, bin/orlen, bench/...). Each
+measurement is taken N times (default 5); the table shows the median and the
+range. Scratch files go to BUILD_DIR/../bench.
+"""
+
+import argparse
+import datetime
+import os
+import platform
+import re
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PEERS = os.path.join(HERE, "peers")
+PYTHON = "/usr/bin/python3"  # Debian's, where python3-lxml and python3-bs4 live
+CORPUS_SOURCE = "/usr/share/doc/python3.11/html"
+
+# A template with a title action and three tag actions: the title gets a
+# prefix, the description is always set, keywords gain a word, and robots is
+# set where a page has none.
+TEMPLATE = (
+    '<html><head><title action="7">Docs: </title>'
+    '<meta name="description" content="Python 3.11 documentation, as shipped by Debian." '
+    'action="1"/>'
+    '<meta name="keywords" content="python" action="6"/>'
+    '<meta name="robots" content="index, follow" action="3"/>'
+    "</head><body></body></html>"
+)
+
+BODY_TAG = re.compile(rb"<body[\s>/]", re.IGNORECASE)
+LINE_ENDS = re.compile(rb"\r\n|\r|\n")
+
+
+class Row:
+    def __init__(self, measure, ours, peer, ratio, target, met, note=""):
+        self.measure, self.ours, self.peer = measure, ours, peer
+        self.ratio, self.target, self.met, self.note = ratio, target, met, note
+
+
+def spread(values, unit, digits=3):
+    values = sorted(values)
+    fmt = "%%.%dg" % digits
+    med = statistics.median(values)
+    return med, "%s %s (%s–%s)" % (fmt % med, unit, fmt % values[0], fmt % values[-1])
+
+
+def timed(argv, runs, env=None, before=None, stdout=subprocess.DEVNULL):
+    """Wall-clock seconds of each run of argv; before() runs untimed first."""
+    times = []
+    for _ in range(runs):
+        if before:
+            before()
+        start = time.perf_counter()
+        result = subprocess.run(argv, stdout=stdout, stderr=subprocess.PIPE, env=env)
+        times.append(time.perf_counter() - start)
+        if result.returncode != 0:
+            sys.exit("failed (%d): %s\n%s" % (result.returncode, " ".join(argv[:3]),
+                                               result.stderr.decode(errors="replace")[-2000:]))
+    return times
+
+
+def peak_rss_kib(argv):
+    """Peak resident memory of one run of argv, measured in a fresh child."""
+    code = ("import resource, subprocess, sys\n"
+            "r = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL)\n"
+            "print(r.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\n")
+    out = subprocess.run([sys.executable, "-c", code] + argv, capture_output=True, text=True)
+    status, kib = out.stdout.split()
+    if status != "0":
+        sys.exit("failed: %s" % " ".join(argv))
+    return int(kib)
+
+
+def html_files(root):
+    found = []
+    for folder, dirs, files in os.walk(root):
+        dirs.sort()
+        for name in sorted(files):
+            if name.endswith(".html"):
+                found.append(os.path.join(folder, name))
+    return found
+
+
+def prepare_corpus(scratch):
+    corpus = os.path.join(scratch, "corpus")
+    if not os.path.isdir(corpus):
+        if not os.path.isdir(CORPUS_SOURCE):
+            sys.exit("%s is missing: install python3.11-doc" % CORPUS_SOURCE)
+        for path in html_files(CORPUS_SOURCE):
+            target = os.path.join(corpus, os.path.relpath(path, CORPUS_SOURCE))
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copyfile(path, target)
+    return corpus
+
+
+def prepare_pages(build, scratch):
+    pages = {}
+    folder = os.path.join(scratch, "pages")
+    os.makedirs(folder, exist_ok=True)
+    for name, megabytes, one_line in (("1MB", 1, False), ("10MB", 10, False),
+                                      ("100MB", 100, False), ("50MB-one-line", 50, True)):
+        path = os.path.join(folder, "page-%s.html" % name)
+        if not os.path.exists(path):
+            argv = [os.path.join(build, "bench", "orlen_make_pages"), path, str(megabytes)]
+            subprocess.run(argv + (["one-line"] if one_line else []), check=True)
+        pages[name] = path
+    return pages
+
+
+def body_from_opening_tag(data):
+    match = BODY_TAG.search(data)
+    if match is None:
+        return None
+    return LINE_ENDS.sub(b"\n", data[match.start():])
+
+
+def altered_bodies(original_root, changed_root):
+    """Pages whose text from the opening body tag on differs (line ends aside)."""
+    altered = []
+    for path in html_files(original_root):
+        with open(path, "rb") as f:
+            before = body_from_opening_tag(f.read())
+        with open(os.path.join(changed_root, os.path.relpath(path, original_root)), "rb") as f:
+            after = body_from_opening_tag(f.read())
+        if before != after:
+            altered.append(path)
+    return altered
+
+
+def machine():
+    cpu = platform.processor() or "unknown"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    mem = 0
+    with open("/proc/meminfo") as f:
+        for line in f:
+            if line.startswith("MemTotal:"):
+                mem = int(line.split()[1]) / 1024 / 1024
+    return "%d cores (%s), %.0f GiB memory, %s" % (os.cpu_count(), cpu, mem, platform.platform())
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--markdown", help="also write the table here")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    runs = max(1, args.runs)
+    meta = os.path.join(build, "bin", "orlen-meta")
+    editor = os.path.join(build, "bin", "orlen")
+    scratch = os.path.join(os.path.dirname(build), "bench")
+    os.makedirs(scratch, exist_ok=True)
+
+    corpus = prepare_corpus(scratch)
+    files = html_files(corpus)
+    corpus_mb = sum(os.path.getsize(p) for p in files) / 1e6
+    pages = prepare_pages(build, scratch)
+    rows = []
+    print("corpus: %d pages, %.1f MB; %d runs each" % (len(files), corpus_mb, runs), flush=True)
+
+    # Reading the corpus. A first cat puts every file in the page cache.
+    subprocess.run(["cat"] + files, stdout=subprocess.DEVNULL, check=True)
+    shown = subprocess.run([meta, "show", corpus], capture_output=True, check=True).stdout
+    if shown.count(b"\n==> ") + shown.startswith(b"==> ") != len(files):
+        sys.exit("orlen-meta show did not show every page")
+    print("reading the corpus", flush=True)
+    ours, ours_text = spread(timed([meta, "show", corpus], runs), "s")
+    readers = (("lxml", [PYTHON, os.path.join(PEERS, "lxml_read.py"), corpus]),
+               ("BeautifulSoup", [PYTHON, os.path.join(PEERS, "bs4_read.py"), corpus]))
+    for name, argv in readers:
+        peer, peer_text = spread(timed(argv, runs), "s")
+        ratio = peer / ours
+        target = 5 if name == "lxml" else None
+        rows.append(Row("show over the corpus vs %s" % name, ours_text, peer_text,
+                        "%.1f× faster" % ratio, "≥ 5× faster" if target else "",
+                        (ratio >= target) if target else None))
+    cat, cat_text = spread(timed(["cat"] + files, runs), "s")
+    rows.append(Row("show over the corpus vs cat (reading only)", ours_text, cat_text,
+                    "%.2f× cat's time" % (ours / cat), "≤ 2× cat's time", ours / cat <= 2))
+
+    # Applying a template to a fresh copy of the corpus.
+    print("applying a template", flush=True)
+    template = os.path.join(scratch, "bench.mtpl")
+    with open(template, "w") as f:
+        f.write(TEMPLATE)
+    ours_copy = os.path.join(scratch, "apply-orlen")
+    peer_copy = os.path.join(scratch, "apply-lxml")
+
+    def fresh(target):
+        def copy():
+            shutil.rmtree(target, ignore_errors=True)
+            shutil.copytree(corpus, target)
+        return copy
+
+    ours, ours_text = spread(timed([meta, "apply", template, ours_copy], runs,
+                                   before=fresh(ours_copy)), "s")
+    peer, peer_text = spread(timed([PYTHON, os.path.join(PEERS, "lxml_write.py"), peer_copy], runs,
+                                   before=fresh(peer_copy)), "s")
+    ours_altered = altered_bodies(corpus, ours_copy)
+    peer_altered = altered_bodies(corpus, peer_copy)
+    titled = subprocess.run([meta, "title", os.path.join(ours_copy, "index.html")],
+                            capture_output=True, text=True).stdout
+    if not titled.startswith("Docs: "):
+        sys.exit("the template was not applied: %r" % titled)
+    rows.append(Row("apply template (title + 3 tags) vs lxml writer", ours_text, peer_text,
+                    "%.1f× faster" % (peer / ours), "≥ 4× faster", peer / ours >= 4))
+    rows.append(Row("pages whose body changed (line ends aside)",
+                    "%d of %d" % (len(ours_altered), len(files)),
+                    "%d of %d" % (len(peer_altered), len(files)), "", "0 for Orlen",
+                    len(ours_altered) == 0))
+
+    # The page model on the generated pages.
+    print("page model", flush=True)
+    words = os.path.join(build, "bin", "common_words.txt")
+    timings = {}
+    for name in ("1MB", "10MB", "100MB", "50MB-one-line"):
+        out = subprocess.run([os.path.join(build, "bench", "orlen_model_timings"), pages[name],
+                              words, str(runs)], capture_output=True, text=True, check=True)
+        for line in out.stdout.splitlines():
+            key, med, low, high, unit = line.split()
+            timings[(name, key)] = (float(med), float(low), float(high), unit)
+
+    def model_row(page, key, label, target, ok, digits=3):
+        med, low, high, unit = timings[(page, key)]
+        fmt = "%%.%dg" % digits
+        text = "%s %s (%s–%s)" % (fmt % med, unit, fmt % low, fmt % high)
+        rows.append(Row(label, text, "", "", target, ok(med) if ok else None))
+
+    model_row("10MB", "load-rebuild", "load + rebuild, 10 MB page", "≥ 300 MB/s",
+              lambda v: v >= 300)
+    model_row("1MB", "load-rebuild", "load + rebuild, 1 MB page", "", None)
+    model_row("100MB", "load-rebuild", "load + rebuild, 100 MB page", "", None)
+    model_row("50MB-one-line", "load-rebuild", "load + rebuild, 50 MB single line", "", None)
+    model_row("10MB", "set-meta", "set meta, 10 MB page", "well under 1 ms",
+              lambda v: v < 100)
+    model_row("10MB", "suggest", "keyword suggestion, 10 MB page", "< 300 ms",
+              lambda v: v < 300)
+
+    size = os.path.getsize(pages["100MB"]) / 1024
+    rss = peak_rss_kib([meta, "show", pages["100MB"]])
+    rows.append(Row("peak memory, show of the 100 MB page", "%.1f MB (%.2f× the file)" %
+                    (rss / 1024, rss / size), "", "", "≤ 4× the file", rss <= 4 * size))
+    rss = peak_rss_kib([meta, "rebuild", pages["100MB"]])
+    rows.append(Row("peak memory, rebuild of the 100 MB page", "%.1f MB (%.2f× the file)" %
+                    (rss / 1024, rss / size), "", "", "", None))
+
+    # The editor, offscreen, without the browser preview.
+    print("editor", flush=True)
+    starts, opens, keys = [], [], []
+    with tempfile.TemporaryDirectory() as home:
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=home,
+                   XDG_RUNTIME_DIR=home, ORLEN_REPORT_TIMINGS=pages["10MB"])
+        os.chmod(home, 0o700)
+        for _ in range(runs):
+            spawned = time.monotonic()
+            out = subprocess.run([editor], env=env, capture_output=True, text=True, timeout=120)
+            report = dict(line.split(" ", 1) for line in out.stdout.splitlines() if " " in line)
+            if out.returncode != 0 or report.get("keystroke-stored") != "yes":
+                sys.exit("the editor's timing run failed:\n" + out.stdout + out.stderr[-2000:])
+            starts.append((float(report["first-paint-monotonic"]) - spawned) * 1000)
+            opens.append(float(report["open"].split()[0]))
+            keys.append(float(report["keystroke"].split()[0]))
+    for label, values, target, limit in (
+            ("editor: start to first painted window", starts, "< 500 ms", 500),
+            ("editor: open the 10 MB page to filled form", opens, "< 300 ms", 300),
+            ("editor: one keystroke stored, 10 MB page", keys, "< 5 ms", 5)):
+        med, text = spread(values, "ms")
+        rows.append(Row(label, text, "", "", target, med < limit))
+
+    # The table.
+    header = ["Measure", "Orlen", "Peer", "Ratio", "Target", "Met"]
+    lines = ["| " + " | ".join(header) + " |", "|" + "---|" * len(header)]
+    for r in rows:
+        met = "" if r.met is None else ("yes" if r.met else "**no**")
+        lines.append("| " + " | ".join([r.measure, r.ours, r.peer, r.ratio, r.target, met]) + " |")
+    table = "\n".join(lines)
+    info = ["Run on %s" % datetime.date.today().isoformat(), "Machine: " + machine(),
+            "Corpus: %d pages of python3.11-doc, %.1f MB; median of %d runs, range in brackets"
+            % (len(files), corpus_mb, runs)]
+    text = "\n".join(info) + "\n\n" + table + "\n"
+    print()
+    print(text)
+    if args.markdown:
+        with open(args.markdown, "w") as f:
+            f.write(text)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,7 +1,7 @@
 # Orlen: one entry point for setting up, building, testing and running.
 #   make run    install what is missing, build a release build, start the editor
 #   make test   install what is missing, build, run every test
-#   make bench  build and run the benchmarks
+#   make bench  build and run the side-by-side benchmarks (make bench-micro: the micro ones)
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (default 60)
 #   make fuzz-smoke  run each fuzz target for FUZZ_SMOKE_SECONDS (part of make test)
 #   make install PREFIX=DIR   install the programs and their data under DIR
@@ -16,7 +16,7 @@ FUZZ_SMOKE_SECONDS ?= 20
 # Every libFuzzer target (build/fuzz/fuzz/<name>_fuzz, seeds in fuzz/corpus/<name>).
 FUZZ_TARGETS := page edit date template values
 
-.PHONY: all deps build build-sanitize build-fuzz run test bench fuzz fuzz-smoke screenshots format clean install deb
+.PHONY: all deps build build-sanitize build-fuzz run test bench bench-micro fuzz fuzz-smoke screenshots format clean install deb
 
 all: build
 
@@ -50,7 +50,16 @@ install: build
 deb: build
 	cpack --config build/release/CPackConfig.cmake -B build/deb
 
+# The side-by-side run against lxml, BeautifulSoup and cat on the python3.11-doc
+# corpus and generated large pages; BENCH_RUNS runs of each (default 5). The
+# table is also written to build/bench/results.md.
+BENCH_RUNS ?= 5
 bench: build
+	@tools/install-deps tools/packages.txt tools/bench-packages.txt
+	/usr/bin/python3 bench/run_bench.py build/release --runs $(BENCH_RUNS) --markdown build/bench/results.md
+
+# The micro-benchmarks of the page model and the suggestions (Google Benchmark).
+bench-micro: build
 	build/release/bench/orlen_page_bench
 	build/release/bench/orlen_suggest_bench
 

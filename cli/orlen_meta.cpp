@@ -407,7 +407,8 @@ bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
             Worst(kExitFileError);
             return false;
         }
-        text = LinesToCrLf(bytes);
+        LinesToCrLfInPlace(bytes);
+        text = std::move(bytes);
         head.SetHeadText(text);
         if (complete) {
             return true;
@@ -539,7 +540,7 @@ int Tool::Set(const Options& o) {
             return kExitNoPlace;
         }
     }
-    const std::string after = doc_->GetPageText();
+    const std::string& after = doc_->GetPageText();
     if (o.dryRun) {
         out_ << after;
         return kExitOk;
@@ -588,7 +589,7 @@ int Tool::Apply(const Options& o) {
         }
         const std::string before = doc_->GetPageText();
         doc_->ApplyTemplate();
-        const std::string after = doc_->GetPageText();
+        const std::string& after = doc_->GetPageText();
         if (o.dryRun && single) {
             out_ << after;
         }

@@ -1,5 +1,7 @@
 #include "document/safe_file.h"
 
+#include "page/line_reader.h"
+
 #include <algorithm>
 
 #include <cerrno>
@@ -214,6 +216,8 @@ bool ReadFileStart(const std::string& path, std::size_t limit, std::string& byte
     // when the file grows while it is read.
     const std::size_t expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
     std::size_t want = std::min(limit, expected + 1);
+    // Spare room for the line ends to grow in place once read.
+    bytes.reserve(CapacityForLines(want));
     bytes.resize(std::max<std::size_t>(want, 1));
     std::size_t have = 0;
     for (;;) {

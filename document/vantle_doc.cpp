@@ -122,7 +122,8 @@ int CVantleDoc::OpenDocument(const std::string& path) {
         return 0;
     }
     diskStamp_ = StampFile(path, bytes);
-    page_.SetText(LinesToCrLf(bytes), 1);
+    LinesToCrLfInPlace(bytes);
+    page_.SetText(std::move(bytes), 1);
     if (page_.HasMetaDataPosition() == 0) {
         ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
         unwritable_ = true;
@@ -332,7 +333,8 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
     std::string error;
     int ok = 0;
     if (ReadWholeFile(path, bytes, error)) {
-        template_.SetText(LinesToCrLf(bytes), 0);
+        LinesToCrLfInPlace(bytes);
+        template_.SetText(std::move(bytes), 0);
         templateOpen = 1;
         ok = 1;
     } else {

@@ -83,7 +83,7 @@ public:
         return page_.SetOrRemoveMeta(name, content, httpEquiv);
     }
     std::string GetBodyText() { return page_.GetBodyText(); }
-    std::string GetPageText() { return page_.GetText(); }
+    const std::string& GetPageText() { return page_.GetText(); }
     CHtmlPage& Page() { return page_; }
 
     const std::string& GetProjectDirectory() const { return projectDirectory_; }

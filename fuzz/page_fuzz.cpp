@@ -1,6 +1,7 @@
 // Page load and rebuild on arbitrary bytes: no crash, the body from the
 // first opening body tag on is kept to the byte, rebuilding is a fixed point,
-// and adding then removing a tag changes nothing.
+// adding then removing a tag changes nothing, and line ends convert the same
+// in place as by copying.
 #include "page/html_page.h"
 #include "page/line_reader.h"
 #include "page/page_messages.h"
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orlen::SetPageMessageSink(&quiet);
     const std::string text =
         orlen::LinesToCrLf(std::string_view(reinterpret_cast<const char*>(data), size));
+    // The conversion in place agrees with the copying one.
+    std::string inPlace(reinterpret_cast<const char*>(data), size);
+    orlen::LinesToCrLfInPlace(inPlace);
+    CHECK(inPlace == text);
 
     orlen::CHtmlPage page;
     page.SetText(text, 1);

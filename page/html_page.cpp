@@ -33,7 +33,8 @@ int CHtmlPage::Load(std::istream& in, int bodyVerbatim) {
     if (!ReadAll(in, bytes)) {
         return 0;
     }
-    SetText(LinesToCrLf(bytes), bodyVerbatim);
+    LinesToCrLfInPlace(bytes);
+    SetText(std::move(bytes), bodyVerbatim);
     return 1;
 }
 

@@ -12,6 +12,17 @@ namespace orlen {
 // Every other byte, NUL included, is kept as it is.
 std::string LinesToCrLf(std::string_view bytes);
 
+// The same conversion in place: the text grows from its end backwards, in
+// the string's spare capacity when it has enough, so that a large page is
+// not held twice.
+void LinesToCrLfInPlace(std::string& text);
+
+// Room a buffer for a file of that many bytes should reserve, so that the
+// line ends of a typical page can grow in place.
+inline std::size_t CapacityForLines(std::size_t bytes) {
+    return bytes + bytes / 16 + 64;
+}
+
 // Reads the whole stream into a string. Returns false when the stream fails.
 bool ReadAll(std::istream& in, std::string& out);
 

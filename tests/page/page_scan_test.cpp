@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 
 namespace orlen {
@@ -128,6 +129,40 @@ TEST(LineReader, EndsEveryLineWithCrLf) {
     EXPECT_EQ(LinesToCrLf("a\r\r\nb"), "a\r\n\r\nb\r\n");
     const std::string withNul("a\0b\xff\n", 5);
     EXPECT_EQ(LinesToCrLf(withNul), std::string("a\0b\xff\r\n", 6));
+}
+
+// The conversion in place gives what the copying one gives, whatever the
+// mix of line ends and whether or not the string has room to grow into.
+TEST(LineReader, ConvertsInPlaceAsByCopying) {
+    std::mt19937 rng(8);
+    const char alphabet[] = {'a', 'b', '\r', '\n', '\0'};
+    for (int i = 0; i < 20000; ++i) {
+        const std::size_t length = rng() % 40;
+        std::string bytes;
+        for (std::size_t k = 0; k < length; ++k) {
+            bytes += alphabet[rng() % sizeof alphabet];
+        }
+        const std::string expected = LinesToCrLf(bytes);
+        std::string tight = bytes;
+        tight.shrink_to_fit();
+        LinesToCrLfInPlace(tight);
+        ASSERT_EQ(tight, expected) << i;
+        std::string roomy = bytes;
+        roomy.reserve(CapacityForLines(bytes.size()) * 4);
+        LinesToCrLfInPlace(roomy);
+        ASSERT_EQ(roomy, expected) << i;
+    }
+    // A long page of long lines, and one already in CR LF, which stays as it is.
+    std::string page;
+    for (int line = 0; line < 5000; ++line) {
+        page += std::string(static_cast<std::size_t>(line % 97), 'x') + (line % 3 ? "\n" : "\r");
+    }
+    std::string converted = page;
+    LinesToCrLfInPlace(converted);
+    EXPECT_EQ(converted, LinesToCrLf(page));
+    std::string again = converted;
+    LinesToCrLfInPlace(again);
+    EXPECT_EQ(again, converted);
 }
 
 TEST(PageFile, LoadsAsLinesAndStoresTheRebuiltText) {

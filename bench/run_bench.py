@@ -232,29 +232,42 @@ def main():
     # The page model on the generated pages.
     print("page model", flush=True)
     words = os.path.join(build, "bin", "common_words.txt")
-    timings = {}
-    for name in ("1MB", "10MB", "100MB", "50MB-one-line"):
-        out = subprocess.run([os.path.join(build, "bench", "orlen_model_timings"), pages[name],
-                              words, str(runs)], capture_output=True, text=True, check=True)
+    model = os.path.join(build, "bench", "orlen_model_timings")
+
+    def model_timings(page, count):
+        out = subprocess.run([model, page, words, str(count)], capture_output=True, text=True,
+                             check=True)
+        found = {}
         for line in out.stdout.splitlines():
             key, med, low, high, unit = line.split()
-            timings[(name, key)] = (float(med), float(low), float(high), unit)
+            found[key] = (float(med), float(low), float(high), unit)
+        return found
 
-    def model_row(page, key, label, target, ok, digits=3):
-        med, low, high, unit = timings[(page, key)]
-        fmt = "%%.%dg" % digits
-        text = "%s %s (%s–%s)" % (fmt % med, unit, fmt % low, fmt % high)
+    def add_row(label, values, unit, target, ok):
+        med, text = spread(values, unit)
         rows.append(Row(label, text, "", "", target, ok(med) if ok else None))
 
-    model_row("10MB", "load-rebuild", "load + rebuild, 10 MB page", "≥ 300 MB/s",
-              lambda v: v >= 300)
-    model_row("1MB", "load-rebuild", "load + rebuild, 1 MB page", "", None)
-    model_row("100MB", "load-rebuild", "load + rebuild, 100 MB page", "", None)
-    model_row("50MB-one-line", "load-rebuild", "load + rebuild, 50 MB single line", "", None)
-    model_row("10MB", "set-meta", "set meta, 10 MB page", "well under 1 ms",
-              lambda v: v < 100)
-    model_row("10MB", "suggest", "keyword suggestion, 10 MB page", "< 300 ms",
-              lambda v: v < 300)
+    # A page opened in a fresh process pays for fresh memory; later pages in
+    # the same process reuse it. Both are shown.
+    for name, label, target, ok in (
+            ("10MB", "10 MB page", "≥ 300 MB/s", lambda v: v >= 300),
+            ("1MB", "1 MB page", "", None),
+            ("100MB", "100 MB page", "", None),
+            ("50MB-one-line", "50 MB single line", "", None)):
+        fresh_runs = [model_timings(pages[name], 1)["load-rebuild"][0] for _ in range(runs)]
+        add_row("load + rebuild, %s, fresh process" % label, fresh_runs, "MB/s", target, ok)
+        if name == "10MB":
+            again = model_timings(pages[name], runs)
+            med, low, high, unit = again["load-rebuild"]
+            rows.append(Row("load + rebuild, %s, again in one process" % label,
+                            "%.3g %s (%.3g–%.3g)" % (med, unit, low, high), "", "", "", None))
+            med, low, high, unit = again["set-meta"]
+            rows.append(Row("set meta, 10 MB page", "%.3g %s (%.3g–%.3g)" % (med, unit, low, high),
+                            "", "", "well under 1 ms", med < 100))
+            med, low, high, unit = again["suggest"]
+            rows.append(Row("keyword suggestion, 10 MB page",
+                            "%.3g %s (%.3g–%.3g)" % (med, unit, low, high), "", "", "< 300 ms",
+                            med < 300))
 
     size = os.path.getsize(pages["100MB"]) / 1024
     rss = peak_rss_kib([meta, "show", pages["100MB"]])

@@ -259,8 +259,9 @@ std::string CHtmlPage::GetBodyText() {
         } else {
             // Tags and comments separate words, except bold and italic
             // opening tags; their own text is never added.
-            std::string lowered = AsciiLower(text);
-            if ((r.empty() || r.back() != ' ') && lowered != "<b>" && lowered != "<i>") {
+            const bool boldOrItalic = text.size() == 3 && text[0] == '<' && text[2] == '>' &&
+                                      (AsciiLower(text[1]) == 'b' || AsciiLower(text[1]) == 'i');
+            if ((r.empty() || r.back() != ' ') && !boldOrItalic) {
                 r += ' ';
             }
         }

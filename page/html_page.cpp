@@ -261,6 +261,10 @@ bool AffectsMetaIndex(const CPageSection& section) {
 } // namespace
 
 CHtmlPage::Position CHtmlPage::InsertBefore(Position pos, std::unique_ptr<CPageSection> section) {
+    // The end of the list is the end of the page only once it is all cut.
+    if (pos == sections_.end()) {
+        CutRest();
+    }
     const bool indexed = AffectsMetaIndex(*section);
     Position at = sections_.insert(pos, std::move(section));
     if (indexed) {
@@ -278,6 +282,8 @@ CHtmlPage::Position CHtmlPage::Remove(Position pos) {
         UnindexSection(pos);
     }
     if (pos == openingBody_ || pos == closingBody_) {
+        // The uncut rest hangs on the opening body tag: cut it first.
+        CutRest();
         // Landmarks never dangle; the page's own writes never remove them.
         Position next = sections_.erase(pos);
         RecordLandmarks();

@@ -297,5 +297,27 @@ TEST(PageRoundTrip, CuttingTheBodyLateGivesTheSamePage) {
     }
 }
 
+// Changes to the section list itself that reach past the head cut the rest
+// first, so they give what they give on a page cut whole.
+TEST(PageRoundTrip, ListChangesPastTheHeadCutTheRestFirst) {
+    test::RecordingSink quiet;
+    const std::string text = "<html><head><title>T</title></head>\r\n<body>\r\n<p>kept</p>\r\n"
+                             "</body></html>\r\n";
+    CHtmlPage late;
+    CHtmlPage whole;
+    late.SetText(text, 1);
+    whole.SetText(text, 1);
+    (void)whole.Sections();
+
+    late.InsertBefore(late.End(), std::make_unique<CTextSection>("tail"));
+    whole.InsertBefore(whole.End(), std::make_unique<CTextSection>("tail"));
+    EXPECT_EQ(late.GetBodyText(), whole.GetBodyText());
+
+    CHtmlPage removed;
+    removed.SetText(text, 1);
+    removed.Remove(removed.OpeningBody());
+    EXPECT_NE(removed.GetText().find("<p>kept</p>"), std::string::npos) << removed.GetText();
+}
+
 } // namespace
 } // namespace orlen

@@ -4,7 +4,7 @@ standard library's HTML parser."""
 
 from bs4 import BeautifulSoup
 
-from common import main_reader
+from common import main_reader, meta_rows
 
 
 def read_one(path):
@@ -12,12 +12,7 @@ def read_one(path):
         soup = BeautifulSoup(f.read(), "html.parser")
     head = soup.head or soup
     title = head.title.get_text() if head.title else ""
-    metas = []
-    for meta in head.find_all("meta"):
-        if meta.get("name") is not None:
-            metas.append(("name", meta.get("name"), meta.get("content", "")))
-        elif meta.get("http-equiv") is not None:
-            metas.append(("http-equiv", meta.get("http-equiv"), meta.get("content", "")))
+    metas = meta_rows(head.find_all("meta"))
     return title, metas
 
 

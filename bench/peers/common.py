@@ -31,6 +31,18 @@ def print_page(out, path, title, metas):
     out.write("\n".join(lines) + "\n")
 
 
+def meta_rows(tags):
+    """(kind, name, content) for each meta tag with a name or http-equiv;
+    tags are lxml elements or BeautifulSoup tags (both have .get)."""
+    rows = []
+    for meta in tags:
+        if meta.get("name") is not None:
+            rows.append(("name", meta.get("name"), meta.get("content", "")))
+        elif meta.get("http-equiv") is not None:
+            rows.append(("http-equiv", meta.get("http-equiv"), meta.get("content", "")))
+    return rows
+
+
 def main_reader(read_one):
     out = sys.stdout
     for path in pages(sys.argv[1:]):

@@ -3,7 +3,7 @@
 
 import lxml.html
 
-from common import main_reader
+from common import main_reader, meta_rows
 
 
 def read_one(path):
@@ -12,12 +12,7 @@ def read_one(path):
         return "", []
     titles = root.xpath("//head/title")
     title = titles[0].text_content() if titles else ""
-    metas = []
-    for meta in root.xpath("//head/meta"):
-        if meta.get("name") is not None:
-            metas.append(("name", meta.get("name"), meta.get("content", "")))
-        elif meta.get("http-equiv") is not None:
-            metas.append(("http-equiv", meta.get("http-equiv"), meta.get("content", "")))
+    metas = meta_rows(root.xpath("//head/meta"))
     return title, metas
 
 

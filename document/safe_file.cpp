@@ -173,7 +173,11 @@ bool DeferredFolderSync::Defer(const std::string& folder) {
     if (innermostBatch == nullptr) {
         return false;
     }
-    innermostBatch->folders_.insert(folder);
+    // Absolute, so that a change of the working folder before the batch
+    // ends syncs the right one.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+    innermostBatch->folders_.insert(ec ? folder : absolute.string());
     return true;
 }
 
@@ -264,7 +268,11 @@ std::uint64_t HashBytes(std::string_view bytes) {
     }
     std::uint64_t tail = 0;
     std::memcpy(&tail, p, n);
-    h = (h ^ tail ^ (static_cast<std::uint64_t>(bytes.size()) << 3)) * kMultiplier;
+    h = (h ^ tail) * kMultiplier;
+    h ^= h >> 29;
+    // The length on its own, so that a shorter text cannot pass for a
+    // longer one that ends in NUL bytes.
+    h = (h ^ static_cast<std::uint64_t>(bytes.size())) * kMultiplier;
     return h ^ (h >> 32);
 }
 

@@ -9,6 +9,8 @@
 
 namespace orlen {
 
+namespace {
+
 // Position of a tag opening needle ("<" and lower case) in text from pos on,
 // ignoring ASCII case.
 std::size_t FindTagNoCase(const std::string& text, std::string_view needle, std::size_t pos) {
@@ -27,6 +29,8 @@ std::size_t FindTagNoCase(const std::string& text, std::string_view needle, std:
     }
     return std::string::npos;
 }
+
+} // namespace
 
 int CHtmlPage::Load(std::istream& in, int bodyVerbatim) {
     std::string bytes;
@@ -90,6 +94,11 @@ CHtmlPage::Position CHtmlPage::Begin() {
     return sections_.begin();
 }
 
+CHtmlPage::Position CHtmlPage::OpeningBody() {
+    CutRest();
+    return openingBody_;
+}
+
 CHtmlPage::Position CHtmlPage::ClosingBody() {
     CutRest();
     return closingBody_;
@@ -102,8 +111,22 @@ void CHtmlPage::CutRest() const {
     auto* self = const_cast<CHtmlPage*>(this);
     const std::size_t from = restFrom_;
     self->restFrom_ = std::string::npos;
+    auto& list = self->sections_;
+    const Position last = list.empty() ? list.end() : std::prev(list.end());
     self->Split(source_, from, false);
-    self->RecordLandmarks();
+    // The landmarks are those of the page as loaded, whatever was inserted
+    // into the head since: the opening body tag is where the cut stopped,
+    // and a closing one not met before it is the first in the new part.
+    if (closingBody_ == list.end()) {
+        for (Position it = last == list.end() ? list.begin() : std::next(last); it != list.end();
+             ++it) {
+            const CHtmlTag* tag = TagAt(it);
+            if (tag != nullptr && tag->IsClosing("body")) {
+                self->closingBody_ = it;
+                break;
+            }
+        }
+    }
     self->InvalidateMetaIndex();
 }
 
@@ -274,6 +297,10 @@ CHtmlPage::Position CHtmlPage::InsertBefore(Position pos, std::unique_ptr<CPageS
 }
 
 CHtmlPage::Position CHtmlPage::InsertAfter(Position pos, std::unique_ptr<CPageSection> section) {
+    // After the last section cut so far comes the rest of the body.
+    if (pos != sections_.end() && std::next(pos) == sections_.end()) {
+        CutRest();
+    }
     return InsertBefore(pos == sections_.end() ? pos : std::next(pos), std::move(section));
 }
 

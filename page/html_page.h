@@ -82,7 +82,9 @@ public:
     Position Remove(Position pos);
 
     // Landmarks: the first opening and the first closing body tag.
-    Position OpeningBody() { return openingBody_; }
+    // Both cut the rest of the body first, so that a walk from either
+    // reaches the real end of the page.
+    Position OpeningBody();
     Position ClosingBody();
 
     // The tag of a section, or nullptr when the section is not a tag.
@@ -132,6 +134,9 @@ protected:
     // The meta tag a write of that name changes: the first match before the
     // first body tag; End() when none.
     Position FindMetaForWrite(std::string_view name);
+    // FindMetaByName without cutting the rest of the body unless it may
+    // hold a meta tag; for answers that hand out no position.
+    Position FindMetaLazily(std::string_view name);
     // Where a new meta tag goes: after the last meta tag of the head, else
     // after the head tag; End() when the page has no place for meta-data.
     Position InsertionPoint();

@@ -8,6 +8,9 @@
 namespace orlen {
 
 std::string LinesToCrLf(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
     // Every line-end character grows into at most two bytes, so one count
     // gives a buffer that the copy below never outgrows.
     // Both the count and the copy find line ends with memchr, which scans
@@ -146,7 +149,9 @@ bool ReadAll(std::istream& in, std::string& out) {
     const std::istream::pos_type start = in.tellg();
     if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
         const std::istream::pos_type stop = in.tellg();
-        in.seekg(start);
+        if (!in.seekg(start)) {
+            return false; // the start cannot be read again
+        }
         // The length is only a hint: a directory, say, reports an absurd
         // one, so a hint beyond 1 GiB is not trusted.
         constexpr std::streamoff kLargestHint = std::streamoff{1} << 30;

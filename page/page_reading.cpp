@@ -88,7 +88,39 @@ MetaDataSet CHtmlPage::GetMetaDataSet() const {
     return set;
 }
 
+namespace {
+
+// Whether text from pos on may hold a tag that reads back as a meta tag: a
+// "<", maybe white space (dropped when the tag is normalized), maybe a "/",
+// then "meta" in any case. Anything such a tag could be is matched, and more.
+bool MayHoldMetaTag(const std::string& text, std::size_t pos) {
+    const std::size_t n = text.size();
+    for (std::size_t at = text.find('<', pos); at != std::string::npos;
+         at = text.find('<', at + 1)) {
+        std::size_t i = at + 1;
+        while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
+            ++i;
+        }
+        if (i < n && text[i] == '/') {
+            ++i;
+        }
+        if (n - i >= 4 && AsciiLower(text[i]) == 'm' && AsciiLower(text[i + 1]) == 'e' &&
+            AsciiLower(text[i + 2]) == 't' && AsciiLower(text[i + 3]) == 'a') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
+    // A position handed out is one a caller may walk on from.
+    CutRest();
+    return FindMetaLazily(name);
+}
+
+CHtmlPage::Position CHtmlPage::FindMetaLazily(std::string_view name) {
     const std::string wanted = AsciiLower(name);
     for (;;) {
         RefreshMetaIndex();
@@ -97,13 +129,12 @@ CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
                 return pos;
             }
         }
-        // Not among the tags cut so far: the uncut body can only hold one
-        // when its text has a "<meta" somewhere; pages without one are
-        // answered without cutting their body.
+        // Not among the tags cut so far: pages whose uncut body cannot hold
+        // a meta tag are answered without cutting it.
         if (restFrom_ == std::string::npos || restHasNoMeta_) {
             return sections_.end();
         }
-        if (FindTagNoCase(source_, "<meta", restFrom_) == std::string::npos) {
+        if (!MayHoldMetaTag(source_, restFrom_)) {
             restHasNoMeta_ = true; // the uncut rest never changes
             return sections_.end();
         }
@@ -123,7 +154,7 @@ CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name) {
 }
 
 std::string CHtmlPage::GetMetaContent(std::string_view name) {
-    Position pos = FindMetaByName(name);
+    Position pos = FindMetaLazily(name);
     if (IsNull(pos)) {
         return {};
     }

@@ -38,10 +38,6 @@ inline std::string_view TrimRight(std::string_view s) {
     return s;
 }
 
-// Position of a tag opening needle ("<" and lower case) in text from pos on,
-// ignoring ASCII case; npos when there is none.
-std::size_t FindTagNoCase(const std::string& text, std::string_view needle, std::size_t pos);
-
 // The text without white space at either end.
 inline std::string_view Trim(std::string_view s) {
     return TrimRight(TrimLeft(s));

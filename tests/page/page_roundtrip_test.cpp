@@ -140,7 +140,10 @@ private:
                                      ">",
                                      "<<>>",
                                      "<br/>",
-                                     "<SCRIPT>if (a<b) x();</SCRIPT>"};
+                                     "<SCRIPT>if (a<b) x();</SCRIPT>",
+                                     "< META name=y content=z>",
+                                     "<\nmeta name=y content=w>",
+                                     "</meta name=x content=v>"};
         const int n = static_cast<int>(sizeof bits / sizeof bits[0]);
         const int i = Pick(n);
         if (bits[i][0] == '\0') {
@@ -267,13 +270,14 @@ TEST(PageRoundTrip, CuttingTheBodyLateGivesTheSamePage) {
         CHtmlPage whole;
         whole.SetText(text, 0);
         const auto expected = texts(whole);
-        const bool hasMetaX = !whole.IsNull(whole.FindMetaByName("x"));
-
-        // First question: a search that may end in the body.
+        // First question: a search that may end in the body, in every
+        // spelling a meta tag can have there.
         CHtmlPage bySearch;
         bySearch.SetText(text, 1);
-        ASSERT_EQ(!bySearch.IsNull(bySearch.FindMetaByName("x")), hasMetaX) << "page " << i;
-        ASSERT_TRUE(bySearch.IsNull(bySearch.FindMetaByName("absent"))) << "page " << i;
+        for (const char* name : {"x", "y", "absent"}) {
+            ASSERT_EQ(bySearch.GetMetaContent(name), whole.GetMetaContent(name))
+                << "page " << i << " " << name;
+        }
         ASSERT_EQ(texts(bySearch), expected) << "page " << i;
 
         // First question: the body text, after an edit of the head.
@@ -295,6 +299,52 @@ TEST(PageRoundTrip, CuttingTheBodyLateGivesTheSamePage) {
         ASSERT_EQ(!byLandmark.IsNull(byLandmark.ClosingBody()), hasClosing) << "page " << i;
         ASSERT_EQ(texts(byLandmark), expected) << "page " << i;
     }
+}
+
+// The head's insertion point, for changing the list the way a caller may.
+class HeadEditor : public CHtmlPage {
+public:
+    using CHtmlPage::InsertionPoint;
+};
+
+// Changes to the section list made before the body is cut give what they
+// give on a page cut whole: the landmarks stay those of the page as loaded,
+// and what goes after the opening body tag stays right after it.
+TEST(PageRoundTrip, ListChangesBeforeTheCutGiveWhatTheyGiveAfterIt) {
+    test::RecordingSink quiet;
+    const std::string text = "<html><head><title>T</title></head>\r\n<body>\r\n<p>one</p>"
+                             "\r\n</body>after</html>\r\n";
+    const auto tag = [](const char* raw) { return std::make_unique<CTagSection>(raw); };
+    for (const char* inserted : {"<body class=early>", "</body>"}) {
+        HeadEditor late;
+        HeadEditor whole;
+        late.SetText(text, 1);
+        whole.SetText(text, 1);
+        (void)whole.Sections();
+        late.InsertAfter(late.InsertionPoint(), tag(inserted));
+        whole.InsertAfter(whole.InsertionPoint(), tag(inserted));
+        EXPECT_EQ(late.GetText(), whole.GetText()) << inserted;
+        EXPECT_EQ(late.GetBodyText(), whole.GetBodyText()) << inserted;
+    }
+
+    CHtmlPage late;
+    CHtmlPage whole;
+    late.SetText(text, 1);
+    whole.SetText(text, 1);
+    (void)whole.Sections();
+    late.InsertAfter(late.OpeningBody(), std::make_unique<CTextSection>("first "));
+    whole.InsertAfter(whole.OpeningBody(), std::make_unique<CTextSection>("first "));
+    EXPECT_EQ(late.GetBodyText(), whole.GetBodyText());
+    EXPECT_EQ(late.GetBodyText().substr(0, 5), "first");
+
+    // A walk from the opening body tag reaches the end of the page.
+    CHtmlPage walked;
+    walked.SetText(text, 1);
+    std::string seen;
+    for (auto pos = walked.OpeningBody(); pos != walked.End(); ++pos) {
+        seen += (*pos)->GetText();
+    }
+    EXPECT_EQ(seen, text.substr(text.find("<body>")));
 }
 
 // Changes to the section list itself that reach past the head cut the rest

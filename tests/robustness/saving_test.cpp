@@ -140,6 +140,12 @@ TEST(FileStampTest, TellsChangedFromTouched) {
         EXPECT_TRUE(FileChangedSince(copy, longer)) << i;
     }
     EXPECT_FALSE(FileChangedSince(dir.Write("same.txt", text), longer));
+
+    // A shorter text does not pass for a longer one ending in NUL bytes.
+    const FileStamp one = StampFile(dir.Write("one.txt", "A"), "A");
+    EXPECT_TRUE(FileChangedSince(dir.Write("two.txt", std::string("Y\0", 2)), one));
+    const FileStamp empty = StampFile(dir.Write("empty.txt", ""), "");
+    EXPECT_TRUE(FileChangedSince(dir.Write("byte.txt", "\x08"), empty));
 }
 
 } // namespace

@@ -161,6 +161,7 @@ private:
     int Date(const Options& o);
     int Suggest(const Options& o);
 
+    bool IsRegularOrMissing(const PageRef& page);
     bool ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
                   bool wholeUnlessDeclared);
     void PrintShow(const PageRef& page, const CHtmlPage& head, bool header);
@@ -357,12 +358,22 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
     return ok;
 }
 
-bool Tool::Open(const PageRef& page, bool reportNoPlace) {
-    current_ = page.shown;
+// Refuses, with a report, a page that exists but is not a regular file (a
+// folder, a FIFO, a device), before anything tries to read it; a missing one
+// is left to the read, which says so.
+bool Tool::IsRegularOrMissing(const PageRef& page) {
     struct stat st {};
     if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         Report(page.shown, "not a regular file");
         Worst(kExitFileError);
+        return false;
+    }
+    return true;
+}
+
+bool Tool::Open(const PageRef& page, bool reportNoPlace) {
+    current_ = page.shown;
+    if (!IsRegularOrMissing(page)) {
         return false;
     }
     // The no-place message comes from the open itself; silence it when the
@@ -389,10 +400,7 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
 bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
                     bool wholeUnlessDeclared) {
     current_ = page.shown;
-    struct stat st {};
-    if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        Report(page.shown, "not a regular file");
-        Worst(kExitFileError);
+    if (!IsRegularOrMissing(page)) {
         return false;
     }
     std::string bytes;

@@ -1,8 +1,7 @@
 // Page load and rebuild on arbitrary bytes: no crash, the body from the
 // first opening body tag on is kept to the byte, rebuilding is a fixed point,
-// adding then removing a tag changes nothing, line ends convert the same
-// in place as by copying, and a body cut late gives what a body cut at
-// once gives.
+// adding then removing a tag changes nothing, line ends convert as the rule
+// says, and a body cut late gives what a body cut at once gives.
 #include "page/html_page.h"
 #include "page/line_reader.h"
 #include "page/page_messages.h"
@@ -27,6 +26,26 @@ void Check(bool ok, int line) {
 }
 #define CHECK(cond) Check((cond), __LINE__)
 
+// Line ends converted byte by byte as the rule says: CR LF, LF and a bare CR
+// each become CR LF, and a last line without one gains it.
+std::string CrLfByRule(const std::uint8_t* data, std::size_t size) {
+    std::string out;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\r' || data[i] == '\n') {
+            out += "\r\n";
+            if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out += static_cast<char>(data[i]);
+        }
+    }
+    if (size > 0 && data[size - 1] != '\r' && data[size - 1] != '\n') {
+        out += "\r\n";
+    }
+    return out;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -34,10 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orlen::SetPageMessageSink(&quiet);
     const std::string text =
         orlen::LinesToCrLf(std::string_view(reinterpret_cast<const char*>(data), size));
-    // The conversion in place agrees with the copying one.
-    std::string inPlace(reinterpret_cast<const char*>(data), size);
-    orlen::LinesToCrLfInPlace(inPlace);
-    CHECK(inPlace == text);
+    CHECK(text == CrLfByRule(data, size));
 
     orlen::CHtmlPage page;
     page.SetText(text, 1);

@@ -297,10 +297,6 @@ CHtmlPage::Position CHtmlPage::InsertBefore(Position pos, std::unique_ptr<CPageS
 }
 
 CHtmlPage::Position CHtmlPage::InsertAfter(Position pos, std::unique_ptr<CPageSection> section) {
-    // After the last section cut so far comes the rest of the body.
-    if (pos != sections_.end() && std::next(pos) == sections_.end()) {
-        CutRest();
-    }
     return InsertBefore(pos == sections_.end() ? pos : std::next(pos), std::move(section));
 }
 

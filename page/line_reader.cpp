@@ -8,61 +8,11 @@
 namespace orlen {
 
 std::string LinesToCrLf(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    // Every line-end character grows into at most two bytes, so one count
-    // gives a buffer that the copy below never outgrows.
-    // Both the count and the copy find line ends with memchr, which scans
-    // far faster than a byte loop.
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    const auto next = [end](const char* from, char c) {
-        const void* at = std::memchr(from, c, static_cast<std::size_t>(end - from));
-        return at != nullptr ? static_cast<const char*>(at) : end;
-    };
-    const auto count = [&](char c) {
-        std::size_t n = 0;
-        for (const char* at = next(p, c); at != end; at = next(at + 1, c)) {
-            ++n;
-        }
-        return n;
-    };
-    std::string out;
-    out.resize(bytes.size() + count('\n') + count('\r') + 2);
-    char* o = out.data();
-    // The text between line ends is copied in blocks. The next LF and the
-    // next CR are each searched again only once they have been passed, so
-    // the text is searched once for each.
-    const char* lf = next(p, '\n');
-    const char* cr = next(p, '\r');
-    while (p < end) {
-        const char* stop = std::min(lf, cr);
-        const std::size_t run = static_cast<std::size_t>(stop - p);
-        std::memcpy(o, p, run);
-        o += run;
-        p = stop;
-        if (p == end) {
-            break;
-        }
-        *o++ = '\r';
-        *o++ = '\n';
-        // CR LF is one line end.
-        p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-        if (lf < p) {
-            lf = next(p, '\n');
-        }
-        if (cr < p) {
-            cr = next(p, '\r');
-        }
-    }
-    // The last line gains a line end when it has none.
-    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') {
-        *o++ = '\r';
-        *o++ = '\n';
-    }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    std::string text;
+    text.reserve(CapacityForLines(bytes.size()));
+    text.assign(bytes);
+    LinesToCrLfInPlace(text);
+    return text;
 }
 
 void LinesToCrLfInPlace(std::string& text) {

@@ -14,7 +14,8 @@ std::string LinesToCrLf(std::string_view bytes);
 
 // The same conversion in place: the text grows from its end backwards, in
 // the string's spare capacity when it has enough, so that a large page is
-// not held twice.
+// not held twice. Line ends are found with memchr, far faster than a loop
+// over bytes.
 void LinesToCrLfInPlace(std::string& text);
 
 // Room a buffer for a file of that many bytes should reserve, so that the

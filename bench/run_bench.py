@@ -49,11 +49,15 @@ class Row:
         self.ratio, self.target, self.met, self.note = ratio, target, met, note
 
 
-def spread(values, unit, digits=3):
+def describe(med, low, high, unit):
+    """A median with its range, as the table shows it."""
+    return "%.3g %s (%.3g–%.3g)" % (med, unit, low, high)
+
+
+def spread(values, unit):
     values = sorted(values)
-    fmt = "%%.%dg" % digits
     med = statistics.median(values)
-    return med, "%s %s (%s–%s)" % (fmt % med, unit, fmt % values[0], fmt % values[-1])
+    return med, describe(med, values[0], values[-1], unit)
 
 
 def timed(argv, runs, env=None, before=None, stdout=subprocess.DEVNULL):
@@ -258,16 +262,13 @@ def main():
         add_row("load + rebuild, %s, fresh process" % label, fresh_runs, "MB/s", target, ok)
         if name == "10MB":
             again = model_timings(pages[name], runs)
-            med, low, high, unit = again["load-rebuild"]
-            rows.append(Row("load + rebuild, %s, again in one process" % label,
-                            "%.3g %s (%.3g–%.3g)" % (med, unit, low, high), "", "", "", None))
-            med, low, high, unit = again["set-meta"]
-            rows.append(Row("set meta, 10 MB page", "%.3g %s (%.3g–%.3g)" % (med, unit, low, high),
-                            "", "", "well under 1 ms", med < 100))
-            med, low, high, unit = again["suggest"]
-            rows.append(Row("keyword suggestion, 10 MB page",
-                            "%.3g %s (%.3g–%.3g)" % (med, unit, low, high), "", "", "< 300 ms",
-                            med < 300))
+            for key, label_text, target_text, limit in (
+                    ("load-rebuild", "load + rebuild, %s, again in one process" % label, "", None),
+                    ("set-meta", "set meta, 10 MB page", "well under 1 ms", 100),
+                    ("suggest", "keyword suggestion, 10 MB page", "< 300 ms", 300)):
+                med, low, high, unit = again[key]
+                rows.append(Row(label_text, describe(med, low, high, unit), "", "", target_text,
+                                None if limit is None else med < limit))
 
     size = os.path.getsize(pages["100MB"]) / 1024
     rss = peak_rss_kib([meta, "show", pages["100MB"]])

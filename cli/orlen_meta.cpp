@@ -408,10 +408,7 @@ bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
     for (std::size_t limit = 1 << 16;; limit = limit > SIZE_MAX / 8 ? SIZE_MAX : limit * 8) {
         bool complete = false;
         if (!ReadFileStart(page.path, limit, bytes, complete, error)) {
-            std::string message(doc_texts::kOpenPageFailed);
-            message.replace(message.find("%1"), 2, page.path);
-            message.replace(message.find("%2"), 2, error);
-            Report(page.shown, message);
+            Report(page.shown, doc_texts::FillIn(doc_texts::kOpenPageFailed, page.path, error));
             Worst(kExitFileError);
             return false;
         }

@@ -1,9 +1,23 @@
 // Every text the document and template logic shows or writes.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace orlen::doc_texts {
+
+// A text with its "%1" and "%2" filled in.
+inline std::string FillIn(std::string_view pattern, std::string_view first,
+                          std::string_view second = {}) {
+    std::string out(pattern);
+    if (auto at = out.find("%1"); at != std::string::npos) {
+        out.replace(at, 2, first);
+    }
+    if (auto at = out.find("%2"); at != std::string::npos) {
+        out.replace(at, 2, second);
+    }
+    return out;
+}
 
 inline constexpr std::string_view kUntitled = "Untitled";
 inline constexpr std::string_view kUnnamedTemplate = "unnamed template";

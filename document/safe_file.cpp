@@ -3,7 +3,6 @@
 #include "page/line_reader.h"
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -57,16 +56,15 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
 void SyncFolder(const std::string& folder) {
     Fd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) {
         ::fsync(dirFd.get());
     }
 }
+
+// The batch that folder syncs are left to, if any.
+DeferredFolderSync* innermostBatch = nullptr;
 
 } // namespace
 
@@ -152,12 +150,6 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     return true;
 }
 
-namespace {
-
-DeferredFolderSync* innermostBatch = nullptr;
-
-} // namespace
-
 DeferredFolderSync::DeferredFolderSync() : outer_(innermostBatch) {
     innermostBatch = this;
 }
@@ -219,7 +211,7 @@ bool ReadFileStart(const std::string& path, std::size_t limit, std::string& byte
     // length (one extra byte to notice a file that grew), and grown only
     // when the file grows while it is read.
     const std::size_t expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
-    std::size_t want = std::min(limit, expected + 1);
+    const std::size_t want = std::min(limit, expected + 1);
     // Spare room for the line ends to grow in place once read.
     bytes.reserve(CapacityForLines(want));
     bytes.resize(std::max<std::size_t>(want, 1));

@@ -15,16 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Replace(std::string_view pattern, std::string_view a, std::string_view b = {}) {
-    std::string out(pattern);
-    if (auto at = out.find("%1"); at != std::string::npos) {
-        out.replace(at, 2, a);
-    }
-    if (auto at = out.find("%2"); at != std::string::npos) {
-        out.replace(at, 2, b);
-    }
-    return out;
-}
+using doc_texts::FillIn;
 
 std::string FileNameOf(const std::string& path) {
     return fs::path(path).filename().string();
@@ -118,7 +109,7 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path, bytes, error)) {
-        ui_.ShowMessage(Replace(doc_texts::kOpenPageFailed, path, error));
+        ui_.ShowMessage(FillIn(doc_texts::kOpenPageFailed, path, error));
         return 0;
     }
     diskStamp_ = StampFile(path, bytes);
@@ -173,13 +164,13 @@ int CVantleDoc::DoSave(const std::string& path) {
         return 1;
     }
     if (path == path_ && FileChangedSince(path, diskStamp_) &&
-        ui_.AskYesNo(Replace(doc_texts::kChangedOnDisk, path)) != Answer::Yes) {
+        ui_.AskYesNo(FillIn(doc_texts::kChangedOnDisk, path)) != Answer::Yes) {
         return 0;
     }
     std::string error;
     const std::string& text = page_.GetText();
     if (!WriteFileSafely(path, text, error)) {
-        ui_.ShowMessage(Replace(doc_texts::kSavePageFailed, path, error));
+        ui_.ShowMessage(FillIn(doc_texts::kSavePageFailed, path, error));
         return 0;
     }
     diskStamp_ = StampFile(path, text);
@@ -218,7 +209,7 @@ int CVantleDoc::ConfirmSavePage() {
         return 1;
     }
     switch (
-        ui_.AskYesNoCancel(Replace(doc_texts::kSavePagePrompt, path_.empty() ? title_ : path_))) {
+        ui_.AskYesNoCancel(FillIn(doc_texts::kSavePagePrompt, path_.empty() ? title_ : path_))) {
     case Answer::Yes:
         return SaveDocument();
     case Answer::No:
@@ -340,7 +331,7 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
     } else {
         templateName.clear();
         templatePath.clear();
-        ui_.ShowMessage(Replace(doc_texts::kFailedToReadTemplate, path, error));
+        ui_.ShowMessage(FillIn(doc_texts::kFailedToReadTemplate, path, error));
         templateOpen = 0;
     }
     UpdateAllViews();

@@ -64,10 +64,12 @@ public:
     // --- Section list ----------------------------------------------------
 
     // The whole list. A page loaded with bodyVerbatim is cut into sections
-    // only as far as its opening body tag until something asks for more
-    // (this, Begin(), ClosingBody(), the body text or a search that may end
-    // in the body); loading, editing the head and saving never need the body
-    // cut, so large pages open at the speed of copying them.
+    // only as far as its opening body tag until something asks for more:
+    // this, Begin(), the landmarks, FindMetaByName, the body text, an insert
+    // at the end or the removal of a landmark, and GetMetaContent when the
+    // uncut rest may hold a meta tag. Loading, editing the head and saving
+    // never need the body cut, so large pages open at the speed of copying
+    // them.
     const SectionList& Sections() const;
     // The sections cut so far: everything up to and including the first
     // opening body tag, and maybe more. Enough for a walk that stops at the
@@ -184,7 +186,8 @@ private:
     // Where the uncut rest of the body starts in source_; npos when the
     // whole page is cut.
     std::size_t restFrom_ = std::string::npos;
-    // Set once a look through the uncut rest found no "<meta" in it.
+    // Set once a look through the uncut rest found that it cannot hold a
+    // meta tag.
     bool restHasNoMeta_ = false;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();

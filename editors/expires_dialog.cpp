@@ -522,8 +522,8 @@ void CalendarPopup::hideEvent(QHideEvent* event) {
 
 // ---- ExpiresDialog ----
 
-ExpiresDialog::ExpiresDialog(const QString& value, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(ToQString(editor_texts::kExpiresCaption));
+ExpiresDialog::ExpiresDialog(const QString& value, QWidget* parent)
+    : ValueDialog(editor_texts::kExpiresCaption, parent) {
     time_ = ExpiresTimeOf(value.toStdString());
     if (time_ < 0) {
         time_ = 0;
@@ -533,27 +533,18 @@ ExpiresDialog::ExpiresDialog(const QString& value, QWidget* parent) : QDialog(pa
     label->setBuddy(field_);
     clear_ = new QPushButton(ToQString(editor_texts::kClear), this);
     clear_->setAutoDefault(false);
-    ok_ = new QPushButton(ToQString(editor_texts::kOk), this);
-    cancel_ = new QPushButton(ToQString(editor_texts::kCancel), this);
-    ok_->setDefault(true);
 
     auto* fieldRow = new QHBoxLayout;
     fieldRow->addWidget(field_, 1);
     fieldRow->addWidget(clear_);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(ok_);
-    buttonRow->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addLayout(fieldRow);
     layout->addSpacing(8);
-    layout->addLayout(buttonRow);
+    layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(clear_, &QPushButton::clicked, field_, [this] { field_->setText(QString()); });
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     // The field first shows its own day (today), then the tag's date.
     field_->ShowDate();

@@ -4,6 +4,8 @@
 // serve any dialog.
 #pragma once
 
+#include "editors/value_dialog.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QPushButton>
@@ -168,7 +170,7 @@ private:
 // "Expires": the date field, "Clear", OK and Cancel. Its result is the
 // RFC 1123 date (in GMT) of local standard-time midnight starting the chosen
 // day, or "" when no date is set.
-class ExpiresDialog : public QDialog {
+class ExpiresDialog : public ValueDialog {
     Q_OBJECT
 public:
     // value: the tag's current text; a text that cannot be read, or that
@@ -177,8 +179,6 @@ public:
 
     DatePickerButton* DateField() const { return field_; }
     QPushButton* ClearButton() const { return clear_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
 
     // The expiry instant; 0 when no date is set.
     std::int64_t Time() const { return time_; }
@@ -191,8 +191,6 @@ private:
     std::int64_t time_ = 0;
     DatePickerButton* field_ = nullptr;
     QPushButton* clear_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace orlen

@@ -40,21 +40,6 @@ EditorMessageHook MessageBoxHook(QWidget* dialog) {
     };
 }
 
-// OK (the default button) and Cancel, right-aligned in a row under the
-// dialog's controls.
-QHBoxLayout* ButtonRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel) {
-    ok = new QPushButton(ToQString(editor_texts::kOk), dialog);
-    cancel = new QPushButton(ToQString(editor_texts::kCancel), dialog);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    return row;
-}
-
 // Seconds fields are narrow: a few digits.
 QLineEdit* SecondsField(QDialog* dialog) {
     auto* edit = new QLineEdit(dialog);
@@ -80,11 +65,27 @@ std::optional<QString> RunEditor(CVantleView& view, const QString& value) {
 
 } // namespace
 
+ValueDialog::ValueDialog(std::string_view caption, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(ToQString(caption));
+}
+
+QHBoxLayout* ValueDialog::ButtonRow() {
+    ok_ = new QPushButton(ToQString(editor_texts::kOk), this);
+    cancel_ = new QPushButton(ToQString(editor_texts::kCancel), this);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok_);
+    row->addWidget(cancel_);
+    return row;
+}
+
 // ---- Cache-Control ----
 
 CacheControlDialog::CacheControlDialog(const QString& value, QWidget* parent)
-    : QDialog(parent), showMessage(MessageBoxHook(this)) {
-    setWindowTitle(ToQString(editor_texts::kCacheControlCaption));
+    : ValueDialog(editor_texts::kCacheControlCaption, parent), showMessage(MessageBoxHook(this)) {
     dontLimit_ = new QRadioButton(ToQString(editor_texts::kDontLimit), this);
     preventCaching_ = new QRadioButton(ToQString(editor_texts::kPreventCaching), this);
     maximumAge_ = new QRadioButton(ToQString(editor_texts::kMaximumAge), this);
@@ -105,7 +106,7 @@ CacheControlDialog::CacheControlDialog(const QString& value, QWidget* parent)
     layout->addWidget(preventCaching_);
     layout->addLayout(ageRow);
     layout->addSpacing(8);
-    layout->addLayout(ButtonRow(this, ok_, cancel_));
+    layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const CacheControlState state = ReadCacheControl(ToStd(value));
@@ -154,8 +155,7 @@ void CacheControlDialog::accept() {
 // ---- Refresh ----
 
 RefreshDialog::RefreshDialog(const QString& value, QWidget* parent)
-    : QDialog(parent), showMessage(MessageBoxHook(this)) {
-    setWindowTitle(ToQString(editor_texts::kRefreshCaption));
+    : ValueDialog(editor_texts::kRefreshCaption, parent), showMessage(MessageBoxHook(this)) {
     noRefresh_ = new QRadioButton(ToQString(editor_texts::kNoRefresh), this);
     refreshAfter_ = new QRadioButton(ToQString(editor_texts::kRefreshAfter), this);
     auto* group = new QButtonGroup(this);
@@ -178,7 +178,7 @@ RefreshDialog::RefreshDialog(const QString& value, QWidget* parent)
     layout->addWidget(urlLabel);
     layout->addWidget(url_);
     layout->addSpacing(8);
-    layout->addLayout(ButtonRow(this, ok_, cancel_));
+    layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const RefreshState state = ReadRefresh(ToStd(value));
@@ -215,15 +215,15 @@ void RefreshDialog::accept() {
 
 // ---- Robots ----
 
-RobotsDialog::RobotsDialog(const QString& value, QWidget* parent) : QDialog(parent) {
-    setWindowTitle(ToQString(editor_texts::kRobotsCaption));
+RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
+    : ValueDialog(editor_texts::kRobotsCaption, parent) {
     noIndex_ = new QCheckBox(ToQString(editor_texts::kNoIndex), this);
     noFollow_ = new QCheckBox(ToQString(editor_texts::kNoFollow), this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(noIndex_);
     layout->addWidget(noFollow_);
     layout->addSpacing(8);
-    layout->addLayout(ButtonRow(this, ok_, cancel_));
+    layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const RobotsState state = ReadRobots(ToStd(value));

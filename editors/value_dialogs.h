@@ -4,7 +4,8 @@
 // value_grammars.h; the dialogs only show them and call it.
 #pragma once
 
-#include <QDialog>
+#include "editors/value_dialog.h"
+
 #include <QString>
 
 #include <functional>
@@ -24,7 +25,7 @@ using EditorMessageHook = std::function<void(const QString& message)>;
 
 // "Cache-Control": don't limit, prevent cached copies, or a maximum age in
 // seconds.
-class CacheControlDialog : public QDialog {
+class CacheControlDialog : public ValueDialog {
     Q_OBJECT
 public:
     // value: the tag's current text.
@@ -34,8 +35,6 @@ public:
     QRadioButton* PreventCachingRadio() const { return preventCaching_; }
     QRadioButton* MaximumAgeRadio() const { return maximumAge_; }
     QLineEdit* SecondsEdit() const { return seconds_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
 
     // The tag's new text; meaningful after OK.
     QString Result() const { return result_; }
@@ -52,13 +51,11 @@ private:
     QRadioButton* preventCaching_ = nullptr;
     QRadioButton* maximumAge_ = nullptr;
     QLineEdit* seconds_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 // "Refresh": no refresh, or a refresh after some seconds, optionally to
 // another address.
-class RefreshDialog : public QDialog {
+class RefreshDialog : public ValueDialog {
     Q_OBJECT
 public:
     // value: the tag's current text.
@@ -68,8 +65,6 @@ public:
     QRadioButton* RefreshAfterRadio() const { return refreshAfter_; }
     QLineEdit* SecondsEdit() const { return seconds_; }
     QLineEdit* UrlEdit() const { return url_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
 
     // The tag's new text; meaningful after OK.
     QString Result() const { return result_; }
@@ -86,12 +81,10 @@ private:
     QRadioButton* refreshAfter_ = nullptr;
     QLineEdit* seconds_ = nullptr;
     QLineEdit* url_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 // "Robots": keep robots from indexing the page and from following its links.
-class RobotsDialog : public QDialog {
+class RobotsDialog : public ValueDialog {
     Q_OBJECT
 public:
     // value: the tag's current text.
@@ -99,8 +92,6 @@ public:
 
     QCheckBox* NoIndexBox() const { return noIndex_; }
     QCheckBox* NoFollowBox() const { return noFollow_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
 
     // The tag's new text; meaningful after OK.
     QString Result() const { return result_; }
@@ -111,8 +102,6 @@ private:
     QString result_;
     QCheckBox* noIndex_ = nullptr;
     QCheckBox* noFollow_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 // The editing view's button ids of the rows these editors serve.

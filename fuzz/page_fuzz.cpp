@@ -1,10 +1,12 @@
 // Page load and rebuild on arbitrary bytes: no crash, the body from the
 // first opening body tag on is kept to the byte, rebuilding is a fixed point,
 // adding then removing a tag changes nothing, line ends convert as the rule
-// says, and a body cut late gives what a body cut at once gives.
+// says, a body cut late gives what a body cut at once gives, and setting a
+// title keeps everything that followed the old title.
 #include "page/html_page.h"
 #include "page/line_reader.h"
 #include "page/page_messages.h"
+#include "page/title_value.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -44,6 +46,29 @@ std::string CrLfByRule(const std::uint8_t* data, std::size_t size) {
         out += "\r\n";
     }
     return out;
+}
+
+// The length of the page text up to the end of the title's value (what
+// setting the title replaces), or npos when the page has no title element
+// before its body.
+std::size_t TextBeforeTitleEnds(orlen::CHtmlPage& page) {
+    const auto& sections = page.Sections();
+    std::size_t length = 0;
+    for (auto it = sections.begin(); it != sections.end(); ++it) {
+        const orlen::CHtmlTag* tag = orlen::CHtmlPage::TagOf(**it);
+        if (tag != nullptr && tag->Is("body")) {
+            return std::string::npos;
+        }
+        length += (*it)->GetText().size();
+        if (tag != nullptr && tag->Is("title") && std::next(it) != sections.end()) {
+            const auto value = orlen::FindTitleValue(std::next(it), sections.end());
+            for (auto at = value.first; at != value.last; ++at) {
+                length += (*at)->GetText().size();
+            }
+            return length;
+        }
+    }
+    return std::string::npos;
 }
 
 } // namespace
@@ -92,7 +117,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         page.RemoveMeta("fuzz-tag");
         CHECK(page.GetText() == rebuilt);
     }
+    // Setting a title never shortens what follows the title element: the
+    // text after the old value ends the page text after the new one too.
+    const std::string before = page.GetText();
+    const std::size_t afterTitle = TextBeforeTitleEnds(page);
     page.SetTitle("t<>");
+    if (afterTitle != std::string::npos) {
+        const std::string edited = page.GetText();
+        const std::size_t tail = before.size() - afterTitle;
+        CHECK(edited.size() >= tail);
+        CHECK(edited.compare(edited.size() - tail, tail, before, afterTitle, tail) == 0);
+    }
     page.SetOrRemoveMeta("description", " d ", 0);
     const std::string edited = page.GetText();
     if (page.BodyTextPosition() >= 0) {

@@ -11,19 +11,27 @@ namespace orlen {
 
 namespace {
 
-// Position of a tag opening needle ("<" and lower case) in text from pos on,
-// ignoring ASCII case.
-std::size_t FindTagNoCase(const std::string& text, std::string_view needle, std::size_t pos) {
-    for (std::size_t at = text.find('<', pos); at != std::string::npos;
-         at = text.find('<', at + 1)) {
-        if (text.size() - at < needle.size()) {
+// Where the text of a script or style element that starts at pos ends: at
+// the first "</script" (or "</style"), in any case, that is followed by white
+// space, "/" or ">", as the HTML tokenizer reads it; a "</script" inside a
+// longer word such as "</scripts" or a string "</script"+">" does not end it.
+// npos when the element runs to the end of the text.
+std::size_t FindRawTextEnd(const std::string& text, std::string_view closing, std::size_t pos) {
+    for (std::size_t at = text.find("</", pos); at != std::string::npos;
+         at = text.find("</", at + 1)) {
+        if (text.size() - at <= closing.size()) {
             return std::string::npos;
         }
-        std::size_t i = 1;
-        while (i < needle.size() && AsciiLower(text[at + i]) == needle[i]) {
+        std::size_t i = 2;
+        while (i < closing.size() && AsciiLower(text[at + i]) == closing[i]) {
             ++i;
         }
-        if (i == needle.size()) {
+        if (i < closing.size()) {
+            continue;
+        }
+        const char after = text[at + closing.size()];
+        if (after == ' ' || after == '\t' || after == '\n' || after == '\f' || after == '\r' ||
+            after == '/' || after == '>') {
             return at;
         }
     }
@@ -159,7 +167,7 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
             continue;
         }
         if (lastGt == std::string::npos || lastGt < p + 2) {
-            sections_.push_back(std::make_unique<CTextSection>(t.substr(p)));
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p), true));
             break;
         }
         if (t.compare(p, 4, "<!--") == 0) {
@@ -199,7 +207,7 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
             }
         }
         if (end == std::string::npos) {
-            sections_.push_back(std::make_unique<CTextSection>(t.substr(p)));
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p), true));
             break;
         }
         auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
@@ -226,7 +234,7 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
             break;
         }
         if (rawText) {
-            const std::size_t close = FindTagNoCase(t, closing, p);
+            const std::size_t close = FindRawTextEnd(t, closing, p);
             const std::size_t textEnd = close == std::string::npos ? n : close;
             if (textEnd > p) {
                 sections_.push_back(std::make_unique<CTextSection>(t.substr(p, textEnd - p)));

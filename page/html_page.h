@@ -115,8 +115,10 @@ public:
 
     // --- Writing meta-data -----------------------------------------------
 
-    // Sets the title. Returns 0 when the page has neither a title tag nor a
-    // closing head tag before its body.
+    // Sets the title: "<" and ">" are written as "&lt;" and "&gt;", except
+    // in the server-script blocks the title holds. The old value is replaced
+    // and whatever follows it is kept. Returns 0 when the page has neither a
+    // title tag nor a closing head tag before its body.
     int SetTitle(std::string_view title);
     // Sets a meta tag, in place when it exists, else after the insertion
     // point. Returns 0 when the tag is new and there is no insertion point.
@@ -149,6 +151,8 @@ protected:
     // tag after the insertion point, with indent (a text section) before it
     // when indent is not empty. Returns 0 when a new tag has no place.
     int WriteMetaTag(std::string_view name, std::string_view text, std::string_view indent);
+    // Inserts the sections of a title before a position; returns the last.
+    Position InsertTitle(Position before, std::string_view title);
     // Re-parses the tag of a tag section from new text.
     void ReplaceTag(Position pos, std::string_view text);
 

@@ -23,11 +23,24 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     bool afterDelimiter = true;
     bool pendingSpace = false;
     bool spaceAfterOpening = false;
+    // Inside an unquoted attribute value: from the character after "=" to
+    // the next white space or ">". Such a value keeps its bytes (a file name
+    // in href=/CSS/Main.css is case-sensitive on most servers).
+    bool inUnquotedValue = false;
 
     for (char rawChar : raw) {
-        // Inside quotes the text keeps its case; outside it is lower-cased
-        // unless the tag is a declaration.
-        char c = (inQuote || declaration) ? rawChar : AsciiLower(rawChar);
+        if (!inQuote && !inUnquotedValue && !out.empty() && out.back() == '=' && rawChar != ' ' &&
+            rawChar != '\r' && rawChar != '\n' && rawChar != '\t' && rawChar != '>' &&
+            !IsQuote(rawChar)) {
+            inUnquotedValue = true;
+        } else if (inUnquotedValue && !inQuote &&
+                   (rawChar == ' ' || rawChar == '\r' || rawChar == '\n' || rawChar == '\t' ||
+                    rawChar == '>')) {
+            inUnquotedValue = false;
+        }
+        // Inside quotes and unquoted values the text keeps its case; outside
+        // it is lower-cased unless the tag is a declaration.
+        char c = (inQuote || inUnquotedValue || declaration) ? rawChar : AsciiLower(rawChar);
         bool opensQuote = false;
         if (!inQuote && IsQuote(c)) {
             inQuote = true;

@@ -1,6 +1,7 @@
 // Reading a page's meta-data and body text from its sections.
 #include "page/html_page.h"
 #include "page/text_util.h"
+#include "page/title_value.h"
 
 namespace orlen {
 
@@ -47,14 +48,12 @@ std::string CHtmlPage::GetTitle() const {
             return {};
         }
         if (tag->Is("title")) {
-            auto next = std::next(it);
-            if (next == sections_.end()) {
-                return {};
+            const auto value = FindTitleValue(std::next(it), sections_.end());
+            std::string title;
+            for (auto at = value.first; at != value.last; ++at) {
+                (*at)->AppendTextTo(title);
             }
-            if ((*next)->GetType() == kSectionText) {
-                return static_cast<const CTextSection&>(**next).Text();
-            }
-            return {};
+            return title;
         }
     }
     return {};

@@ -30,15 +30,22 @@ public:
 
 class CTextSection final : public CPageSection {
 public:
-    explicit CTextSection(std::string text) : text_(std::move(text)) {}
+    // A kept tail is the rest of a page that could not be cut into sections
+    // (a "<" with no ">" after it, or a tag whose ">" lies inside a quote
+    // that never closes). It is written back as read and is never taken for
+    // the text of an element.
+    explicit CTextSection(std::string text, bool keptTail = false)
+        : text_(std::move(text)), keptTail_(keptTail) {}
     int GetType() const override { return kSectionText; }
     std::string GetText() const override { return text_; }
     void AppendTextTo(std::string& out) const override { out += text_; }
     const std::string& Text() const { return text_; }
     void SetText(std::string text) { text_ = std::move(text); }
+    bool KeptTail() const { return keptTail_; }
 
 private:
     std::string text_;
+    bool keptTail_;
 };
 
 // A "<? ... ?>" or "<% ... %>" block, delimiters included.

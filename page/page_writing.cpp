@@ -5,8 +5,12 @@
 // there would be lost.
 #include "page/html_page.h"
 #include "page/text_util.h"
+#include "page/title_value.h"
 
 #include "page/page_messages.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace orlen {
 
@@ -25,6 +29,38 @@ std::string EscapeTitle(std::string_view title) {
         } else {
             out += c;
         }
+    }
+    return out;
+}
+
+// A title as the sections it is written as: text with "<" and ">" escaped,
+// and the server-script blocks ("<?...?>", "<%...%>") it holds as they stand,
+// so that a title read from `<title><?php echo $t; ?> - Shop</title>` and
+// set again keeps its script. A "<?" without its end is text.
+std::vector<std::unique_ptr<CPageSection>> TitleSections(std::string_view title) {
+    std::vector<std::unique_ptr<CPageSection>> out;
+    std::size_t text = 0;
+    std::size_t at = 0;
+    while ((at = title.find('<', at)) != std::string_view::npos) {
+        const char kind = at + 1 < title.size() ? title[at + 1] : '\0';
+        const char marker[2] = {kind, '>'};
+        const std::size_t close = kind == '?' || kind == '%'
+                                      ? title.find(std::string_view(marker, 2), at + 2)
+                                      : std::string_view::npos;
+        if (close == std::string_view::npos) {
+            ++at;
+            continue;
+        }
+        if (at > text) {
+            out.push_back(
+                std::make_unique<CTextSection>(EscapeTitle(title.substr(text, at - text))));
+        }
+        out.push_back(
+            std::make_unique<CScriptSection>(std::string(title.substr(at, close + 2 - at))));
+        at = text = close + 2;
+    }
+    if (text < title.size() || out.empty()) {
+        out.push_back(std::make_unique<CTextSection>(EscapeTitle(title.substr(text))));
     }
     return out;
 }
@@ -138,8 +174,15 @@ CHtmlPage::Position CHtmlPage::TitleTag() {
     return sections_.end();
 }
 
+CHtmlPage::Position CHtmlPage::InsertTitle(Position before, std::string_view title) {
+    Position last = before;
+    for (auto& section : TitleSections(title)) {
+        last = InsertBefore(before, std::move(section));
+    }
+    return last;
+}
+
 int CHtmlPage::SetTitle(std::string_view title) {
-    const std::string escaped = EscapeTitle(title);
     for (auto it = sections_.begin(); it != sections_.end(); ++it) {
         const CHtmlTag* tag = TagAt(it);
         if (tag == nullptr) {
@@ -149,15 +192,14 @@ int CHtmlPage::SetTitle(std::string_view title) {
             return 0;
         }
         if (tag->Is("title") && std::next(it) != sections_.end()) {
-            Position next = std::next(it);
-            Position titleText;
-            if ((*next)->GetType() == kSectionText) {
-                static_cast<CTextSection&>(**next).SetText(escaped);
-                titleText = next;
-                ++next;
-            } else {
-                titleText = InsertBefore(next, std::make_unique<CTextSection>(escaped));
+            // The old value goes, whatever follows it stays: the new text
+            // is put in front of it.
+            const auto value = FindTitleValue(std::next(it), sections_.end());
+            Position next = value.first;
+            while (next != value.last) {
+                next = Remove(next);
             }
+            const Position titleText = InsertTitle(next, title);
             const CHtmlTag* closing = IsNull(next) ? nullptr : TagAt(next);
             if (closing != nullptr && closing->IsClosing("title")) {
                 return 1;
@@ -165,13 +207,17 @@ int CHtmlPage::SetTitle(std::string_view title) {
             // The title element is not closed right after its text: say so,
             // and close it; what followed is kept.
             std::string shown = IsNull(next) ? std::string() : (*next)->GetText();
+            // A kept tail may be the whole rest of a large page: its first
+            // line says enough.
+            constexpr std::size_t kShownAtMost = 200;
+            shown = shown.substr(0, std::min(shown.find_first_of("\r\n"), kShownAtMost));
             ShowPageMessage(shown + std::string(page_texts::kTitleNotClosed));
             InsertAfter(titleText, std::make_unique<CTagSection>("</title>"));
             return 1;
         }
         if (tag->IsClosing("head")) {
-            Position open = InsertBefore(it, std::make_unique<CTagSection>("<title>"));
-            InsertAfter(open, std::make_unique<CTextSection>(escaped));
+            InsertBefore(it, std::make_unique<CTagSection>("<title>"));
+            InsertTitle(it, title);
             InsertBefore(it, std::make_unique<CTagSection>("</title>"));
             return 1;
         }

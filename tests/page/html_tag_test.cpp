@@ -13,7 +13,7 @@ TEST(HtmlTagNormalize, LowersNamesAndCollapsesSpacesButKeepsQuotedText) {
     EXPECT_EQ(CHtmlTag("<META NAME = \"Keywords\"   CONTENT='A, B' >").Normalized(),
               "<meta name=\"Keywords\" content='A, B' >");
     EXPECT_EQ(CHtmlTag("<HEAD >").Normalized(), "<head >");
-    EXPECT_EQ(CHtmlTag("<  P\tCLASS=Big\r\nID=x>").Normalized(), "<p class=big id=x>");
+    EXPECT_EQ(CHtmlTag("<  P\tCLASS=Big\r\nID=x>").Normalized(), "<p class=Big id=x>");
     EXPECT_EQ(CHtmlTag("<a title=\"Line\r\nbreak\tand   spaces\">").Normalized(),
               "<a title=\"Line  break and   spaces\">");
     EXPECT_EQ(CHtmlTag("<br />").Normalized(), "<br />");
@@ -77,7 +77,7 @@ TEST(HtmlTagAttributes, ReadQuotedUnquotedAndBareValues) {
     EXPECT_EQ(tag.GetAttribute("name", value), 1);
     EXPECT_EQ(value, "Description");
     EXPECT_EQ(tag.GetAttribute("lang", value), 1);
-    EXPECT_EQ(value, "en-us");
+    EXPECT_EQ(value, "EN-us");
     EXPECT_EQ(tag.GetAttribute("checked", value), 1);
     EXPECT_EQ(value, "");
     EXPECT_EQ(tag.GetAttribute("missing", value), 0);

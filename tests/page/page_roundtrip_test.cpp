@@ -134,7 +134,7 @@ private:
                                      "\n",
                                      "\r\n",
                                      "\t",
-                                     std::string("\0", 1).c_str(),
+                                     "", // stands for a NUL byte
                                      "\xff\xfe",
                                      "<",
                                      ">",

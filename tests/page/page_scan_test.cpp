@@ -89,7 +89,7 @@ TEST(PageRebuild, NormalizesTagsAndKeepsTheBodyVerbatim) {
 
     // Without the flag the body is normalized like the head.
     EXPECT_EQ(Rebuilt("<HEAD >" + body, 0),
-              "<head ><body bgcolor=white>x</body>\r\n<p class=a>y\r\n");
+              "<head ><body bgcolor=White>x</body>\r\n<p class=A>y\r\n");
     // A closing body tag is not the start of the body.
     EXPECT_EQ(Rebuilt("</BODY><B>x", 1), "</body><b>x");
     // Only the first opening body tag counts, even when it is the first

@@ -11,26 +11,91 @@ namespace orlen {
 
 class CHtmlPage;
 
-enum class Charset { Utf8, UsAscii, Latin1, Windows1252 };
+// One of the charsets pages are read and written in: UTF-8, US-ASCII,
+// ISO-8859-1 to -10 and -13 to -16, windows-1250 to -1258, KOI8-R and
+// KOI8-U, Shift_JIS, EUC-JP, GBK, gb18030, Big5 and EUC-KR. Their markup
+// bytes are ASCII and never the part of a character, so a page in any of
+// them is cut into sections as its bytes stand. Unsupported stands for a
+// charset declared by a page that is not one of these (ISO-2022-JP or UTF-16
+// put markup bytes inside characters): such a page is shown as Latin-1 and
+// never written.
+class Charset {
+public:
+    static const Charset Utf8;
+    static const Charset UsAscii;
+    static const Charset Latin1;
+    static const Charset Windows1252;
+    static const Charset Unsupported;
 
-// The charset of a label such as "UTF-8", "iso-8859-1" or "cp1252"; nothing
-// for a label this codec does not know.
+    constexpr Charset() = default;
+    bool IsSupported() const { return id_ >= 0; }
+    // The position in the table of known charsets; -1 when unsupported.
+    constexpr int Id() const { return id_; }
+    static constexpr Charset FromId(int id) { return Charset(id); }
+    friend constexpr bool operator==(Charset a, Charset b) { return a.id_ == b.id_; }
+
+private:
+    constexpr explicit Charset(int id) : id_(id) {}
+    int id_ = 0;
+};
+
+inline constexpr Charset Charset::Utf8{0};
+inline constexpr Charset Charset::UsAscii{1};
+inline constexpr Charset Charset::Latin1{2};
+inline constexpr Charset Charset::Windows1252{3};
+inline constexpr Charset Charset::Unsupported{-1};
+
+// The charset of a label such as "UTF-8", "iso-8859-2", "cp1251" or "sjis"
+// (every label the WHATWG Encoding Standard lists for a supported charset,
+// without regard to case and surrounding spaces); nothing for a label of a
+// charset this codec does not know.
 std::optional<Charset> CharsetFromLabel(std::string_view label);
+// The charset's name as pages declare it ("UTF-8", "ISO-8859-2",
+// "windows-1251", "Shift_JIS"); "" for Unsupported.
 std::string_view CharsetName(Charset charset);
 
 // The charset label the page declares before its body, in a
 // <meta charset=...> tag or an http-equiv Content-Type tag; "" when none.
 std::string DeclaredCharsetLabel(const CHtmlPage& page);
 
-// The charset to read the page with: the declared one when known; else
-// UTF-8 when text is valid UTF-8, and Windows-1252 otherwise.
+// Whether a meta tag with this name and content declares a charset: an
+// http-equiv Content-Type whose content names one. (<meta charset> has no
+// name and is told apart by that.)
+bool DeclaresCharset(std::string_view name, std::string_view content, int httpEquiv);
+
+// How the charset of a page was decided.
+enum class CharsetSource {
+    Declared,    // the page declares a supported charset
+    Unsupported, // the page declares a charset that is not supported
+    Utf8,        // nothing declared, and the bytes are valid UTF-8
+    Detected,    // nothing declared, not UTF-8: told from the bytes
+    Fallback,    // nothing declared, not UTF-8, nothing detected: windows-1252
+};
+
+struct CharsetChoice {
+    Charset charset = Charset::Utf8;
+    CharsetSource source = CharsetSource::Utf8;
+    // The declared label, or the detector's answer; "" otherwise.
+    std::string label;
+};
+
+// The charset to read and write the page with: the declared one; else UTF-8
+// when text is valid UTF-8; else the one its bytes look like; else
+// windows-1252.
+CharsetChoice ChoosePageCharset(const CHtmlPage& page, std::string_view text);
 Charset PageCharset(const CHtmlPage& page, std::string_view text);
+
+// The charset that bytes which are not valid UTF-8 look like, told from (at
+// most the first megabyte of) the bytes; nothing when no supported charset
+// fits.
+std::optional<Charset> DetectCharset(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
 
-// Bytes in a charset to UTF-8. Invalid UTF-8 sequences become U+FFFD.
-// US-ASCII is read as Windows-1252, as browsers do; the five bytes that
-// Windows-1252 leaves undefined read as the C1 controls of the same number.
+// Bytes in a charset to UTF-8. Bytes that are not a character of the
+// charset become U+FFFD. US-ASCII is read as Windows-1252, as browsers do;
+// the five bytes that Windows-1252 leaves undefined read as the C1 controls
+// of the same number. Unsupported reads as Latin-1.
 std::string DecodeToUtf8(std::string_view bytes, Charset charset);
 
 // UTF-8 to bytes in a charset. A character the charset cannot hold is

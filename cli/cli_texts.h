@@ -71,6 +71,15 @@ extension is .htm, .html, .php, .asp, .aspx or .mtpl (apply skips .mtpl)
 and files without any extension. Options may come before or after the
 arguments; "--" ends the options.
 
+Charsets: TEXT, CONTENT and NAME are taken as UTF-8 and written in the
+page's charset (the one it declares; UTF-8 when it declares none and is
+valid UTF-8; else the one its bytes look like), characters it cannot hold
+as numeric character references (&#8364;). Templates are read by the
+charset they declare. A page that declares a charset other than UTF-8,
+US-ASCII, ISO-8859-1 to -10 and -13 to -16, windows-1250 to -1258, KOI8-R,
+KOI8-U, Shift_JIS, EUC-JP, GBK, gb18030, Big5 and EUC-KR is never changed
+(set and apply: exit status 3, counted as refused).
+
 Other options:
   --help                Show this help and exit.
   --version             Show the version and exit.
@@ -79,8 +88,8 @@ Exit status:
   0  success
   1  not found (get)
   2  usage error
-  3  a page has no place for meta-data, or a change could not be made;
-     the file is left untouched
+  3  a page has no place for meta-data, declares a charset that cannot be
+     written, or a change could not be made; the file is left untouched
   4  a file could not be read or written
 )";
 

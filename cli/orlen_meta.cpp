@@ -166,6 +166,7 @@ private:
                   bool wholeUnlessDeclared);
     void PrintShow(const PageRef& page, const CHtmlPage& head, bool header);
     void PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText);
+    bool RefuseUnsupportedCharset(const PageRef& page);
 
     std::ostream& out_;
     std::ostream& err_;
@@ -422,8 +423,7 @@ bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
         // the whole file does not have there.
         const bool headInside =
             head.HeadEnd() != std::string::npos && head.HeadEnd() + 2 <= text.size();
-        if (headInside &&
-            (!wholeUnlessDeclared || CharsetFromLabel(DeclaredCharsetLabel(head)).has_value())) {
+        if (headInside && (!wholeUnlessDeclared || !DeclaredCharsetLabel(head).empty())) {
             return true;
         }
     }
@@ -445,13 +445,17 @@ void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
 }
 
 void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText) {
-    const Charset charset = PageCharset(head, pageText);
+    const CharsetChoice choice = ChoosePageCharset(head, pageText);
+    const Charset charset = choice.charset;
     const auto text = [&](const std::string& bytes) {
         return JsonString(DecodeToUtf8(bytes, charset));
     };
+    // An unsupported charset is named as the page declares it.
+    const std::string charsetName =
+        charset.IsSupported() ? std::string(CharsetName(charset)) : choice.label;
     const Charset pathCharset = IsValidUtf8(page.shown) ? Charset::Utf8 : Charset::Windows1252;
     std::string line = "{\"path\":" + JsonString(DecodeToUtf8(page.shown, pathCharset)) +
-                       ",\"charset\":" + JsonString(std::string(CharsetName(charset))) +
+                       ",\"charset\":" + JsonString(DecodeToUtf8(charsetName, Charset::Latin1)) +
                        ",\"title\":" + text(head.GetTitle()) + ",\"meta\":[";
     std::string name, content;
     int httpEquiv = 0;
@@ -520,25 +524,32 @@ int Tool::Set(const Options& o) {
     if (doc_->IsUnwritable()) {
         return kExitNoPlace;
     }
+    if (!RefuseUnsupportedCharset(page)) {
+        return kExitNoPlace;
+    }
+    // Values are given as UTF-8 and written in the page's charset.
+    const Charset charset = doc_->PageCharset();
+    const auto bytes = [charset](const std::string& text) { return EncodeFromUtf8(text, charset); };
     const std::string before = doc_->GetPageText();
     for (const Change& c : o.changes) {
         int ok = 1;
         switch (c.kind) {
         case Change::Title:
-            ok = doc_->SetPageTitle(c.value);
+            ok = doc_->SetPageTitle(bytes(c.value));
             if (ok == 0) {
                 Report(page.shown, std::string(cli_texts::kNoTitlePlace));
             }
             break;
         case Change::Meta:
         case Change::HttpEquiv:
-            ok = doc_->SetPageMeta(c.name, c.value, c.kind == Change::HttpEquiv ? 1 : 0);
+            ok = doc_->SetPageMeta(bytes(c.name), bytes(c.value),
+                                   c.kind == Change::HttpEquiv ? 1 : 0);
             if (ok == 0) {
                 Report(page.shown, std::string(cli_texts::kNoMetaPlace) + " (" + c.name + ")");
             }
             break;
         case Change::Remove:
-            doc_->Page().RemoveMeta(c.name);
+            doc_->Page().RemoveMeta(bytes(c.name));
             break;
         }
         if (ok == 0) {
@@ -555,6 +566,21 @@ int Tool::Set(const Options& o) {
     }
     doc_->SetModifiedFlag();
     return doc_->SaveDocument() != 0 ? kExitOk : kExitFileError;
+}
+
+// A page in a charset that cannot be written faithfully is never changed:
+// says so and returns false.
+bool Tool::RefuseUnsupportedCharset(const PageRef& page) {
+    const CharsetChoice& choice = doc_->PageCharsetChoice();
+    if (choice.charset.IsSupported()) {
+        return true;
+    }
+    if (errIsTerminal_) {
+        err_ << "\r\x1b[K";
+    }
+    Report(page.shown, doc_texts::FillIn(doc_texts::kUnsupportedCharset, page.shown, choice.label));
+    Worst(kExitNoPlace);
+    return false;
 }
 
 int Tool::Apply(const Options& o) {
@@ -589,6 +615,10 @@ int Tool::Apply(const Options& o) {
             }
             Report(page.shown, std::string(doc_texts::kNoMetaDataPosition));
             Worst(kExitNoPlace);
+            ++refused;
+            continue;
+        }
+        if (!RefuseUnsupportedCharset(page)) {
             ++refused;
             continue;
         }

@@ -29,8 +29,10 @@ inline constexpr std::string_view kProductName = "Orlen";
 inline constexpr std::string_view kEmptyPageText =
     "<html><head></head><body>Empty file created by  "
     "<a href='https://orlen-editor.org/'>Orlen meta-data editor</a></body></html>";
+// Templates are text: stored in UTF-8 and declared so, whatever the charset
+// of the pages they are based on or applied to.
 inline constexpr std::string_view kNewTemplateText =
-    "<html><head></head><body>Meta tag template file created by "
+    "<html><head><meta charset=\"utf-8\"></head><body>Meta tag template file created by "
     "<a href='https://orlen-editor.org/'>Orlen meta-data editor</a></body></html>";
 
 // Questions and messages.
@@ -49,6 +51,12 @@ inline constexpr std::string_view kSavePageFailed = "Unable to save %1.\n%2"; //
 inline constexpr std::string_view kChangedOnDisk =
     "%1 has been changed by another program since it was opened.\n"
     "Do you want to overwrite those changes with yours?"; // path
+
+// A page declaring a charset that cannot be read and written faithfully:
+// its meta-data is shown as Latin-1 and never changed.
+inline constexpr std::string_view kUnsupportedCharset =
+    "%1 declares the charset \"%2\", which Orlen cannot write: its meta-data is shown "
+    "read-only and will not be changed."; // path, label
 
 // File dialog filters, in the "Name|pattern|...||" form.
 inline constexpr std::string_view kTemplateFilter =

@@ -100,6 +100,7 @@ int CVantleDoc::ResetDocument() {
     modified_ = false;
     page_.SetText(std::string(doc_texts::kEmptyPageText), 0);
     unwritable_ = false;
+    pageCharset_ = CharsetChoice{};
     diskStamp_ = FileStamp{};
     return 1;
 }
@@ -115,6 +116,7 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     diskStamp_ = StampFile(path, bytes);
     LinesToCrLfInPlace(bytes);
     page_.SetText(std::move(bytes), 1);
+    pageCharset_ = ChoosePageCharset(page_, page_.GetText());
     if (page_.HasMetaDataPosition() == 0) {
         ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
         unwritable_ = true;
@@ -285,16 +287,24 @@ int CVantleDoc::NewTemplate() {
     templateName = doc_texts::kUnnamedTemplate;
     templatePath.clear();
     template_.SetText(std::string(doc_texts::kNewTemplateText), 0);
+    templateCharset_ = Charset::Utf8;
 
     const MetaDataSet page = page_.GetMetaDataSet();
     if (!page.title.empty() || !page.tags.empty()) {
         if (ui_.AskYesNo(std::string(doc_texts::kBaseTemplateOnPage)) == Answer::Yes) {
+            // The page's text goes into the template as UTF-8; its charset
+            // declaration stays with the page.
+            const auto text = [this](const std::string& bytes) {
+                return DecodeToUtf8(bytes, pageCharset_.charset);
+            };
             if (!page.title.empty()) {
-                template_.SetTitleWithAction(page.title, SetIfMissing);
+                template_.SetTitleWithAction(text(page.title), SetIfMissing);
             }
             for (const MetaTag& tag : page.tags) {
-                if (!tag.content.empty()) {
-                    template_.SetMetaWithAction(tag.name, tag.content, tag.httpEquiv, SetIfMissing);
+                if (!tag.content.empty() && !tag.name.empty() &&
+                    !DeclaresCharset(tag.name, tag.content, tag.httpEquiv)) {
+                    template_.SetMetaWithAction(text(tag.name), text(tag.content), tag.httpEquiv,
+                                                SetIfMissing);
                 }
             }
             templateModified = 1;
@@ -326,6 +336,7 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
     if (ReadWholeFile(path, bytes, error)) {
         LinesToCrLfInPlace(bytes);
         template_.SetText(std::move(bytes), 0);
+        templateCharset_ = orlen::PageCharset(template_, template_.GetText());
         templateOpen = 1;
         ok = 1;
     } else {
@@ -397,7 +408,7 @@ void CVantleDoc::ApplyTemplateTitle() {
     if (template_.GetTitleWithAction(templateTitle, action) == 0) {
         return;
     }
-    ActionResult r = CombineByAction(action, templateTitle, page_.GetTitle());
+    ActionResult r = CombineByAction(action, ForPage(templateTitle), page_.GetTitle());
     if (r.change) {
         page_.SetTitle(r.remove ? std::string() : r.value);
     }
@@ -408,8 +419,14 @@ void CVantleDoc::ApplyTemplateMeta() {
     std::string content;
     int httpEquiv = 0;
     for (int i = 0; template_.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
+        // A template's charset declaration describes the template's file,
+        // not the page: applied, it would contradict the page's bytes.
+        if (name.empty() || DeclaresCharset(name, content, httpEquiv)) {
+            continue;
+        }
         const int action = template_.GetMetaAction(name);
-        ActionResult r = CombineByAction(action, content, page_.GetMetaContent(name));
+        name = ForPage(name);
+        ActionResult r = CombineByAction(action, ForPage(content), page_.GetMetaContent(name));
         if (!r.change) {
             continue;
         }
@@ -421,7 +438,18 @@ void CVantleDoc::ApplyTemplateMeta() {
     }
 }
 
+std::string CVantleDoc::ForPage(const std::string& templateValue) const {
+    if (templateCharset_ == pageCharset_.charset) {
+        return templateValue;
+    }
+    return EncodeFromUtf8(DecodeToUtf8(templateValue, templateCharset_), pageCharset_.charset);
+}
+
 int CVantleDoc::ApplyTemplate() {
+    if (!pageCharset_.charset.IsSupported()) {
+        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, title_, pageCharset_.label));
+        return 0;
+    }
     viewsReady = 0;
     ApplyTemplateTitle();
     ApplyTemplateMeta();

@@ -5,6 +5,7 @@
 #include "document/document_ui.h"
 #include "document/safe_file.h"
 #include "document/template_page.h"
+#include "page/charset.h"
 #include "page/html_page.h"
 
 #include <string>
@@ -72,6 +73,11 @@ public:
     bool IsModified() const { return modified_; }
     void SetModifiedFlag(bool modified = true) { modified_ = modified; }
     bool IsUnwritable() const { return unwritable_; }
+    // The charset the page is read and written in, and how it was told.
+    const CharsetChoice& PageCharsetChoice() const { return pageCharset_; }
+    Charset PageCharset() const { return pageCharset_.charset; }
+    // The charset of the template's file: UTF-8 for new templates.
+    Charset TemplateCharset() const { return templateCharset_; }
 
     // --- Page meta-data ----------------------------------------------------
     std::string GetPageTitle() const { return page_.GetTitle(); }
@@ -99,6 +105,10 @@ public:
     int SaveTemplateAs();
     int CloseTemplate();
     int EditTemplate();
+    // Applies the template to the page. Each template value is written in
+    // the page's charset; a template's own charset declaration is never
+    // applied. A page in an unsupported charset is left as it is (reported;
+    // returns 0).
     int ApplyTemplate();
     // Runs a template or file command by number; returns 0 for an unknown
     // number.
@@ -135,6 +145,8 @@ private:
     int ConfirmSavePage();
     void ApplyTemplateTitle();
     void ApplyTemplateMeta();
+    // A template value in the page's charset.
+    std::string ForPage(const std::string& templateValue) const;
 
     DocumentUi& ui_;
     std::vector<DocumentView*> views_;
@@ -145,6 +157,8 @@ private:
     CHtmlPage page_;
     CTemplatePage template_;
     bool unwritable_ = false;
+    CharsetChoice pageCharset_;
+    Charset templateCharset_ = Charset::Utf8;
     // The page's file as this document last read or wrote it.
     FileStamp diskStamp_;
 };

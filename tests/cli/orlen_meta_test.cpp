@@ -279,9 +279,11 @@ TEST_F(OrlenMeta, NewTemplateIsBasedOnThePage) {
               std::string::npos);
     EXPECT_NE(t.find("<meta http-equiv=\"Refresh\" content=\"5\" action=\"3\"/>"),
               std::string::npos);
-    // The template reads back with the same values.
+    // The template reads back with the same values, after its own charset
+    // declaration (a meta tag without a name).
     Result shown = Run({"show", "out.mtpl"});
-    EXPECT_EQ(shown.out, "title\tHome\\tpage\nname\tDescription\ta\\\\b\nhttp-equiv\tRefresh\t5\n");
+    EXPECT_EQ(shown.out, "title\tHome\\tpage\nhttp-equiv\t\t\nname\tDescription\ta\\\\b\n"
+                         "http-equiv\tRefresh\t5\n");
 
     EXPECT_EQ(Run({"new-template", "p.html", "no/such/dir/out.mtpl"}).status, 4);
 }
@@ -360,6 +362,138 @@ TEST_F(OrlenMeta, FifosAndLinkLoopsAreRefusedWithoutHanging) {
     EXPECT_NE(apply.err.find("t.mtpl: Failed to read template file t.mtpl."), std::string::npos)
         << apply.err;
     EXPECT_EQ(ReadFile(dir / "site/ok.html"), "<head><title>ok</title></head><body>b</body>");
+}
+
+// Pages in the charsets of the world: shown as UTF-8, edited with UTF-8
+// values, written in their own bytes, the rest of the page kept.
+TEST_F(OrlenMeta, PagesInOtherCharsetsRoundTrip) {
+    struct Row {
+        const char* label;
+        const char* titleText;  // the title, UTF-8
+        const char* titleBytes; // the same in the page's charset
+        const char* valueText;  // a description set in UTF-8
+        const char* valueBytes; // as the page holds it afterwards
+    };
+    const Row rows[] = {
+        {"ISO-8859-2", "\305\240kola", "\251kola",
+         "\305\275lu\305\245ou\304\215k\303\275 k\305\257\305\210",
+         "\256lu\273ou\350k\375 k\371\362"},
+        {"windows-1251", "\320\250\320\272\320\276\320\273\320\260", "\330\352\356\353\340",
+         "\320\241\321\212\320\265\321\210\321\214 \320\265\321\211\321\221",
+         "\321\372\345\370\374 \345\371\270"},
+        {"KOI8-R", "\320\250\320\272\320\276\320\273\320\260", "\373\313\317\314\301",
+         "\320\241\321\212\320\265\321\210\321\214 \320\265\321\211\321\221",
+         "\363\337\305\333\330 \305\335\243"},
+        {"Shift_JIS", "\346\227\245\346\234\254\350\252\236", "\223\372\226{\214\352",
+         "\343\202\275\343\203\225\343\203\210\350\241\250\347\244\272",
+         "\203\134\203t\203g\225\134\216\246"},
+        {"GB18030", "\344\270\255\346\226\207", "\326\320\316\304",
+         "\347\256\200\344\275\223\344\270\255\346\226\207\342\202\254",
+         "\274\362\314\345\326\320\316\304\242\343"},
+        {"Big5", "\344\270\255\346\226\207", "\244\244\244\345",
+         "\347\271\201\351\253\224\344\270\255\346\226\207", "\301c\305\351\244\244\244\345"},
+        {"EUC-KR", "\355\225\234\352\265\255\354\226\264", "\307\321\261\271\276\356",
+         "\354\225\210\353\205\225\355\225\230\354\204\270\354\232\224",
+         "\276\310\263\347\307\317\274\274\277\344"},
+    };
+    for (const Row& row : rows) {
+        const std::string declared =
+            std::string("<html><head><meta charset=\"") + row.label + "\">";
+        const std::string head = declared + "<title>" + row.titleBytes + "</title>\r\n";
+        const std::string body = std::string("<body><p>") + row.titleBytes + " &amp; " +
+                                 row.valueBytes + "</p></body></html>\r\n";
+        dir.Write("p.html", head + body);
+
+        Result shown = Run({"show", "--json", "p.html"});
+        EXPECT_EQ(shown.status, 0) << row.label;
+        EXPECT_NE(shown.out.find(std::string("\"title\":\"") + row.titleText + "\""),
+                  std::string::npos)
+            << row.label << ": " << shown.out;
+
+        Result set = Run({"set", "p.html", "--meta", std::string("description=") + row.valueText});
+        EXPECT_EQ(set.status, 0) << row.label << ": " << set.err;
+        EXPECT_EQ(ReadFile(dir / "p.html"),
+                  declared + "\r\n\t<meta name=\"description\" content=\"" + row.valueBytes +
+                      "\"/>" + head.substr(declared.size()) + body)
+            << row.label;
+        shown = Run({"show", "--json", "p.html"});
+        EXPECT_NE(shown.out.find(std::string("\"content\":\"") + row.valueText + "\""),
+                  std::string::npos)
+            << row.label << ": " << shown.out;
+    }
+}
+
+TEST_F(OrlenMeta, UndeclaredAndUnsupportedCharsets) {
+    // No declaration, not UTF-8: windows-1251 told from the bytes.
+    const std::string words =
+        "\321\372\345\370\374 \346\345 \345\371\270 \375\362\350\365 "
+        "\354\377\343\352\350\365 \364\360\340\355\366\363\347\361\352\350\365 "
+        "\341\363\353\356\352";
+    dir.Write("ru.html", "<html><head><title>" + words + "</title></head><body>" + words +
+                             "</body></html>\r\n");
+    Result r = Run({"show", "--json", "ru.html"});
+    EXPECT_NE(r.out.find("\"charset\":\"windows-1251\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"title\":\"\320\241\321\212\320\265\321\210\321\214 "),
+              std::string::npos)
+        << r.out;
+
+    // A declared charset that cannot be written: shown, never changed.
+    const std::string jis = "<html><head><meta charset=\"ISO-2022-JP\"><title>\033$BF|K\\\033(B"
+                            "</title></head><body>x</body></html>\r\n";
+    dir.Write("jis.html", jis);
+    r = Run({"show", "--json", "jis.html"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\"charset\":\"ISO-2022-JP\""), std::string::npos) << r.out;
+    r = Run({"set", "jis.html", "--title", "x"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("ISO-2022-JP"), std::string::npos) << r.err;
+    dir.Write("t.mtpl", "<html><head><meta charset=\"utf-8\"><title action=\"1\">T</title>"
+                        "</head></html>");
+    r = Run({"apply", "t.mtpl", "jis.html"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("0 changed, 0 unchanged, 1 refused"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir / "jis.html"), jis);
+}
+
+// Templates are text: a template made from a Latin-1 page is UTF-8, and a
+// template's values reach each page in the page's own charset, without the
+// template's charset declaration.
+TEST_F(OrlenMeta, TemplatesCarryTextNotBytes) {
+    dir.Write("latin1.html", "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                             "charset=iso-8859-1\"><title>Caf\351</title><meta name=\"copyright\" "
+                             "content=\"\251 Caf\351\"></head><body>b</body></html>\r\n");
+    ASSERT_EQ(Run({"new-template", "latin1.html", "t.mtpl"}).status, 0);
+    const std::string t = ReadFile(dir / "t.mtpl");
+    EXPECT_NE(t.find("<meta charset=\"utf-8\">"), std::string::npos) << t;
+    EXPECT_EQ(t.find("iso-8859-1"), std::string::npos) << t;
+    EXPECT_NE(t.find("content=\"\302\251 Caf\303\251\" action=\"3\""), std::string::npos) << t;
+
+    const std::string utf8Page =
+        "<html><head><meta charset=\"utf-8\"></head><body>b</body></html>\r\n";
+    dir.Write("u.html", utf8Page);
+    ASSERT_EQ(Run({"apply", "t.mtpl", "u.html"}).status, 0);
+    EXPECT_EQ(
+        ReadFile(dir / "u.html"),
+        "<html><head><meta charset=\"utf-8\">\r\n\t<meta name=\"copyright\" content=\"\302\251 "
+        "Caf\303\251\"/><title>Caf\303\251</title></head><body>b</body></html>\r\n");
+
+    // An old template in Latin-1, with its Content-Type carrying an action.
+    dir.Write("old.mtpl", "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                          "charset=iso-8859-1\" action=\"1\"><meta name=\"copyright\" "
+                          "content=\"\251 A\" action=\"1\"></head></html>");
+    dir.Write("v.html", utf8Page);
+    ASSERT_EQ(Run({"apply", "old.mtpl", "v.html"}).status, 0);
+    EXPECT_EQ(
+        ReadFile(dir / "v.html"),
+        "<html><head><meta charset=\"utf-8\">\r\n\t<meta name=\"copyright\" content=\"\302\251 "
+        "A\"/></head><body>b</body></html>\r\n");
+    // And a UTF-8 template onto a windows-1251 page: what the charset
+    // cannot hold becomes a reference.
+    dir.Write("w.html",
+              "<html><head><meta charset=\"windows-1251\"></head><body>b</body></html>\r\n");
+    ASSERT_EQ(Run({"apply", "t.mtpl", "w.html"}).status, 0);
+    EXPECT_NE(ReadFile(dir / "w.html").find("content=\"\251 Caf&#233;\""), std::string::npos)
+        << ReadFile(dir / "w.html");
 }
 
 } // namespace

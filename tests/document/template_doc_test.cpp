@@ -148,11 +148,14 @@ TEST_F(TemplateTest, NewTemplateCanBeBasedOnThePage) {
 
     std::string name, content;
     int httpEquiv = 0, action = 0;
-    ASSERT_EQ(doc.GetTemplateMeta(1, name, content, httpEquiv, action), 1);
+    // Index 0 is the template's own charset declaration.
+    ASSERT_EQ(doc.GetTemplateMeta(0, name, content, httpEquiv, action), 1);
+    EXPECT_EQ(name, "");
+    ASSERT_EQ(doc.GetTemplateMeta(2, name, content, httpEquiv, action), 1);
     EXPECT_EQ(name, "Expires");
     EXPECT_EQ(httpEquiv, 1);
     EXPECT_EQ(action, 3);
-    EXPECT_EQ(doc.GetTemplateMeta(2, name, content, httpEquiv, action), 0);
+    EXPECT_EQ(doc.GetTemplateMeta(3, name, content, httpEquiv, action), 0);
 
     // Answering No gives the bare new template, still unmodified.
     doc.templateModified = 0;
@@ -188,7 +191,7 @@ TEST_F(TemplateTest, SaveAsksForANameThenReopensTheSame) {
     EXPECT_EQ(action, 7);
     std::string name, content;
     int httpEquiv = 0;
-    ASSERT_EQ(other.GetTemplateMeta(0, name, content, httpEquiv, action), 1);
+    ASSERT_EQ(other.GetTemplateMeta(1, name, content, httpEquiv, action), 1);
     EXPECT_EQ(content, "Ann \"A\"");
     EXPECT_EQ(action, 1);
     EXPECT_EQ(other.Template().GetText(), saved + "\r\n"); // read as lines

@@ -379,8 +379,14 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
     }
     // The no-place message comes from the open itself; silence it when the
     // command only reads.
-    ui_.onMessage = [this, reportNoPlace](const std::string& text) {
+    ui_.onMessage = [this, reportNoPlace, path = page.path](const std::string& text) {
         if (!reportNoPlace && text == doc_texts::kNoMetaDataPosition) {
+            return;
+        }
+        // Reading such a page is fine; a change says so itself.
+        const CharsetChoice& charset = doc_->PageCharsetChoice();
+        if (!charset.charset.IsSupported() &&
+            text == doc_texts::FillIn(doc_texts::kUnsupportedCharset, path, charset.label)) {
             return;
         }
         Report(current_, text);

@@ -117,6 +117,9 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     LinesToCrLfInPlace(bytes);
     page_.SetText(std::move(bytes), 1);
     pageCharset_ = ChoosePageCharset(page_, page_.GetText());
+    if (!pageCharset_.charset.IsSupported()) {
+        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, path, pageCharset_.label));
+    }
     if (page_.HasMetaDataPosition() == 0) {
         ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
         unwritable_ = true;
@@ -155,6 +158,11 @@ int CVantleDoc::OpenByPath(const std::string& path) {
 }
 
 int CVantleDoc::DoSave(const std::string& path) {
+    if (!pageCharset_.charset.IsSupported()) {
+        // Its bytes could not be written back faithfully: never written.
+        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
+        return 0;
+    }
     if (unwritable_) {
         // Nothing is written to a page without a place for meta-data: its
         // file keeps what it has, and no new file is made from it.

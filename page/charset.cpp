@@ -2,6 +2,7 @@
 #include "page/text_util.h"
 
 #include "page/html_page.h"
+#include "page/page_messages.h"
 
 #include <algorithm>
 #include <array>
@@ -329,8 +330,10 @@ std::optional<Charset> DetectCharset(std::string_view bytes) {
     // such pages were most often written in, is the better one.
     constexpr std::size_t kFewestHighBytes = 8;
     const std::string_view sample = bytes.substr(0, kSample);
-    const std::size_t high = static_cast<std::size_t>(std::count_if(
-        sample.begin(), sample.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+    const std::size_t high =
+        static_cast<std::size_t>(std::count_if(sample.begin(), sample.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x80;
+        }));
     if (high < kFewestHighBytes) {
         return std::nullopt;
     }
@@ -381,6 +384,27 @@ CharsetChoice ChoosePageCharset(const CHtmlPage& page, std::string_view text) {
     choice.charset = Charset::Windows1252;
     choice.source = CharsetSource::Fallback;
     return choice;
+}
+
+std::string DescribeCharset(const CharsetChoice& choice) {
+    const auto fill = [](std::string_view pattern, std::string_view name) {
+        std::string out(pattern);
+        out.replace(out.find("%1"), 2, name);
+        return out;
+    };
+    const std::string name(CharsetName(choice.charset));
+    switch (choice.source) {
+    case CharsetSource::Detected:
+        return fill(page_texts::kCharsetDetected, name);
+    case CharsetSource::Fallback:
+        return fill(page_texts::kCharsetAssumed, name);
+    case CharsetSource::Unsupported:
+        return fill(page_texts::kCharsetUnsupported, DecodeToUtf8(choice.label, Charset::Latin1));
+    case CharsetSource::Declared:
+    case CharsetSource::Utf8:
+        break;
+    }
+    return name;
 }
 
 Charset PageCharset(const CHtmlPage& page, std::string_view text) {

@@ -83,6 +83,10 @@ struct CharsetChoice {
 // when text is valid UTF-8; else the one its bytes look like; else
 // windows-1252.
 CharsetChoice ChoosePageCharset(const CHtmlPage& page, std::string_view text);
+// The choice as the status bar shows it: "ISO-8859-2", "windows-1251
+// (detected)", "windows-1252 (assumed)", "ISO-2022-JP (not supported:
+// read-only)"; UTF-8 text.
+std::string DescribeCharset(const CharsetChoice& choice);
 Charset PageCharset(const CHtmlPage& page, std::string_view text);
 
 // The charset that bytes which are not valid UTF-8 look like, told from (at

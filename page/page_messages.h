@@ -17,6 +17,10 @@ inline constexpr std::string_view kUntypedGetText =
     "Oh dear! GetText called from an untyped section.";
 inline constexpr std::string_view kUntypedGetTextResult = "Error - this shouldn't have been called";
 inline constexpr std::string_view kTitleNotClosed = "\r\nIs not </title>?";
+// How a page's charset was decided, after its name in the status bar.
+inline constexpr std::string_view kCharsetDetected = "%1 (detected)";
+inline constexpr std::string_view kCharsetAssumed = "%1 (assumed)";
+inline constexpr std::string_view kCharsetUnsupported = "%1 (not supported: read-only)";
 } // namespace page_texts
 
 class MessageSink {

@@ -237,6 +237,10 @@ void CMainFrame::BuildStatusBar() {
             bar->showMessage(idle);
         }
     });
+    charset_ = new QLabel(bar);
+    charset_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    charset_->setAccessibleName(ToQ(shell_texts::kCharsetFieldName));
+    bar->addPermanentWidget(charset_);
     const char* names[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         locks_[i] = new QLabel(QString::fromLatin1(names[i]), bar);
@@ -332,6 +336,10 @@ void CMainFrame::RefreshCaption() {
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
+}
+
+void CMainFrame::ShowCharset(const QString& text) {
+    charset_->setText(text);
 }
 
 void CMainFrame::ShowStatusText(const QString& text) {

@@ -41,6 +41,9 @@ public:
     void RefreshCaption();
     // The status bar's message pane: text, or the idle text for "".
     void ShowStatusText(const QString& text);
+    // The status bar's charset field: the charset of what the form shows.
+    void ShowCharset(const QString& text);
+    QLabel* CharsetField() const { return charset_; }
     // The splash window, asked for once the main window stands.
     void ShowSplash();
     void RebuildRecentFiles(const std::vector<std::string>& paths);
@@ -80,6 +83,7 @@ private:
     QAction* recentSeparator_ = nullptr;
     std::vector<QAction*> recentActions_;
     QLabel* locks_[3] = {nullptr, nullptr, nullptr};
+    QLabel* charset_ = nullptr;
     bool lockOn_[3] = {false, false, false};
     std::map<int, QAction*> actions_;
     bool browserShown_ = false;

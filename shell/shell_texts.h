@@ -10,6 +10,8 @@ inline constexpr std::string_view kAppTitle = "Orlen";
 inline constexpr std::string_view kProductName = "Orlen meta-data editor";
 inline constexpr std::string_view kVersion = "1.5";
 inline constexpr std::string_view kIdleStatus = "For Help, press F1";
+// The accessible name of the status bar field that shows the page's charset.
+inline constexpr std::string_view kCharsetFieldName = "Charset";
 inline constexpr std::string_view kHelpFailed = "Failed to launch help.";
 inline constexpr std::string_view kSelectProjectDirectory = "Select project directory";
 inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";

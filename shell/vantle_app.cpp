@@ -148,6 +148,8 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
             [this](int id) { frame_->RouteCommand(id); });
     connect(view_, &CVantleView::StatusText, frame_.get(),
             [this](const QString& text) { frame_->ShowStatusText(text); });
+    connect(view_, &CVantleView::CharsetText, frame_.get(),
+            [this](const QString& text) { frame_->ShowCharset(text); });
     connect(view_, &CVantleView::OpenUrlRequested, this,
             [this](const QString& url) { ui_.OpenUrl(url.toStdString()); });
     previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);

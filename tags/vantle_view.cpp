@@ -117,6 +117,24 @@ public:
     QString originalText;
     bool shown = false;
     bool undoAvailable = false;
+    bool editable = true;
+
+    // A locked row shows its value and takes no edits.
+    void Lock(bool locked) {
+        if (line != nullptr) {
+            line->setReadOnly(locked || !editable);
+        }
+        if (text != nullptr) {
+            text->setReadOnly(locked || !editable);
+        }
+        if (frameBox != nullptr) {
+            frameBox->lineEdit()->setReadOnly(locked);
+            frameBox->setEnabled(!locked);
+        }
+        if (button != nullptr) {
+            button->setEnabled(!locked);
+        }
+    }
 };
 
 // The scrolled surface of the form: paints the background, banner and row
@@ -266,6 +284,7 @@ void CVantleView::CreateControls(int index) {
     auto owned = std::make_unique<RowWidgets>(*this, id);
     RowWidgets* w = owned.get();
     const TagDefinition& d = row.definition;
+    w->editable = d.editable != 0;
     const QFont font = RowFont();
     if (d.frameTargetChoice != 0) {
         w->frameBox = new TabNavComboBox(canvas_);
@@ -323,6 +342,7 @@ void CVantleView::CreateControls(int index) {
             control->hide();
         }
     }
+    w->Lock(locked_);
     // The stored value goes into the new box.
     w->originalBytes = row.value;
     w->originalText = Decode(row.value);
@@ -350,6 +370,13 @@ void CVantleView::DestroyOrphanControls() {
     }
     currentRow_ = -1;
     undoRow_ = -1;
+}
+
+void CVantleView::SetLocked(bool locked) {
+    locked_ = locked;
+    for (auto& [key, widgets] : widgets_) {
+        widgets->Lock(locked);
+    }
 }
 
 QString CVantleView::Decode(const std::string& bytes) const {
@@ -475,8 +502,11 @@ int CVantleView::AppendPageOnlyRow(const std::string& name, int httpEquiv) {
 void CVantleView::LoadPage() {
     const int wasReady = doc_.viewsReady;
     doc_.viewsReady = 0;
-    CHtmlPage& page = doc_.Page();
-    charset_ = PageCharset(page, page.GetText());
+    // A page in an unsupported charset is shown as Latin-1 and locked: its
+    // bytes could not be written back faithfully.
+    charset_ = doc_.PageCharset();
+    SetLocked(!charset_.IsSupported());
+    emit CharsetText(QString::fromStdString(DescribeCharset(doc_.PageCharsetChoice())));
     const int oldCount = catalogue_.count();
     std::vector<bool> found(static_cast<std::size_t>(oldCount), false);
 
@@ -518,8 +548,12 @@ void CVantleView::LoadPage() {
 void CVantleView::LoadTemplate() {
     const int wasReady = doc_.viewsReady;
     doc_.viewsReady = 0;
-    CTemplatePage& t = doc_.Template();
-    charset_ = PageCharset(t, t.GetText());
+    charset_ = doc_.TemplateCharset();
+    SetLocked(false);
+    CharsetChoice templateCharset;
+    templateCharset.charset = charset_;
+    templateCharset.source = CharsetSource::Declared;
+    emit CharsetText(QString::fromStdString(DescribeCharset(templateCharset)));
     auto setLoaded = [&](int row, const std::string& bytes, int action) {
         if (RowWidgets* w = Widgets(row)) {
             w->originalBytes = bytes;

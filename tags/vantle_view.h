@@ -62,6 +62,8 @@ public:
     // The vertical position of a row in the form (its label's line).
     int RowTop(int row) const;
     Charset ValueCharset() const { return charset_; }
+    // Whether the rows take no edits (a page in an unsupported charset).
+    bool Locked() const { return locked_; }
 
     // Re-creates missing controls, applies the display rule and lays out.
     void Refresh();
@@ -76,6 +78,8 @@ public:
 signals:
     // Text for the status bar's message pane ("" for the idle text).
     void StatusText(const QString& text);
+    // The charset of what the rows show, and how it was decided.
+    void CharsetText(const QString& text);
     // The banner's buttons: command 1 (Apply) and 2 (Edit template).
     void Command(int id);
     void OpenUrlRequested(const QString& url);
@@ -103,6 +107,7 @@ private:
     void ApplyDisplayRule();
     bool Editing() const { return doc_.templateEditing != 0; }
     int AppendPageOnlyRow(const std::string& name, int httpEquiv);
+    void SetLocked(bool locked);
 
     // Control notifications.
     void OnValueFocus(int id, bool in);
@@ -133,6 +138,7 @@ private:
     bool showAllFields_ = false;
     bool initialUpdateDone_ = false;
     Charset charset_ = Charset::Utf8;
+    bool locked_ = false;
 };
 
 } // namespace orlen

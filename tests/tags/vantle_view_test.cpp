@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -328,6 +329,56 @@ TEST_F(ViewTest, ValuesAreShownAndWrittenInThePagesCharset) {
     View().SetRowValue(target, "main");
     EXPECT_EQ(View().RowValue(target), "main");
     EXPECT_EQ(qobject_cast<QComboBox*>(View().ValueBox(target))->count(), 5);
+}
+
+TEST_F(ViewTest, OtherCharsetsAreShownAsTextAndUnsupportedOnesLocked) {
+    // ISO-8859-2: "\xa9kola" is "Škola"; typing "š" writes 0xB9.
+    const std::string latin2 = dir.Write(
+        "cz.html", "<head><meta charset=\"ISO-8859-2\"><title>\xa9kola</title></head><body>b");
+    Start(latin2);
+    EXPECT_EQ(View().RowValue(0), QString::fromUtf8("\xc5\xa0kola"));
+    EXPECT_EQ(app->Frame()->CharsetField()->text(), "ISO-8859-2");
+    Line(0)->setFocus();
+    Line(0)->setText(QString::fromUtf8("\xc5\xa1kola \xe2\x82\xac"));
+    app->Frame()->RouteCommand(cmd::kFileSave);
+    EXPECT_NE(ReadFile(latin2).find("<title>\xb9kola &#8364;</title>"), std::string::npos)
+        << ReadFile(latin2);
+
+    // An undeclared windows-1251 page is detected, and the field says so.
+    const std::string words =
+        "\xd1\xfa\xe5\xf8\xfc \xe6\xe5 \xe5\xf9\xb8 \xfd\xf2\xe8\xf5 "
+        "\xec\xff\xe3\xea\xe8\xf5 \xf4\xf0\xe0\xed\xf6\xf3\xe7\xf1\xea\xe8\xf5";
+    const std::string ru =
+        dir.Write("ru.html", "<head><title>" + words + "</title></head><body>" + words + "</body>");
+    ASSERT_TRUE(app->OpenByPath(ru));
+    EXPECT_EQ(app->Frame()->CharsetField()->text(), "windows-1251 (detected)");
+    EXPECT_TRUE(View().RowValue(0).startsWith(QString::fromUtf8("\xd0\xa1\xd1\x8a")));
+    EXPECT_FALSE(View().Locked());
+
+    // A charset that cannot be written: shown as Latin-1, said so, and no
+    // row takes an edit.
+    const std::string jisText =
+        "<head><meta charset=\"ISO-2022-JP\"><title>\x1b$BF|K\\\x1b(B</title>"
+        "<meta name=\"description\" content=\"d\"></head><body>b";
+    const std::string jis = dir.Write("jis.html", jisText);
+    ui.doc.messages.clear();
+    ASSERT_TRUE(app->OpenByPath(jis));
+    ASSERT_EQ(ui.doc.messages.size(), 1u);
+    EXPECT_NE(ui.doc.messages[0].find("\"ISO-2022-JP\""), std::string::npos);
+    EXPECT_EQ(app->Frame()->CharsetField()->text(), "ISO-2022-JP (not supported: read-only)");
+    EXPECT_TRUE(View().Locked());
+    EXPECT_TRUE(Line(0)->isReadOnly());
+    EXPECT_TRUE(Text(1)->isReadOnly());
+    EXPECT_FALSE(View().RowButton(1)->isEnabled());
+    Line(0)->setFocus();
+    QTest::keyClicks(Line(0), "x");
+    EXPECT_FALSE(Doc().IsModified());
+    app->Frame()->RouteCommand(cmd::kFileSave);
+    EXPECT_EQ(ReadFile(jis), jisText);
+    EXPECT_EQ(ui.doc.messages.size(), 2u); // Save says why nothing was written
+    // The next page unlocks the rows again.
+    ASSERT_TRUE(app->OpenByPath(ru));
+    EXPECT_FALSE(Line(0)->isReadOnly());
 }
 
 } // namespace

@@ -16,7 +16,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
+#include <utility>
 
 namespace orlen {
 
@@ -324,6 +326,18 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
 bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
                        std::vector<PageRef>& pages) {
     bool ok = true;
+    // Each file once per run, under the first name that reaches it, however
+    // many links, hard links or arguments lead to it again: applying a
+    // template twice would append its text twice. A name that cannot be
+    // looked at is kept, so that opening it reports why.
+    std::set<std::pair<dev_t, ino_t>> seen;
+    auto add = [&](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && !seen.insert({st.st_dev, st.st_ino}).second) {
+            return;
+        }
+        pages.push_back({path, path});
+    };
     for (const std::string& arg : paths) {
         std::error_code ec;
         fs::file_status st = fs::status(arg, ec);
@@ -337,7 +351,7 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
             continue;
         }
         if (!fs::is_directory(st)) {
-            pages.push_back({arg, arg});
+            add(arg);
             continue;
         }
         WalkListedFiles(
@@ -346,8 +360,7 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
                 if (skipTemplates && IsTemplatePath(relative)) {
                     return;
                 }
-                std::string joined = (fs::path(arg) / relative).string();
-                pages.push_back({joined, joined});
+                add((fs::path(arg) / relative).string());
             },
             [&](const std::string& relative) {
                 Report((fs::path(arg) / relative).string(), "cannot read this folder");

@@ -362,5 +362,179 @@ TEST_F(OrlenMeta, FifosAndLinkLoopsAreRefusedWithoutHanging) {
     EXPECT_EQ(ReadFile(dir / "site/ok.html"), "<head><title>ok</title></head><body>b</body>");
 }
 
+// The title a page holds on disk.
+std::string TitleOf(const std::string& path) {
+    const std::string text = ReadFile(path);
+    const std::size_t start = text.find("<title>");
+    const std::size_t end = text.find("</title>");
+    if (start == std::string::npos || end == std::string::npos) {
+        return "?";
+    }
+    return text.substr(start + 7, end - start - 7);
+}
+
+// The "path" of every line of show --json, in order.
+std::vector<std::string> ShownPaths(const std::string& json) {
+    std::vector<std::string> paths;
+    const std::string key = "{\"path\":\"";
+    for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at)) {
+        at += key.size();
+        paths.push_back(json.substr(at, json.find('"', at) - at));
+    }
+    return paths;
+}
+
+// A walk stays inside the tree it was given, and each file is visited once
+// per run however many names reach it. Every row starts from site/p.html,
+// site/d/q.html and outside.html (titles P, Q and O), adds links, shows and
+// then applies a template that appends " | Docs" to the title: a page
+// reached twice would end in " | Docs | Docs", a page outside the tree would
+// change at all.
+TEST_F(OrlenMeta, WalksStayInsideTheTreeAndVisitEachFileOnce) {
+    struct Link {
+        std::string name;
+        std::string target; // a symbolic link to this, or with "=" a hard link
+    };
+    struct Row {
+        const char* what;
+        std::vector<Link> links;
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+        std::string p, q, o; // the titles afterwards
+        int status = 0;
+    };
+    const std::vector<Row> rows = {
+        {"a folder link up out of the tree is not followed",
+         {{"site/d/up", ".."}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a folder link to the top from below is not followed",
+         {{"site/d/top", "../.."}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a folder link looping back to itself",
+         {{"site/d/self", "."}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a folder link sideways inside the tree is not followed either",
+         {{"site/alias", "d"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"the folder given may itself be a link",
+         {{"linked", "site/d"}},
+         {"linked"},
+         {"linked/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a link beside a file: the file once, under its first name",
+         {{"site/r.html", "p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link sorted before its file",
+         {{"site/a.html", "p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/a.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a file given twice",
+         {},
+         {"site/p.html", "site/p.html"},
+         {"site/p.html"},
+         "P | Docs",
+         "Q",
+         "O"},
+        {"a folder and a file in it",
+         {},
+         {"site", "site/d/q.html"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a folder given twice, once through a link",
+         {{"linked", "site"}},
+         {"site", "linked"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link to a file outside the tree is not a page",
+         {{"site/o.html", "../outside.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link to a file of the folder above the tree given is outside it",
+         {{"site/d/p.html", "../p.html"}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a link to a file outside, named as an argument, is a page",
+         {{"site/o.html", "../outside.html"}},
+         {"site/o.html"},
+         {"site/o.html"},
+         "P",
+         "Q",
+         "O | Docs"},
+        {"a link that leads nowhere is reported, the rest is done",
+         {{"site/gone.html", "nothing.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O",
+         4},
+    };
+    dir.Write("t.mtpl", "<html><head><title action=\"6\">| Docs</title></head><body></body>");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const char* top : {"site", "linked", "h.html"}) {
+            std::filesystem::remove_all(dir / top);
+        }
+        dir.Write("site/p.html", "<html><head><title>P</title></head><body>p</body>");
+        dir.Write("site/d/q.html", "<html><head><title>Q</title></head><body>q</body>");
+        dir.Write("outside.html", "<html><head><title>O</title></head><body>o</body>");
+        for (const Link& link : row.links) {
+            if (link.target.starts_with("=")) {
+                std::filesystem::create_hard_link(dir / link.target.substr(1), dir / link.name);
+            } else {
+                std::filesystem::create_symlink(link.target, dir / link.name);
+            }
+        }
+        std::vector<std::string> args = {"--json", "show"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const Result shown = Run(args);
+        EXPECT_EQ(shown.status, row.status) << shown.err;
+        EXPECT_EQ(ShownPaths(shown.out), row.shown);
+
+        args = {"apply", "t.mtpl"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const Result applied = Run(args);
+        EXPECT_EQ(applied.status, row.status) << applied.err;
+        EXPECT_EQ(TitleOf(dir / "site/p.html"), row.p);
+        EXPECT_EQ(TitleOf(dir / "site/d/q.html"), row.q);
+        EXPECT_EQ(TitleOf(dir / "outside.html"), row.o);
+    }
+}
+
 } // namespace
 } // namespace orlen

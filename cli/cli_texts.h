@@ -62,7 +62,9 @@ Commands:
   suggest keywords PAGE Print the suggested keywords one per line, in the
                         order the editor's list shows them.
       --common-words FILE  Leave out the words of FILE (one per line) instead
-                        of the common_words.txt beside this program.
+                        of the common_words.txt beside this program. FILE
+                        must be a regular file of at most 16 MB; anything
+                        else is refused with exit status 4.
   suggest description PAGE  Print the suggested description.
 
 A PATH that is a folder is walked: at each level its folders first, then its

@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
@@ -84,6 +83,9 @@ std::string JsonString(const std::string& utf8) {
 }
 
 namespace {
+
+// The largest word list --common-words reads.
+constexpr std::size_t kMaxCommonWordsBytes = std::size_t{16} << 20;
 
 struct Change {
     enum Kind { Title, Meta, HttpEquiv, Remove } kind;
@@ -677,12 +679,20 @@ int Tool::Date(const Options& o) {
 int Tool::Suggest(const Options& o) {
     std::string commonWords;
     if (o.commonWordsGiven) {
-        std::ifstream probe(o.commonWords, std::ios::binary);
-        if (!probe || std::filesystem::is_directory(o.commonWords)) {
-            Report(o.commonWords, "cannot read this word list");
+        // Only a regular file of a sensible size: a FIFO would be waited on
+        // for ever, and a device such as /dev/zero read without end.
+        std::string bytes;
+        std::string error;
+        bool complete = false;
+        if (!ReadFileStart(o.commonWords, kMaxCommonWordsBytes + 1, bytes, complete, error)) {
+            Report(o.commonWords, "cannot read this word list: " + error);
             return kExitFileError;
         }
-        commonWords = LoadCommonWords(o.commonWords);
+        if (bytes.size() > kMaxCommonWordsBytes) {
+            Report(o.commonWords, "cannot read this word list: larger than 16 MB");
+            return kExitFileError;
+        }
+        commonWords = CommonWordsFromText(bytes);
     } else {
         commonWords = LoadCommonWords(DefaultCommonWordsPath());
     }

@@ -328,6 +328,39 @@ TEST_F(OrlenMeta, SuggestionsFromThePageText) {
     EXPECT_EQ(Run({"suggest", "keywords", "missing.html"}).status, 4);
 }
 
+// A word list is read only when it is a regular file of at most 16 MB:
+// anything else is refused at once with exit status 4, never waited on
+// (a FIFO that nobody writes to) nor read without end (/dev/zero).
+TEST_F(OrlenMeta, CommonWordsMustBeARegularFileOfAtMost16MB) {
+    dir.Write("p.html", "<html><head></head><body><p>The garden, the river; the garden. "
+                        "Garden river market.</p></body></html>");
+    ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "folder.txt");
+    const std::size_t limit = std::size_t{16} << 20;
+    dir.Write("17mb.txt", "garden\n" + std::string(17 << 20, 'x'));
+    dir.Write("16mb.txt", "the\ngarden\n" + std::string(limit - 11, 'x'));
+    struct Row {
+        std::string list;
+        int status;
+        std::string err; // the message; none when the list is taken
+    };
+    const std::vector<Row> rows = {
+        {"fifo.txt", 4, "orlen-meta: fifo.txt: cannot read this word list: Not a regular file\n"},
+        {"/dev/zero", 4, "orlen-meta: /dev/zero: cannot read this word list: Not a regular file\n"},
+        {"17mb.txt", 4, "orlen-meta: 17mb.txt: cannot read this word list: larger than 16 MB\n"},
+        {"folder.txt", 4, "orlen-meta: folder.txt: cannot read this word list: Is a directory\n"},
+        {"none.txt", 4,
+         "orlen-meta: none.txt: cannot read this word list: No such file or directory\n"},
+        {"16mb.txt", 0, ""},
+    };
+    for (const Row& row : rows) {
+        const Result r = Run({"suggest", "keywords", "p.html", "--common-words", row.list});
+        EXPECT_EQ(r.status, row.status) << row.list;
+        EXPECT_EQ(r.err, row.err) << row.list;
+        EXPECT_EQ(r.out, row.status == 0 ? "market\nriver\n" : "") << row.list;
+    }
+}
+
 // A FIFO named like a page, a ring of file links and a folder link back to
 // the top: each named in a message, none waited on or walked for ever, and
 // the real page is still processed.

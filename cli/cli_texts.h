@@ -45,7 +45,10 @@ Commands:
                         If any change cannot be made, nothing is written.
   apply TEMPLATE PATH...  Apply a meta-tag template (.mtpl) to every page and
                         save the pages that changed. Progress (on a
-                        terminal) and a summary go to standard error.
+                        terminal) and a summary go to standard error;
+                        before the summary, a line "removed N temporary
+                        files left behind by interrupted saves" says when
+                        saving cleared such files away.
       --dry-run         Write nothing: for a single page print the result,
                         for several report what would change.
   new-template PAGE OUT Write a template based on the page's title and meta
@@ -85,6 +88,12 @@ Exit status:
      the file is left untouched
   4  a file could not be read or written
 )";
+
+// What the cleanup of a run's saves found.
+inline constexpr std::string_view kRemovedLeftover =
+    "removed %1 temporary file left behind by an interrupted save";
+inline constexpr std::string_view kRemovedLeftovers =
+    "removed %1 temporary files left behind by interrupted saves";
 
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";

@@ -156,6 +156,11 @@ private:
     // reportNoPlace is set.
     bool Open(const PageRef& page, bool reportNoPlace);
 
+    // Runs the command the arguments name.
+    int Dispatch(const Options& o);
+    // Says what the leftover cleanup of this run's saves found, once.
+    void ReportLeftovers();
+
     int Show(const Options& o);
     int ShowValue(const Options& o);
     int Rebuild(const Options& o);
@@ -178,6 +183,7 @@ private:
     std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
     std::string current_;
     int status_ = kExitOk;
+    LeftoverTally leftovers_;
 };
 
 bool SplitNameValue(const std::string& text, std::string& name, std::string& value) {
@@ -634,6 +640,7 @@ int Tool::Apply(const Options& o) {
     if (errIsTerminal_ && !pages.empty()) {
         err_ << "\r\x1b[K";
     }
+    ReportLeftovers();
     err_ << cli_texts::kProgram << ": " << changed << (o.dryRun ? " would change, " : " changed, ")
          << unchanged << " unchanged, " << refused << " refused, " << failed << " failed\n";
     return status_;
@@ -726,6 +733,23 @@ int Tool::Run(const std::vector<std::string>& args) {
         out_ << cli_texts::kVersion << "\n";
         return kExitOk;
     }
+    const int status = Dispatch(o);
+    ReportLeftovers();
+    return status;
+}
+
+void Tool::ReportLeftovers() {
+    if (const std::size_t n = leftovers_.Removed(); n > 0) {
+        err_ << cli_texts::kProgram << ": "
+             << doc_texts::FillIn(n == 1 ? cli_texts::kRemovedLeftover
+                                         : cli_texts::kRemovedLeftovers,
+                                  std::to_string(n))
+             << "\n";
+    }
+    leftovers_.Clear();
+}
+
+int Tool::Dispatch(const Options& o) {
     if (o.command == "show") {
         return Show(o);
     }

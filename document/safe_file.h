@@ -13,10 +13,60 @@ namespace orlen {
 // permission bits (a new file gets the usual ones for the user's umask); a
 // symbolic link is followed, so the file it points to is replaced and the
 // link stays. On failure the target is untouched, the temporary file is
-// removed, error describes what went wrong and false is returned. A target
-// that the user may not write, or whose permission bits let nobody write it,
-// is refused as read-only (even for root) and left untouched.
+// removed, error describes what went wrong and false is returned. A target that the user may not
+// write, or whose permission bits let nobody write it, is refused as read-only (even for root) and
+// left untouched. The first save of a process into a folder first removes the temporary files there
+// that saves of ended processes left behind.
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
+
+// Who made a temporary file, as its name records it, so that a later save
+// can tell the leftovers of a process that has ended from the files of one
+// still at work.
+struct ProcessMark {
+    std::string machine; // 8 hex digits of the host name and process-id namespace
+    std::string boot;    // the first 8 hex digits of the boot id; kUnknownBoot if unknown
+    long long pid = 0;
+    unsigned long long start = 0; // clock ticks from boot to the process's start; 0 if unknown
+
+    static constexpr std::string_view kUnknownBoot = "00000000";
+};
+
+// The mark of the calling process.
+ProcessMark CurrentProcessMark();
+
+// The name of the temporary file that a save of the file named fileName
+// writes the new content to, without the six characters mkstemp puts at
+// its end: ".NAME.orlen-MACHINE-BOOT-PID-START-". The leading dot keeps it
+// out of sight. NAME is cut short when the whole name would be longer than
+// a file name may be.
+std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& mark);
+
+// While one exists, it hears what the leftover cleanup of saves finds: how
+// many temporary files of ended processes it removed. A file is a
+// leftover when its name has exactly the form TemporaryNamePrefix gives
+// followed by six letters or digits, it is a regular file, and its mark
+// names a process of this machine that has ended: one of an earlier boot, a
+// pid with no process, or a pid whose process started at another time.
+// Files of processes still at work, or of other machines, are never
+// touched. Each folder is looked through at most once per process. Not for
+// use across threads.
+class LeftoverTally {
+public:
+    LeftoverTally();
+    ~LeftoverTally();
+    LeftoverTally(const LeftoverTally&) = delete;
+    LeftoverTally& operator=(const LeftoverTally&) = delete;
+
+    std::size_t Removed() const { return removed_; }
+    void Clear() { removed_ = 0; }
+
+    // What the cleanup in saves reports, to the innermost tally if any.
+    static void CountRemoved();
+
+private:
+    std::size_t removed_ = 0;
+    LeftoverTally* outer_;
+};
 
 // While one exists, saves leave making their renames durable to it: each
 // folder is synced once when it goes, instead of once per page, which is

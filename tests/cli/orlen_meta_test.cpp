@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -24,7 +26,9 @@ struct Result {
 
 class OrlenMeta : public ::testing::Test {
 protected:
-    Result Run(std::vector<std::string> args) {
+    // Runs the program; with a file-size limit, writing past it kills the
+    // program part-way, as a kill or a crash would.
+    Result Run(std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
         const std::string outPath = dir / ".out";
         const std::string errPath = dir / ".err";
         posix_spawn_file_actions_t actions;
@@ -42,7 +46,17 @@ protected:
         argv.push_back(nullptr);
         pid_t pid = 0;
         Result r;
-        if (posix_spawn(&pid, ORLEN_META_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        struct rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        if (fileSizeLimit != 0) {
+            struct rlimit small = old;
+            small.rlim_cur = fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const int spawned =
+            posix_spawn(&pid, ORLEN_META_PATH, &actions, nullptr, argv.data(), environ);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        if (spawned == 0) {
             int status = 0;
             ::waitpid(pid, &status, 0);
             r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -359,6 +373,49 @@ TEST_F(OrlenMeta, CommonWordsMustBeARegularFileOfAtMost16MB) {
         EXPECT_EQ(r.err, row.err) << row.list;
         EXPECT_EQ(r.out, row.status == 0 ? "market\nriver\n" : "") << row.list;
     }
+}
+
+// The names in a folder that start with prefix.
+std::vector<std::string> NamesStartingWith(const std::filesystem::path& folder,
+                                           const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(prefix)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// Runs of apply killed part-way leave their temporary files; the next run
+// that saves into a folder removes those and says how many.
+TEST_F(OrlenMeta, ApplyRemovesWhatKilledRunsLeft) {
+    // The template makes every page longer than the file-size limit below.
+    dir.Write("t.mtpl", "<html><head><meta name=\"description\" content=\"" +
+                            std::string(5000, 'd') + "\" action=\"1\"/></head><body></body>");
+    const std::string page = "<html><head><title>T</title></head><body>b</body></html>\r\n";
+    for (const char* name : {"site/x/a.html", "site/y/a.html"}) {
+        dir.Write(name, page);
+    }
+    const int killed = 128 + SIGXFSZ;
+    // Three killed runs into x leave one file: each removes the one before.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Run({"apply", "t.mtpl", "site/x"}, 4096).status, killed);
+        EXPECT_EQ(NamesStartingWith(dir / "site/x", ".a.html.orlen-").size(), 1u);
+    }
+    EXPECT_EQ(Run({"apply", "t.mtpl", "site/y"}, 4096).status, killed);
+
+    Result r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "orlen-meta: removed 2 temporary files left behind by interrupted saves\n"
+                     "orlen-meta: 2 changed, 0 unchanged, 0 refused, 0 failed\n");
+    for (const char* folder : {"site/x", "site/y"}) {
+        EXPECT_EQ(NamesStartingWith(dir / folder, "."), std::vector<std::string>{}) << folder;
+    }
+
+    dir.Write("site/x/a.html", page);
+    r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.err, "orlen-meta: 1 changed, 1 unchanged, 0 refused, 0 failed\n");
 }
 
 // A FIFO named like a page, a ring of file links and a folder link back to

@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace orlen {
 namespace {
@@ -146,6 +151,179 @@ TEST(FileStampTest, TellsChangedFromTouched) {
     EXPECT_TRUE(FileChangedSince(dir.Write("two.txt", std::string("Y\0", 2)), one));
     const FileStamp empty = StampFile(dir.Write("empty.txt", ""), "");
     EXPECT_TRUE(FileChangedSince(dir.Write("byte.txt", "\x08"), empty));
+}
+
+// Saves path in a child process that a file-size limit of limit bytes
+// kills part-way, as a kill or a crash would. True when it died that way.
+bool SaveKilledPartWay(const std::string& path, const std::string& bytes, rlim_t limit) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        struct rlimit noCore {};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        struct rlimit small {};
+        ::getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        std::signal(SIGXFSZ, SIG_DFL);
+        std::string error;
+        WriteFileSafely(path, bytes, error);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ;
+}
+
+// The mark of a process that has ended: a child that told its start time
+// and exited.
+ProcessMark MarkOfAnEndedProcess() {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return {};
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const unsigned long long start = CurrentProcessMark().start;
+        (void)!::write(fds[1], &start, sizeof start);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    unsigned long long start = 0;
+    (void)!::read(fds[0], &start, sizeof start);
+    ::close(fds[0]);
+    ::waitpid(pid, nullptr, 0);
+    ProcessMark mark = CurrentProcessMark();
+    mark.pid = pid;
+    mark.start = start;
+    return mark;
+}
+
+// The same hex digits but for the first.
+std::string OtherHex(std::string hex) {
+    hex[0] = hex[0] == 'f' ? '0' : 'f';
+    return hex;
+}
+
+// Every name in a folder.
+std::set<std::string> Names(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// A save into a folder removes the temporary files that saves of ended
+// processes left there, and nothing else: not the files of processes still
+// at work or of other machines, not names that merely look alike. Every
+// row makes one entry beside p.html, then q.html is saved into the same
+// folder.
+TEST(SaveLeftovers, OnlyThoseOfEndedProcessesAreRemoved) {
+    const ProcessMark live = CurrentProcessMark();
+    ASSERT_NE(live.start, 0u) << "no start time in /proc";
+    ASSERT_NE(live.boot, ProcessMark::kUnknownBoot) << "no boot id in /proc";
+    const ProcessMark ended = MarkOfAnEndedProcess();
+    ProcessMark reused = live;
+    reused.start += 1;
+    ProcessMark earlierBoot = live;
+    earlierBoot.boot = OtherHex(live.boot);
+    ProcessMark elsewhere = ended;
+    elsewhere.machine = OtherHex(live.machine);
+    ProcessMark noPid = ended;
+    noPid.pid = 0;
+    const auto temp = [](const ProcessMark& mark, const char* page = "p.html") {
+        return TemporaryNamePrefix(page, mark) + "Ab12Cd";
+    };
+
+    enum class Made { File, Folder, Link, KilledSave };
+    struct Row {
+        const char* what;
+        std::string name; // none for the file a killed save leaves
+        Made made;
+        bool kept;
+    };
+    const std::vector<Row> rows = {
+        {"the file of a save killed part-way", "", Made::KilledSave, false},
+        {"the file of a process that has ended", temp(ended), Made::File, false},
+        {"another page's file of a process that has ended", temp(ended, "other.html"), Made::File,
+         false},
+        {"a pid now used by a process that started later", temp(reused), Made::File, false},
+        {"a process of an earlier boot", temp(earlierBoot), Made::File, false},
+        {"a process still at work", temp(live), Made::File, true},
+        {"a process of another machine", temp(elsewhere), Made::File, true},
+        {"a pid of 0", temp(noPid), Made::File, true},
+        {"the old naming, without a process", ".p.html.orlen-Ab12Cd", Made::File, true},
+        {"without the leading dot", temp(ended).substr(1), Made::File, true},
+        {"five characters at the end", temp(ended).substr(0, temp(ended).size() - 1), Made::File,
+         true},
+        {"more after the six characters", temp(ended) + ".bak", Made::File, true},
+        {"a folder named like a leftover", temp(ended), Made::Folder, true},
+        {"a link named like a leftover", temp(ended), Made::Link, true},
+    };
+    const std::string old = "<head><title>old</title></head>\r\n";
+    const std::string longer(10000, 'n');
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::TempDir dir;
+        const std::string page = dir.Write("p.html", old);
+        std::string name = row.name;
+        switch (row.made) {
+        case Made::File:
+            dir.Write(name, "leftover");
+            break;
+        case Made::Folder:
+            std::filesystem::create_directory(dir / name);
+            break;
+        case Made::Link:
+            std::filesystem::create_symlink("p.html", dir / name);
+            break;
+        case Made::KilledSave:
+            ASSERT_TRUE(SaveKilledPartWay(page, longer, 4096));
+            for (const std::string& n : Names(dir.Path())) {
+                if (n.starts_with(".p.html.orlen-")) {
+                    name = n;
+                }
+            }
+            ASSERT_FALSE(name.empty());
+            break;
+        }
+        const std::set<std::string> before = Names(dir.Path());
+
+        LeftoverTally tally;
+        std::string error;
+        ASSERT_TRUE(WriteFileSafely(dir / "q.html", "q", error)) << error;
+
+        std::set<std::string> expected = before;
+        expected.insert("q.html");
+        if (!row.kept) {
+            expected.erase(name);
+        }
+        EXPECT_EQ(Names(dir.Path()), expected);
+        EXPECT_EQ(tally.Removed(), row.kept ? 0u : 1u);
+    }
+}
+
+// A folder is looked through once per process, so a batch over thousands
+// of pages in one folder costs one look; what appears later is left to the
+// next process.
+TEST(SaveLeftovers, EachFolderIsLookedThroughOncePerProcess) {
+    test::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteFileSafely(dir / "a.html", "a", error)) << error;
+    const std::string leftover = TemporaryNamePrefix("a.html", MarkOfAnEndedProcess()) + "Ab12Cd";
+    dir.Write(leftover, "x");
+    ASSERT_TRUE(WriteFileSafely(dir / "b.html", "b", error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(dir / leftover));
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::string childError;
+        ::_exit(WriteFileSafely(dir / "c.html", "c", childError) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / leftover));
 }
 
 } // namespace

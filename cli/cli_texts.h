@@ -17,7 +17,9 @@ Reads and changes the title and meta tags of HTML pages, exactly as the Orlen
 editor does: the head is rewritten with normalized tags, and everything from
 the first opening <body> tag on is written back byte for byte (line ends
 become CR LF). Files are replaced through a temporary file, so a failed write
-never leaves a damaged page.
+never leaves a damaged page; a page with several hard links is written in
+place after a copy of its old content, so that all its names keep showing
+the same page.
 
 Commands:
   show PATH...          For each page, print "title<TAB>TEXT", then one line
@@ -48,7 +50,10 @@ Commands:
                         terminal) and a summary go to standard error;
                         before the summary, a line "removed N temporary
                         files left behind by interrupted saves" says when
-                        saving cleared such files away.
+                        saving cleared such files away, and a line
+                        "PATH: kept: the old content of NAME ..." names
+                        each copy of a hard-linked page whose save was
+                        interrupted (NAME may be incomplete).
       --dry-run         Write nothing: for a single page print the result,
                         for several report what would change.
   new-template PAGE OUT Write a template based on the page's title and meta
@@ -89,11 +94,14 @@ Exit status:
   4  a file could not be read or written
 )";
 
-// What the cleanup of a run's saves found.
+// What the cleanup of a run's saves found: a count, or a page's name twice.
 inline constexpr std::string_view kRemovedLeftover =
     "removed %1 temporary file left behind by an interrupted save";
 inline constexpr std::string_view kRemovedLeftovers =
     "removed %1 temporary files left behind by interrupted saves";
+inline constexpr std::string_view kKeptBackup =
+    "kept: the old content of %1 from a save in place that was interrupted; %2 may be "
+    "incomplete";
 
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";

@@ -746,6 +746,12 @@ void Tool::ReportLeftovers() {
                                   std::to_string(n))
              << "\n";
     }
+    for (const std::string& backup : leftovers_.KeptBackups()) {
+        // The page is named by what comes before ".orlen-backup-".
+        const std::string name = fs::path(backup).filename().string();
+        const std::string page = name.substr(1, name.rfind(".orlen-") - 1);
+        Report(backup, doc_texts::FillIn(cli_texts::kKeptBackup, page, page));
+    }
     leftovers_.Clear();
 }
 

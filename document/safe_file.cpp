@@ -61,6 +61,48 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Writes all of bytes at offset.
+bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::pwrite(fd, p, left, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        p += n;
+        offset += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies the whole content of one file into another from its start, a
+// block at a time; copied tells how many bytes that was.
+bool CopyContent(int from, int to, off_t& copied) {
+    std::string block(1 << 16, '\0');
+    copied = 0;
+    for (;;) {
+        const ssize_t n = ::pread(from, block.data(), block.size(), copied);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (!WriteAllAt(to, std::string_view(block.data(), static_cast<std::size_t>(n)), copied)) {
+            return false;
+        }
+        copied += n;
+    }
+}
+
 void SyncFolder(const std::string& folder) {
     Fd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) {
@@ -114,6 +156,7 @@ LeftoverTally* innermostTally = nullptr;
 // --- Telling whose a temporary file is -----------------------------------
 
 constexpr std::string_view kTemporaryMarker = ".orlen-";
+constexpr std::string_view kBackupMarker = "backup-";
 // The longest file name most file systems take (NAME_MAX).
 constexpr std::size_t kLongestName = 255;
 // The characters mkstemp puts at the end of a name.
@@ -243,13 +286,18 @@ bool ReadNumber(std::string_view text, unsigned long long max, bool zeroOk,
 
 // True when name has exactly the form of a temporary file of a save:
 // ".NAME" + TemporaryNamePrefix's part from ".orlen-" on + six letters or
-// digits. Fills in its mark.
-bool ReadTemporaryName(std::string_view name, ProcessMark& mark) {
+// digits. Fills in its kind and mark.
+bool ReadTemporaryName(std::string_view name, TemporaryKind& kind, ProcessMark& mark) {
     const std::size_t marker = name.rfind(kTemporaryMarker);
     if (name.empty() || name[0] != '.' || marker == std::string_view::npos || marker < 2) {
         return false;
     }
     std::string_view rest = name.substr(marker + kTemporaryMarker.size());
+    kind = TemporaryKind::Replacement;
+    if (rest.starts_with(kBackupMarker)) {
+        kind = TemporaryKind::Backup;
+        rest.remove_prefix(kBackupMarker.size());
+    }
     std::string_view machine, boot, pid, start;
     unsigned long long pidValue = 0, startValue = 0;
     if (!TakeField(rest, machine) || !TakeField(rest, boot) || !TakeField(rest, pid) ||
@@ -287,8 +335,9 @@ bool ProcessHasEnded(const ProcessMark& theirs, const ProcessMark& ours) {
     return theirs.start != 0 && StartTimeOf(theirs.pid, start) && start != theirs.start;
 }
 
-// Removes, once per process and folder, the temporary files in folder
-// that saves of ended processes left behind.
+// Removes, once per process and folder, the replacement files in folder
+// that saves of ended processes left behind, and tells the tally about the
+// backups of ended processes, which stay.
 void CleanLeftoversOnce(const std::string& folder) {
     static std::mutex mutex;
     static std::unordered_set<std::string> cleaned;
@@ -312,8 +361,9 @@ void CleanLeftoversOnce(const std::string& folder) {
     }
     const ProcessMark ours = CurrentProcessMark();
     while (const dirent* entry = ::readdir(dir)) {
+        TemporaryKind kind;
         ProcessMark theirs;
-        if (!ReadTemporaryName(entry->d_name, theirs) || !ProcessHasEnded(theirs, ours)) {
+        if (!ReadTemporaryName(entry->d_name, kind, theirs) || !ProcessHasEnded(theirs, ours)) {
             continue;
         }
         struct stat st {};
@@ -321,11 +371,77 @@ void CleanLeftoversOnce(const std::string& folder) {
             !S_ISREG(st.st_mode)) {
             continue;
         }
-        if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
+        if (kind == TemporaryKind::Backup) {
+            // The page it belongs to may be half written: the copy stays
+            // until someone has looked at both.
+            LeftoverTally::CountKeptBackup(
+                (std::filesystem::path(folder) / entry->d_name).string());
+        } else if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
             LeftoverTally::CountRemoved();
         }
     }
     ::closedir(dir);
+}
+
+// The in-place write of an existing regular file, after the checks.
+bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
+                  const std::string& backupDir, std::string& error) {
+    // Non-blocking, so that a file swapped for a FIFO is not waited on.
+    Fd file(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+        error = Describe(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "Not a regular file";
+        return false;
+    }
+    std::string backup = (std::filesystem::path(backupDir) /
+                          TemporaryNamePrefix(target.filename().string(), CurrentProcessMark(),
+                                              TemporaryKind::Backup))
+                             .string() +
+                         std::string(kUniqueLength, 'X');
+    Fd copy(::mkstemp(backup.data()));
+    if (copy.get() < 0) {
+        error = Describe(errno);
+        return false;
+    }
+    // The copy may be read by whoever may read the page, and belongs to the
+    // page's owner where we may give it away (a failure is no reason to
+    // stop). The whole old content is on disk, under a name the folder
+    // holds on disk too, before the first byte of the file changes.
+    (void)::fchmod(copy.get(), st.st_mode & 0666);
+    (void)!::fchown(copy.get(), st.st_uid, st.st_gid);
+    off_t oldSize = 0;
+    if (!CopyContent(file.get(), copy.get(), oldSize) || ::fsync(copy.get()) != 0) {
+        error = Describe(errno);
+        ::unlink(backup.c_str());
+        return false;
+    }
+    SyncFolder(backupDir);
+    const off_t newSize = static_cast<off_t>(bytes.size());
+    if (!WriteAllAt(file.get(), bytes, 0) || ::ftruncate(file.get(), newSize) != 0 ||
+        ::fsync(file.get()) != 0) {
+        error = Describe(errno);
+        // Put the old content back; if even that fails, the backup stays
+        // and the message says where.
+        off_t restored = 0;
+        if (CopyContent(copy.get(), file.get(), restored) &&
+            ::ftruncate(file.get(), restored) == 0 && ::fsync(file.get()) == 0) {
+            ::unlink(backup.c_str());
+        } else {
+            error += "; the old content is kept in " + backup;
+        }
+        return false;
+    }
+    ::unlink(backup.c_str());
+    // The backup's removal only needs to last; a crash that brings it back
+    // leaves a spare copy of the old page, nothing worse.
+    if (!DeferredFolderSync::Defer(backupDir)) {
+        SyncFolder(backupDir);
+    }
+    return true;
 }
 
 } // namespace
@@ -346,6 +462,11 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     }
     const std::string folder = FolderOf(target);
     CleanLeftoversOnce(folder);
+    // Renaming a new file over one name of a file with several would split
+    // it: the other names would keep the old content.
+    if (exists && st.st_nlink > 1) {
+        return WriteInPlace(target, bytes, folder, error);
+    }
     mode_t mode;
     if (exists) {
         mode = st.st_mode & 07777;
@@ -358,7 +479,8 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     // A hidden name beside the target, so the rename stays on one file
     // system, that says which process made it.
     std::string pattern =
-        (fs::path(folder) / TemporaryNamePrefix(target.filename().string(), CurrentProcessMark()))
+        (fs::path(folder) / TemporaryNamePrefix(target.filename().string(), CurrentProcessMark(),
+                                                TemporaryKind::Replacement))
             .string() +
         std::string(kUniqueLength, 'X');
     Fd fd(::mkstemp(pattern.data()));
@@ -399,6 +521,25 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     return true;
 }
 
+bool WriteFileInPlace(const std::string& path, std::string_view bytes, const std::string& backupDir,
+                      std::string& error) {
+    error.clear();
+    std::filesystem::path target;
+    if (!ResolveLink(path, target, error)) {
+        return false;
+    }
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        error = Describe(errno);
+        return false;
+    }
+    if (!MayWriteOver(target, st, error)) {
+        return false;
+    }
+    CleanLeftoversOnce(backupDir);
+    return WriteInPlace(target, bytes, backupDir, error);
+}
+
 ProcessMark CurrentProcessMark() {
     static const std::string machine = MachineOfThisProcess();
     static const std::string boot = BootOfThisSystem();
@@ -418,8 +559,12 @@ ProcessMark CurrentProcessMark() {
     return mark;
 }
 
-std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& mark) {
+std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& mark,
+                                TemporaryKind kind) {
     std::string tail(kTemporaryMarker);
+    if (kind == TemporaryKind::Backup) {
+        tail += kBackupMarker;
+    }
     tail += mark.machine + "-" + mark.boot + "-" + std::to_string(mark.pid) + "-" +
             std::to_string(mark.start) + "-";
     const std::size_t room = kLongestName - 1 - tail.size() - kUniqueLength;
@@ -440,6 +585,12 @@ LeftoverTally::~LeftoverTally() {
 void LeftoverTally::CountRemoved() {
     if (innermostTally != nullptr) {
         ++innermostTally->removed_;
+    }
+}
+
+void LeftoverTally::CountKeptBackup(const std::string& path) {
+    if (innermostTally != nullptr) {
+        innermostTally->keptBackups_.push_back(path);
     }
 }
 

@@ -388,15 +388,18 @@ std::vector<std::string> NamesStartingWith(const std::filesystem::path& folder,
 }
 
 // Runs of apply killed part-way leave their temporary files; the next run
-// that saves into a folder removes those and says how many.
-TEST_F(OrlenMeta, ApplyRemovesWhatKilledRunsLeft) {
+// that saves into a folder removes those and says how many, but keeps and
+// names the backup of a hard-linked page whose writing in place was cut
+// short, whenever a run saves into its folder, until someone removes it.
+TEST_F(OrlenMeta, ApplyRemovesWhatKilledRunsLeftAndKeepsBackups) {
     // The template makes every page longer than the file-size limit below.
     dir.Write("t.mtpl", "<html><head><meta name=\"description\" content=\"" +
                             std::string(5000, 'd') + "\" action=\"1\"/></head><body></body>");
     const std::string page = "<html><head><title>T</title></head><body>b</body></html>\r\n";
-    for (const char* name : {"site/x/a.html", "site/y/a.html"}) {
+    for (const char* name : {"site/x/a.html", "site/y/a.html", "site/z/h.html", "site/z/z.html"}) {
         dir.Write(name, page);
     }
+    std::filesystem::create_hard_link(dir / "site/z/h.html", dir / "site/z/h2.html");
     const int killed = 128 + SIGXFSZ;
     // Three killed runs into x leave one file: each removes the one before.
     for (int i = 0; i < 3; ++i) {
@@ -404,18 +407,34 @@ TEST_F(OrlenMeta, ApplyRemovesWhatKilledRunsLeft) {
         EXPECT_EQ(NamesStartingWith(dir / "site/x", ".a.html.orlen-").size(), 1u);
     }
     EXPECT_EQ(Run({"apply", "t.mtpl", "site/y"}, 4096).status, killed);
+    EXPECT_EQ(Run({"apply", "t.mtpl", "site/z/h.html"}, 4096).status, killed);
+    const std::vector<std::string> backups =
+        NamesStartingWith(dir / "site/z", ".h.html.orlen-backup-");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadFile(dir / ("site/z/" + backups[0])), page);
 
+    const std::string keptLine = "orlen-meta: site/z/" + backups[0] +
+                                 ": kept: the old content of h.html from a save in place that "
+                                 "was interrupted; h.html may be incomplete\n";
     Result r = Run({"apply", "t.mtpl", "site"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "orlen-meta: removed 2 temporary files left behind by interrupted saves\n"
-                     "orlen-meta: 2 changed, 0 unchanged, 0 refused, 0 failed\n");
+    EXPECT_EQ(r.err, "orlen-meta: removed 2 temporary files left behind by interrupted saves\n" +
+                         keptLine + "orlen-meta: 4 changed, 0 unchanged, 0 refused, 0 failed\n");
     for (const char* folder : {"site/x", "site/y"}) {
         EXPECT_EQ(NamesStartingWith(dir / folder, "."), std::vector<std::string>{}) << folder;
     }
+    EXPECT_EQ(NamesStartingWith(dir / "site/z", "."), backups);
+    EXPECT_EQ(ReadFile(dir / "site/z/h.html"), ReadFile(dir / "site/z/h2.html"));
 
+    // A run that saves into z again names the backup again; one that only
+    // saves elsewhere does not look at z.
+    dir.Write("site/z/z.html", page);
+    r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.err, keptLine + "orlen-meta: 1 changed, 3 unchanged, 0 refused, 0 failed\n");
     dir.Write("site/x/a.html", page);
     r = Run({"apply", "t.mtpl", "site"});
-    EXPECT_EQ(r.err, "orlen-meta: 1 changed, 1 unchanged, 0 refused, 0 failed\n");
+    EXPECT_EQ(r.err, "orlen-meta: 1 changed, 3 unchanged, 0 refused, 0 failed\n");
+    EXPECT_EQ(NamesStartingWith(dir / "site/z", "."), backups);
 }
 
 // A FIFO named like a page, a ring of file links and a folder link back to
@@ -540,6 +559,20 @@ TEST_F(OrlenMeta, WalksStayInsideTheTreeAndVisitEachFileOnce) {
          {{"site/a.html", "p.html"}},
          {"site"},
          {"site/d/q.html", "site/a.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a hard link beside a file",
+         {{"site/h.html", "=site/p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/h.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a hard link in another argument",
+         {{"h.html", "=site/p.html"}},
+         {"site", "h.html"},
+         {"site/d/q.html", "site/p.html"},
          "P | Docs",
          "Q | Docs",
          "O"},

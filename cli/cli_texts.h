@@ -78,7 +78,12 @@ Commands:
 A PATH that is a folder is walked: at each level its folders first, then its
 files, each group sorted without regard to case, taking the files whose
 extension is .htm, .html, .php, .asp, .aspx or .mtpl (apply skips .mtpl)
-and files without any extension. Options may come before or after the
+and files without any extension. The walk stays inside the folder, as find
+does: symbolic links to folders met on the way are not followed, and a link
+to a file counts only when the file lies inside the folder (a PATH given as
+an argument is taken wherever it leads). Each file is shown or changed once
+per run, under the first name that reaches it, however many links, hard
+links or arguments lead to it. Options may come before or after the
 arguments; "--" ends the options.
 
 Other options:

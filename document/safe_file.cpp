@@ -222,9 +222,9 @@ std::string MachineOfThisProcess() {
     char ns[128] = {};
     (void)!::readlink("/proc/self/ns/pid", ns, sizeof ns - 1);
     std::uint32_t h = 2166136261u; // FNV-1a
-    for (std::string_view part :
+    for (std::string_view piece :
          {std::string_view(host), std::string_view("/"), std::string_view(ns)}) {
-        for (char c : part) {
+        for (char c : piece) {
             h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         }
     }
@@ -285,8 +285,8 @@ bool ReadNumber(std::string_view text, unsigned long long max, bool zeroOk,
 }
 
 // True when name has exactly the form of a temporary file of a save:
-// ".NAME" + TemporaryNamePrefix's part from ".orlen-" on + six letters or
-// digits. Fills in its kind and mark.
+// ".NAME", then what TemporaryNamePrefix gives from ".orlen-" on, then six
+// letters or digits. Fills in its kind and mark.
 bool ReadTemporaryName(std::string_view name, TemporaryKind& kind, ProcessMark& mark) {
     const std::size_t marker = name.rfind(kTemporaryMarker);
     if (name.empty() || name[0] != '.' || marker == std::string_view::npos || marker < 2) {

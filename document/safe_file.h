@@ -27,7 +27,7 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
 // every hard link, permission bit and owner, stays. The old content is first
 // copied to a backup file in backupDir, which is flushed to disk with the
 // folder; then the file is overwritten, cut to its new length and flushed,
-// and the backup removed. When writing fails part-way, the old content is
+// and the backup removed. When writing fails midway, the old content is
 // copied back from the backup. A crash in between leaves the backup file
 // (".NAME.orlen-backup-...") with the whole old page, while the page may be
 // partly written; leftover cleanup never removes such a file, it only counts

@@ -27,7 +27,7 @@ struct Result {
 class OrlenMeta : public ::testing::Test {
 protected:
     // Runs the program; with a file-size limit, writing past it kills the
-    // program part-way, as a kill or a crash would.
+    // program midway, as a kill or a crash would.
     Result Run(std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
         const std::string outPath = dir / ".out";
         const std::string errPath = dir / ".err";
@@ -387,7 +387,7 @@ std::vector<std::string> NamesStartingWith(const std::filesystem::path& folder,
     return names;
 }
 
-// Runs of apply killed part-way leave their temporary files; the next run
+// Runs of apply killed midway leave their temporary files; the next run
 // that saves into a folder removes those and says how many, but keeps and
 // names the backup of a hard-linked page whose writing in place was cut
 // short, whenever a run saves into its folder, until someone removes it.

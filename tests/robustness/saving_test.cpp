@@ -154,7 +154,7 @@ TEST(FileStampTest, TellsChangedFromTouched) {
 }
 
 // Saves path in a child process that a file-size limit of limit bytes
-// kills part-way, as a kill or a crash would. True when it died that way.
+// kills midway, as a kill or a crash would. True when it died that way.
 bool SaveKilledPartWay(const std::string& path, const std::string& bytes, rlim_t limit) {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -248,7 +248,7 @@ TEST(SaveLeftovers, OnlyThoseOfEndedProcessesAreRemoved) {
         bool reported; // among the backups kept
     };
     const std::vector<Row> rows = {
-        {"the file of a save killed part-way", "", Made::KilledSave, false, false},
+        {"the file of a save killed midway", "", Made::KilledSave, false, false},
         {"the file of a process that has ended", temp(ended), Made::File, false, false},
         {"another page's file of a process that has ended", temp(ended, "other.html"), Made::File,
          false, false},
@@ -257,7 +257,7 @@ TEST(SaveLeftovers, OnlyThoseOfEndedProcessesAreRemoved) {
         {"a process still at work", temp(live), Made::File, true, false},
         {"a process of another machine", temp(elsewhere), Made::File, true, false},
         {"a pid of 0", temp(noPid), Made::File, true, false},
-        {"the backup of a save killed part-way", "", Made::KilledInPlaceSave, true, true},
+        {"the backup of a save killed midway", "", Made::KilledInPlaceSave, true, true},
         {"the backup of a process that has ended", backup(ended), Made::File, true, true},
         {"the backup of a process still at work", backup(live), Made::File, true, false},
         {"the old naming, without a process", ".p.html.orlen-Ab12Cd", Made::File, true, false},
@@ -317,7 +317,7 @@ TEST(SaveLeftovers, OnlyThoseOfEndedProcessesAreRemoved) {
                   row.reported ? std::vector<std::string>{dir / name} : std::vector<std::string>{});
         if (row.made == Made::KilledInPlaceSave) {
             // The backup holds the whole old page; both names still lead to
-            // one file, whatever part of the new content reached it.
+            // one file, however much of the new content reached it.
             EXPECT_EQ(ReadFile(dir / name), old);
             EXPECT_EQ(ReadFile(page), ReadFile(dir / "p2.html"));
             // Whoever may read the page may read its copy.
@@ -358,7 +358,7 @@ TEST(SaveLeftovers, EachFolderIsLookedThroughOncePerProcess) {
 
 // A page with several hard links is written in place, so that every name
 // keeps leading to the one file with the new content, its permission bits
-// and owner; nothing is left beside it. A write that fails part-way puts
+// and owner; nothing is left beside it. A write that fails midway puts
 // the old content back. The in-place writer also takes a backup folder of
 // its own, for pages in folders where no file may be made.
 TEST(SaveInPlace, HardLinkedPagesKeepEveryName) {
@@ -383,7 +383,7 @@ TEST(SaveInPlace, HardLinkedPagesKeepEveryName) {
         {"shorter than before", 2, false, false, 0644, page, "<head></head>", 0, true},
         {"empty", 2, false, false, 0644, page, "", 0, true},
         {"longer than before", 2, false, false, 0644, "<head></head>", page, 0, true},
-        {"a write that fails part-way", 2, false, false, 0644, page, page + page, 3000, false},
+        {"a write that fails midway", 2, false, false, 0644, page, page + page, 3000, false},
         {"read-only", 2, false, false, 0444, page, edited, 0, false},
         {"one name, backup in a folder of its own", 1, false, true, 0640, page, edited, 0, true},
         {"two names, backup in a folder of its own", 2, false, true, 0644, page, edited, 0, true},

@@ -17,7 +17,9 @@ Reads and changes the title and meta tags of HTML pages, exactly as the Orlen
 editor does: the head is rewritten with normalized tags, and everything from
 the first opening <body> tag on is written back byte for byte (line ends
 become CR LF). Files are replaced through a temporary file, so a failed write
-never leaves a damaged page.
+never leaves a damaged page; a page with several hard links is written in
+place after a copy of its old content, so that all its names keep showing
+the same page.
 
 Commands:
   show PATH...          For each page, print "title<TAB>TEXT", then one line
@@ -45,7 +47,13 @@ Commands:
                         If any change cannot be made, nothing is written.
   apply TEMPLATE PATH...  Apply a meta-tag template (.mtpl) to every page and
                         save the pages that changed. Progress (on a
-                        terminal) and a summary go to standard error.
+                        terminal) and a summary go to standard error;
+                        before the summary, a line "removed N temporary
+                        files left behind by interrupted saves" says when
+                        saving cleared such files away, and a line
+                        "PATH: kept: the old content of NAME ..." names
+                        each copy of a hard-linked page whose save was
+                        interrupted (NAME may be incomplete).
       --dry-run         Write nothing: for a single page print the result,
                         for several report what would change.
   new-template PAGE OUT Write a template based on the page's title and meta
@@ -62,13 +70,20 @@ Commands:
   suggest keywords PAGE Print the suggested keywords one per line, in the
                         order the editor's list shows them.
       --common-words FILE  Leave out the words of FILE (one per line) instead
-                        of the common_words.txt beside this program.
+                        of the common_words.txt beside this program. FILE
+                        must be a regular file of at most 16 MB; anything
+                        else is refused with exit status 4.
   suggest description PAGE  Print the suggested description.
 
 A PATH that is a folder is walked: at each level its folders first, then its
 files, each group sorted without regard to case, taking the files whose
 extension is .htm, .html, .php, .asp, .aspx or .mtpl (apply skips .mtpl)
-and files without any extension. Options may come before or after the
+and files without any extension. The walk stays inside the folder, as find
+does: symbolic links to folders met on the way are not followed, and a link
+to a file counts only when the file lies inside the folder (a PATH given as
+an argument is taken wherever it leads). Each file is shown or changed once
+per run, under the first name that reaches it, however many links, hard
+links or arguments lead to it. Options may come before or after the
 arguments; "--" ends the options.
 
 Charsets: TEXT, CONTENT and NAME are taken as UTF-8 and written in the
@@ -92,6 +107,15 @@ Exit status:
      written, or a change could not be made; the file is left untouched
   4  a file could not be read or written
 )";
+
+// What the cleanup of a run's saves found: a count, or a page's name twice.
+inline constexpr std::string_view kRemovedLeftover =
+    "removed %1 temporary file left behind by an interrupted save";
+inline constexpr std::string_view kRemovedLeftovers =
+    "removed %1 temporary files left behind by interrupted saves";
+inline constexpr std::string_view kKeptBackup =
+    "kept: the old content of %1 from a save in place that was interrupted; %2 may be "
+    "incomplete";
 
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";

@@ -14,9 +14,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
+#include <utility>
 
 namespace orlen {
 
@@ -82,6 +83,9 @@ std::string JsonString(const std::string& utf8) {
 }
 
 namespace {
+
+// The largest word list --common-words reads.
+constexpr std::size_t kMaxCommonWordsBytes = std::size_t{16} << 20;
 
 struct Change {
     enum Kind { Title, Meta, HttpEquiv, Remove } kind;
@@ -152,6 +156,11 @@ private:
     // reportNoPlace is set.
     bool Open(const PageRef& page, bool reportNoPlace);
 
+    // Runs the command the arguments name.
+    int Dispatch(const Options& o);
+    // Says what the leftover cleanup of this run's saves found, once.
+    void ReportLeftovers();
+
     int Show(const Options& o);
     int ShowValue(const Options& o);
     int Rebuild(const Options& o);
@@ -175,6 +184,7 @@ private:
     std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
     std::string current_;
     int status_ = kExitOk;
+    LeftoverTally leftovers_;
 };
 
 bool SplitNameValue(const std::string& text, std::string& name, std::string& value) {
@@ -325,6 +335,18 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
 bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
                        std::vector<PageRef>& pages) {
     bool ok = true;
+    // Each file once per run, under the first name that reaches it, however
+    // many links, hard links or arguments lead to it again: applying a
+    // template twice would append its text twice. A name that cannot be
+    // looked at is kept, so that opening it reports why.
+    std::set<std::pair<dev_t, ino_t>> seen;
+    auto add = [&](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && !seen.insert({st.st_dev, st.st_ino}).second) {
+            return;
+        }
+        pages.push_back({path, path});
+    };
     for (const std::string& arg : paths) {
         std::error_code ec;
         fs::file_status st = fs::status(arg, ec);
@@ -338,7 +360,7 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
             continue;
         }
         if (!fs::is_directory(st)) {
-            pages.push_back({arg, arg});
+            add(arg);
             continue;
         }
         WalkListedFiles(
@@ -347,8 +369,7 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
                 if (skipTemplates && IsTemplatePath(relative)) {
                     return;
                 }
-                std::string joined = (fs::path(arg) / relative).string();
-                pages.push_back({joined, joined});
+                add((fs::path(arg) / relative).string());
             },
             [&](const std::string& relative) {
                 Report((fs::path(arg) / relative).string(), "cannot read this folder");
@@ -655,6 +676,7 @@ int Tool::Apply(const Options& o) {
     if (errIsTerminal_ && !pages.empty()) {
         err_ << "\r\x1b[K";
     }
+    ReportLeftovers();
     err_ << cli_texts::kProgram << ": " << changed << (o.dryRun ? " would change, " : " changed, ")
          << unchanged << " unchanged, " << refused << " refused, " << failed << " failed\n";
     return status_;
@@ -700,12 +722,20 @@ int Tool::Date(const Options& o) {
 int Tool::Suggest(const Options& o) {
     std::string commonWords;
     if (o.commonWordsGiven) {
-        std::ifstream probe(o.commonWords, std::ios::binary);
-        if (!probe || std::filesystem::is_directory(o.commonWords)) {
-            Report(o.commonWords, "cannot read this word list");
+        // Only a regular file of a sensible size: a FIFO would be waited on
+        // for ever, and a device such as /dev/zero read without end.
+        std::string bytes;
+        std::string error;
+        bool complete = false;
+        if (!ReadFileStart(o.commonWords, kMaxCommonWordsBytes + 1, bytes, complete, error)) {
+            Report(o.commonWords, "cannot read this word list: " + error);
             return kExitFileError;
         }
-        commonWords = LoadCommonWords(o.commonWords);
+        if (bytes.size() > kMaxCommonWordsBytes) {
+            Report(o.commonWords, "cannot read this word list: larger than 16 MB");
+            return kExitFileError;
+        }
+        commonWords = CommonWordsFromText(bytes);
     } else {
         commonWords = LoadCommonWords(DefaultCommonWordsPath());
     }
@@ -739,6 +769,29 @@ int Tool::Run(const std::vector<std::string>& args) {
         out_ << cli_texts::kVersion << "\n";
         return kExitOk;
     }
+    const int status = Dispatch(o);
+    ReportLeftovers();
+    return status;
+}
+
+void Tool::ReportLeftovers() {
+    if (const std::size_t n = leftovers_.Removed(); n > 0) {
+        err_ << cli_texts::kProgram << ": "
+             << doc_texts::FillIn(n == 1 ? cli_texts::kRemovedLeftover
+                                         : cli_texts::kRemovedLeftovers,
+                                  std::to_string(n))
+             << "\n";
+    }
+    for (const std::string& backup : leftovers_.KeptBackups()) {
+        // The page is named by what comes before ".orlen-backup-".
+        const std::string name = fs::path(backup).filename().string();
+        const std::string page = name.substr(1, name.rfind(".orlen-") - 1);
+        Report(backup, doc_texts::FillIn(cli_texts::kKeptBackup, page, page));
+    }
+    leftovers_.Clear();
+}
+
+int Tool::Dispatch(const Options& o) {
     if (o.command == "show") {
         return Show(o);
     }

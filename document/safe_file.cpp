@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +61,48 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Writes all of bytes at offset.
+bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::pwrite(fd, p, left, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        p += n;
+        offset += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies the whole content of one file into another from its start, a
+// block at a time; copied tells how many bytes that was.
+bool CopyContent(int from, int to, off_t& copied) {
+    std::string block(1 << 16, '\0');
+    copied = 0;
+    for (;;) {
+        const ssize_t n = ::pread(from, block.data(), block.size(), copied);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (!WriteAllAt(to, std::string_view(block.data(), static_cast<std::size_t>(n)), copied)) {
+            return false;
+        }
+        copied += n;
+    }
+}
+
 void SyncFolder(const std::string& folder) {
     Fd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) {
@@ -63,18 +110,17 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-// The batch that folder syncs are left to, if any.
-DeferredFolderSync* innermostBatch = nullptr;
+// The folder a file lies in, "." for a bare name.
+std::string FolderOf(const std::filesystem::path& file) {
+    const std::filesystem::path dir = file.parent_path();
+    return (dir.empty() ? std::filesystem::path(".") : dir).string();
+}
 
-} // namespace
-
-bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+// The file a symbolic link points to, or path itself.
+bool ResolveLink(const std::string& path, std::filesystem::path& target, std::string& error) {
     namespace fs = std::filesystem;
-    error.clear();
     std::error_code ec;
-
-    // Replace the file a symbolic link points to, not the link.
-    fs::path target(path);
+    target = path;
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         fs::path resolved = fs::weakly_canonical(target, ec);
         if (ec) {
@@ -83,18 +129,343 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
         }
         target = resolved;
     }
+    return true;
+}
 
-    struct stat st {};
-    bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
+// Refuses an existing target that is not a regular file or is read-only.
+bool MayWriteOver(const std::filesystem::path& target, const struct stat& st, std::string& error) {
+    if (!S_ISREG(st.st_mode)) {
         error = "Not a regular file";
         return false;
     }
     // A read-only page stays as it is: renaming over it would succeed, but
     // the user (or whoever took the write bits away) asked for it to be kept.
-    if (exists && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
         error = "The file is read-only";
         return false;
+    }
+    return true;
+}
+
+// The batch that folder syncs are left to, if any.
+DeferredFolderSync* innermostBatch = nullptr;
+
+// The tally that leftover cleanup reports to, if any.
+LeftoverTally* innermostTally = nullptr;
+
+// --- Telling whose a temporary file is -----------------------------------
+
+constexpr std::string_view kTemporaryMarker = ".orlen-";
+constexpr std::string_view kBackupMarker = "backup-";
+// The longest file name most file systems take (NAME_MAX).
+constexpr std::size_t kLongestName = 255;
+// The characters mkstemp puts at the end of a name.
+constexpr std::size_t kUniqueLength = 6;
+
+std::string Hex8(std::uint32_t value) {
+    static const char* digits = "0123456789abcdef";
+    std::string hex(8, '0');
+    for (int i = 7; i >= 0; --i, value >>= 4) {
+        hex[static_cast<std::size_t>(i)] = digits[value & 15];
+    }
+    return hex;
+}
+
+// The first few hundred bytes of a small system file such as one in /proc.
+std::string ReadSmallFile(const char* path) {
+    Fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    std::string text(1024, '\0');
+    std::size_t have = 0;
+    while (fd.get() >= 0 && have < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + have, text.size() - have);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        have += static_cast<std::size_t>(n);
+    }
+    text.resize(have);
+    return text;
+}
+
+// When the process pid started, in clock ticks after boot: the 22nd field
+// of /proc/PID/stat, counted after the command name in parentheses (which
+// may itself hold spaces and parentheses).
+bool StartTimeOf(long long pid, unsigned long long& start) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const std::string stat = ReadSmallFile(path.c_str());
+    std::size_t at = stat.rfind(')');
+    if (at == std::string::npos) {
+        return false;
+    }
+    // Fields 3 to 21 come first, each after one space.
+    for (int field = 3; field <= 22; ++field) {
+        at = stat.find(' ', at + 1);
+        if (at == std::string::npos) {
+            return false;
+        }
+    }
+    const char* first = stat.c_str() + at + 1;
+    char* end = nullptr;
+    errno = 0;
+    start = std::strtoull(first, &end, 10);
+    return end != first && errno == 0;
+}
+
+// The host name and the process-id namespace, boiled down to eight hex
+// digits: pids and start times only mean something within both.
+std::string MachineOfThisProcess() {
+    char host[256] = {};
+    (void)::gethostname(host, sizeof host - 1);
+    char ns[128] = {};
+    (void)!::readlink("/proc/self/ns/pid", ns, sizeof ns - 1);
+    std::uint32_t h = 2166136261u; // FNV-1a
+    for (std::string_view piece :
+         {std::string_view(host), std::string_view("/"), std::string_view(ns)}) {
+        for (char c : piece) {
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        }
+    }
+    return Hex8(h);
+}
+
+bool IsLowerHex(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// The characters mkstemp makes names of, whatever the locale.
+bool IsLetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The start of the kernel's boot id, new at every boot.
+std::string BootOfThisSystem() {
+    const std::string id = ReadSmallFile("/proc/sys/kernel/random/boot_id");
+    if (id.size() < 8 || !IsLowerHex(std::string_view(id).substr(0, 8))) {
+        return std::string(ProcessMark::kUnknownBoot);
+    }
+    return id.substr(0, 8);
+}
+
+// Takes the text up to the next "-" off the front of rest.
+bool TakeField(std::string_view& rest, std::string_view& field) {
+    const std::size_t dash = rest.find('-');
+    if (dash == std::string_view::npos) {
+        return false;
+    }
+    field = rest.substr(0, dash);
+    rest.remove_prefix(dash + 1);
+    return true;
+}
+
+// A decimal number without leading zeros (0 itself allowed when zeroOk)
+// no larger than max.
+bool ReadNumber(std::string_view text, unsigned long long max, bool zeroOk,
+                unsigned long long& value) {
+    if (text.empty() || text.size() > 20 || !IsDigits(text) ||
+        (text[0] == '0' && (text.size() > 1 || !zeroOk))) {
+        return false;
+    }
+    value = 0;
+    for (char c : text) {
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (value > (max - digit) / 10) {
+            return false;
+        }
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+// True when name has exactly the form of a temporary file of a save:
+// ".NAME", then what TemporaryNamePrefix gives from ".orlen-" on, then six
+// letters or digits. Fills in its kind and mark.
+bool ReadTemporaryName(std::string_view name, TemporaryKind& kind, ProcessMark& mark) {
+    const std::size_t marker = name.rfind(kTemporaryMarker);
+    if (name.empty() || name[0] != '.' || marker == std::string_view::npos || marker < 2) {
+        return false;
+    }
+    std::string_view rest = name.substr(marker + kTemporaryMarker.size());
+    kind = TemporaryKind::Replacement;
+    if (rest.starts_with(kBackupMarker)) {
+        kind = TemporaryKind::Backup;
+        rest.remove_prefix(kBackupMarker.size());
+    }
+    std::string_view machine, boot, pid, start;
+    unsigned long long pidValue = 0, startValue = 0;
+    if (!TakeField(rest, machine) || !TakeField(rest, boot) || !TakeField(rest, pid) ||
+        !TakeField(rest, start) || machine.size() != 8 || !IsLowerHex(machine) ||
+        boot.size() != 8 || !IsLowerHex(boot) ||
+        !ReadNumber(pid, std::numeric_limits<pid_t>::max(), false, pidValue) ||
+        !ReadNumber(start, std::numeric_limits<unsigned long long>::max(), true, startValue) ||
+        rest.size() != kUniqueLength || !std::all_of(rest.begin(), rest.end(), IsLetterOrDigit)) {
+        return false;
+    }
+    mark.machine = machine;
+    mark.boot = boot;
+    mark.pid = static_cast<long long>(pidValue);
+    mark.start = startValue;
+    return true;
+}
+
+// True only when the process that made a temporary file has certainly
+// ended. A process of another machine or pid namespace cannot be looked
+// at, so it counts as running.
+bool ProcessHasEnded(const ProcessMark& theirs, const ProcessMark& ours) {
+    if (theirs.machine != ours.machine) {
+        return false;
+    }
+    if (theirs.boot != ProcessMark::kUnknownBoot && ours.boot != ProcessMark::kUnknownBoot &&
+        theirs.boot != ours.boot) {
+        return true; // every process of an earlier boot has ended
+    }
+    if (::kill(static_cast<pid_t>(theirs.pid), 0) != 0 && errno == ESRCH) {
+        return true;
+    }
+    // The pid is in use: by the same process only if it started when the
+    // name says.
+    unsigned long long start = 0;
+    return theirs.start != 0 && StartTimeOf(theirs.pid, start) && start != theirs.start;
+}
+
+// Removes, once per process and folder, the replacement files in folder
+// that saves of ended processes left behind, and tells the tally about the
+// backups of ended processes, which stay.
+void CleanLeftoversOnce(const std::string& folder) {
+    static std::mutex mutex;
+    static std::unordered_set<std::string> cleaned;
+    static pid_t cleanedBy = 0;
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(folder, ec);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        // A forked child is a process of its own.
+        if (cleanedBy != ::getpid()) {
+            cleaned.clear();
+            cleanedBy = ::getpid();
+        }
+        if (!cleaned.insert(ec ? folder : real.string()).second) {
+            return;
+        }
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const ProcessMark ours = CurrentProcessMark();
+    while (const dirent* entry = ::readdir(dir)) {
+        TemporaryKind kind;
+        ProcessMark theirs;
+        if (!ReadTemporaryName(entry->d_name, kind, theirs) || !ProcessHasEnded(theirs, ours)) {
+            continue;
+        }
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode)) {
+            continue;
+        }
+        if (kind == TemporaryKind::Backup) {
+            // The page it belongs to may be half written: the copy stays
+            // until someone has looked at both.
+            LeftoverTally::CountKeptBackup(
+                (std::filesystem::path(folder) / entry->d_name).string());
+        } else if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) {
+            LeftoverTally::CountRemoved();
+        }
+    }
+    ::closedir(dir);
+}
+
+// The in-place write of an existing regular file, after the checks.
+bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
+                  const std::string& backupDir, std::string& error) {
+    // Non-blocking, so that a file swapped for a FIFO is not waited on.
+    Fd file(::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+        error = Describe(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "Not a regular file";
+        return false;
+    }
+    std::string backup = (std::filesystem::path(backupDir) /
+                          TemporaryNamePrefix(target.filename().string(), CurrentProcessMark(),
+                                              TemporaryKind::Backup))
+                             .string() +
+                         std::string(kUniqueLength, 'X');
+    Fd copy(::mkstemp(backup.data()));
+    if (copy.get() < 0) {
+        error = Describe(errno);
+        return false;
+    }
+    // The copy may be read by whoever may read the page, and belongs to the
+    // page's owner where we may give it away (a failure is no reason to
+    // stop). The whole old content is on disk, under a name the folder
+    // holds on disk too, before the first byte of the file changes.
+    (void)::fchmod(copy.get(), st.st_mode & 0666);
+    (void)!::fchown(copy.get(), st.st_uid, st.st_gid);
+    off_t oldSize = 0;
+    if (!CopyContent(file.get(), copy.get(), oldSize) || ::fsync(copy.get()) != 0) {
+        error = Describe(errno);
+        ::unlink(backup.c_str());
+        return false;
+    }
+    SyncFolder(backupDir);
+    const off_t newSize = static_cast<off_t>(bytes.size());
+    if (!WriteAllAt(file.get(), bytes, 0) || ::ftruncate(file.get(), newSize) != 0 ||
+        ::fsync(file.get()) != 0) {
+        error = Describe(errno);
+        // Put the old content back; if even that fails, the backup stays
+        // and the message says where.
+        off_t restored = 0;
+        if (CopyContent(copy.get(), file.get(), restored) &&
+            ::ftruncate(file.get(), restored) == 0 && ::fsync(file.get()) == 0) {
+            ::unlink(backup.c_str());
+        } else {
+            error += "; the old content is kept in " + backup;
+        }
+        return false;
+    }
+    ::unlink(backup.c_str());
+    // The backup's removal only needs to last; a crash that brings it back
+    // leaves a spare copy of the old page, nothing worse.
+    if (!DeferredFolderSync::Defer(backupDir)) {
+        SyncFolder(backupDir);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+    namespace fs = std::filesystem;
+    error.clear();
+
+    // Replace the file a symbolic link points to, not the link.
+    fs::path target;
+    if (!ResolveLink(path, target, error)) {
+        return false;
+    }
+    struct stat st {};
+    bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !MayWriteOver(target, st, error)) {
+        return false;
+    }
+    const std::string folder = FolderOf(target);
+    CleanLeftoversOnce(folder);
+    // Renaming a new file over one name of a file with several would split
+    // it: the other names would keep the old content.
+    if (exists && st.st_nlink > 1) {
+        return WriteInPlace(target, bytes, folder, error);
     }
     mode_t mode;
     if (exists) {
@@ -105,12 +476,13 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
         mode = 0666 & ~mask;
     }
 
-    fs::path dir = target.parent_path();
-    // A hidden name beside the target, so the rename stays on one file system.
-    std::string tempName = ".";
-    tempName += target.filename().string();
-    tempName += ".orlen-XXXXXX";
-    std::string pattern = ((dir.empty() ? fs::path(".") : dir) / tempName).string();
+    // A hidden name beside the target, so the rename stays on one file
+    // system, that says which process made it.
+    std::string pattern =
+        (fs::path(folder) / TemporaryNamePrefix(target.filename().string(), CurrentProcessMark(),
+                                                TemporaryKind::Replacement))
+            .string() +
+        std::string(kUniqueLength, 'X');
     Fd fd(::mkstemp(pattern.data()));
     if (fd.get() < 0) {
         error = Describe(errno);
@@ -143,11 +515,83 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
         return fail(errno);
     }
     // Make the rename itself durable, now or at the end of a batch.
-    const std::string folder = (dir.empty() ? fs::path(".") : dir).string();
     if (!DeferredFolderSync::Defer(folder)) {
         SyncFolder(folder);
     }
     return true;
+}
+
+bool WriteFileInPlace(const std::string& path, std::string_view bytes, const std::string& backupDir,
+                      std::string& error) {
+    error.clear();
+    std::filesystem::path target;
+    if (!ResolveLink(path, target, error)) {
+        return false;
+    }
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        error = Describe(errno);
+        return false;
+    }
+    if (!MayWriteOver(target, st, error)) {
+        return false;
+    }
+    CleanLeftoversOnce(backupDir);
+    return WriteInPlace(target, bytes, backupDir, error);
+}
+
+ProcessMark CurrentProcessMark() {
+    static const std::string machine = MachineOfThisProcess();
+    static const std::string boot = BootOfThisSystem();
+    // The start time is read once per process (a forked child reads its own).
+    static std::mutex mutex;
+    static pid_t knownPid = 0;
+    static unsigned long long knownStart = 0;
+    ProcessMark mark{machine, boot, ::getpid(), 0};
+    std::lock_guard<std::mutex> lock(mutex);
+    if (knownPid != ::getpid()) {
+        knownPid = ::getpid();
+        if (!StartTimeOf(knownPid, knownStart)) {
+            knownStart = 0;
+        }
+    }
+    mark.start = knownStart;
+    return mark;
+}
+
+std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& mark,
+                                TemporaryKind kind) {
+    std::string tail(kTemporaryMarker);
+    if (kind == TemporaryKind::Backup) {
+        tail += kBackupMarker;
+    }
+    tail += mark.machine + "-" + mark.boot + "-" + std::to_string(mark.pid) + "-" +
+            std::to_string(mark.start) + "-";
+    const std::size_t room = kLongestName - 1 - tail.size() - kUniqueLength;
+    std::string prefix = ".";
+    prefix += fileName.substr(0, std::min(fileName.size(), room));
+    prefix += tail;
+    return prefix;
+}
+
+LeftoverTally::LeftoverTally() : outer_(innermostTally) {
+    innermostTally = this;
+}
+
+LeftoverTally::~LeftoverTally() {
+    innermostTally = outer_;
+}
+
+void LeftoverTally::CountRemoved() {
+    if (innermostTally != nullptr) {
+        ++innermostTally->removed_;
+    }
+}
+
+void LeftoverTally::CountKeptBackup(const std::string& path) {
+    if (innermostTally != nullptr) {
+        innermostTally->keptBackups_.push_back(path);
+    }
 }
 
 DeferredFolderSync::DeferredFolderSync() : outer_(innermostBatch) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace orlen {
 
@@ -12,11 +13,92 @@ namespace orlen {
 // is flushed to disk and then renamed over the target. The target keeps its
 // permission bits (a new file gets the usual ones for the user's umask); a
 // symbolic link is followed, so the file it points to is replaced and the
-// link stays. On failure the target is untouched, the temporary file is
-// removed, error describes what went wrong and false is returned. A target
-// that the user may not write, or whose permission bits let nobody write it,
-// is refused as read-only (even for root) and left untouched.
+// link stays. A target with more than one hard link is written in place
+// instead (WriteFileInPlace, with the backup beside it), so that every name
+// keeps seeing the same file. On failure the target is untouched, the
+// temporary file is removed, error describes what went wrong and false is
+// returned. A target that the user may not write, or whose permission bits
+// let nobody write it, is refused as read-only (even for root) and left
+// untouched. The first save of a process into a folder first removes the
+// temporary files there that saves of ended processes left behind.
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
+
+// Writes bytes into the file at path itself, so that its inode, and with it
+// every hard link, permission bit and owner, stays. The old content is first
+// copied to a backup file in backupDir, which is flushed to disk with the
+// folder; then the file is overwritten, cut to its new length and flushed,
+// and the backup removed. When writing fails midway, the old content is
+// copied back from the backup. A crash in between leaves the backup file
+// (".NAME.orlen-backup-...") with the whole old page, while the page may be
+// partly written; leftover cleanup never removes such a file, it only counts
+// it (LeftoverTally). backupDir must be on a file system where the user may
+// create files; it may be another folder than the page's own. Refuses what
+// WriteFileSafely refuses, and a file that does not exist.
+bool WriteFileInPlace(const std::string& path, std::string_view bytes, const std::string& backupDir,
+                      std::string& error);
+
+// Who made a temporary file, as its name records it, so that a later save
+// can tell the leftovers of a process that has ended from the files of one
+// still at work.
+struct ProcessMark {
+    std::string machine; // 8 hex digits of the host name and process-id namespace
+    std::string boot;    // the first 8 hex digits of the boot id; kUnknownBoot if unknown
+    long long pid = 0;
+    unsigned long long start = 0; // clock ticks from boot to the process's start; 0 if unknown
+
+    static constexpr std::string_view kUnknownBoot = "00000000";
+};
+
+// The mark of the calling process.
+ProcessMark CurrentProcessMark();
+
+enum class TemporaryKind {
+    Replacement, // the new content, renamed over the file when complete
+    Backup,      // the old content, kept while a file is written in place
+};
+
+// The name of a temporary file for the file named fileName, without the six
+// characters mkstemp puts at its end:
+// ".NAME.orlen-MACHINE-BOOT-PID-START-" for a replacement and
+// ".NAME.orlen-backup-MACHINE-BOOT-PID-START-" for a backup. The leading dot
+// keeps them out of sight. NAME is cut short when the whole name would be
+// longer than a file name may be.
+std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& mark,
+                                TemporaryKind kind);
+
+// While one exists, it hears what the leftover cleanup of saves finds: how
+// many replacement files of ended processes it removed, and which backups of
+// ended processes it left (their pages may be incomplete). A file is a
+// leftover when its name has exactly the form TemporaryNamePrefix gives
+// followed by six letters or digits, it is a regular file, and its mark
+// names a process of this machine that has ended: one of an earlier boot, a
+// pid with no process, or a pid whose process started at another time.
+// Files of processes still at work, or of other machines, are never
+// touched. Each folder is looked through at most once per process. Not for
+// use across threads.
+class LeftoverTally {
+public:
+    LeftoverTally();
+    ~LeftoverTally();
+    LeftoverTally(const LeftoverTally&) = delete;
+    LeftoverTally& operator=(const LeftoverTally&) = delete;
+
+    std::size_t Removed() const { return removed_; }
+    const std::vector<std::string>& KeptBackups() const { return keptBackups_; }
+    void Clear() {
+        removed_ = 0;
+        keptBackups_.clear();
+    }
+
+    // What the cleanup in saves reports, to the innermost tally if any.
+    static void CountRemoved();
+    static void CountKeptBackup(const std::string& path);
+
+private:
+    std::size_t removed_ = 0;
+    std::vector<std::string> keptBackups_;
+    LeftoverTally* outer_;
+};
 
 // While one exists, saves leave making their renames durable to it: each
 // folder is synced once when it goes, instead of once per page, which is

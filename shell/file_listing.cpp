@@ -55,7 +55,13 @@ void SortNamesNoCase(std::vector<std::string>& names) {
     std::stable_sort(names.begin(), names.end(), LessNoCase);
 }
 
-DirectoryListing ListDirectory(const std::string& directory, std::string_view fileTypes) {
+namespace {
+
+// One level of a folder. keepLink(entry, isDirectory) decides for each
+// symbolic link whether it is listed; every other entry is.
+template <typename KeepLink>
+DirectoryListing ListEntries(const fs::path& directory, std::string_view fileTypes,
+                             const KeepLink& keepLink) {
     DirectoryListing listing;
     std::error_code ec;
     fs::directory_iterator it(directory, ec);
@@ -70,9 +76,14 @@ DirectoryListing ListDirectory(const std::string& directory, std::string_view fi
         }
         std::string name = it->path().filename().string();
         std::error_code typeError;
+        // The entry's own type comes with the listing; only links cost a
+        // look at what they lead to.
+        const bool link = it->is_symlink(typeError);
         if (it->is_directory(typeError)) {
-            listing.directories.push_back(std::move(name));
-        } else if (IsListedFile(name, fileTypes)) {
+            if (!link || keepLink(*it, true)) {
+                listing.directories.push_back(std::move(name));
+            }
+        } else if (IsListedFile(name, fileTypes) && (!link || keepLink(*it, false))) {
             listing.files.push_back(std::move(name));
         }
     }
@@ -81,20 +92,50 @@ DirectoryListing ListDirectory(const std::string& directory, std::string_view fi
     return listing;
 }
 
+// True when path lies below folder; both are canonical.
+bool IsBelow(const std::string& path, const std::string& folder) {
+    if (folder == "/") {
+        return path.size() > 1 && path[0] == '/';
+    }
+    return path.size() > folder.size() && path[folder.size()] == '/' &&
+           path.compare(0, folder.size(), folder) == 0;
+}
+
+} // namespace
+
+DirectoryListing ListDirectory(const std::string& directory, std::string_view fileTypes) {
+    return ListEntries(directory, fileTypes, [](const fs::directory_entry&, bool) { return true; });
+}
+
 namespace {
 
 struct Walker {
     std::string_view fileTypes;
     const std::function<void(const std::string&)>& onFile;
     const std::function<void(const std::string&)>& onUnreadable;
+    std::string canonicalRoot; // "" when root cannot be resolved
     std::set<std::pair<dev_t, ino_t>> visited;
+
+    // A symbolic link to a file is taken when its file lies inside the
+    // tree, or when it leads nowhere (a loop, a missing file): opening it
+    // then reports why.
+    bool LinkStaysInside(const fs::path& link) const {
+        std::error_code ec;
+        const fs::path resolved = fs::canonical(link, ec);
+        return ec || canonicalRoot.empty() || IsBelow(resolved.string(), canonicalRoot);
+    }
 
     void Walk(const fs::path& directory, const std::string& relative) {
         struct stat st {};
         if (::stat(directory.c_str(), &st) == 0 && !visited.insert({st.st_dev, st.st_ino}).second) {
-            return; // reached again through a link
+            return; // reached again, through a bind mount for example
         }
-        DirectoryListing listing = ListDirectory(directory.string(), fileTypes);
+        // Links to folders are not followed; links to files count when
+        // they stay inside.
+        DirectoryListing listing =
+            ListEntries(directory, fileTypes, [this](const fs::directory_entry& e, bool isDir) {
+                return !isDir && LinkStaysInside(e.path());
+            });
         if (!listing.readable && onUnreadable) {
             onUnreadable(relative);
         }
@@ -112,7 +153,9 @@ struct Walker {
 void WalkListedFiles(const std::string& root, std::string_view fileTypes,
                      const std::function<void(const std::string&)>& onFile,
                      const std::function<void(const std::string&)>& onUnreadable) {
-    Walker walker{fileTypes, onFile, onUnreadable, {}};
+    std::error_code ec;
+    const fs::path canonicalRoot = fs::canonical(root, ec);
+    Walker walker{fileTypes, onFile, onUnreadable, ec ? std::string() : canonicalRoot.string(), {}};
     walker.Walk(root, "");
 }
 

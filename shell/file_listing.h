@@ -33,15 +33,20 @@ struct DirectoryListing {
 };
 
 // One level of a folder: its subfolders ("." and ".." left out) and the
-// files the file-type list lets through, each group sorted. A folder that
-// cannot be read lists as empty.
+// files the file-type list lets through, each group sorted. A symbolic link
+// lists as what it leads to. A folder that cannot be read lists as empty.
 DirectoryListing ListDirectory(const std::string& directory, std::string_view fileTypes);
 
 // Walks a folder as the file browser shows it with every folder expanded:
 // at each level the subfolders first (each followed by its own contents),
 // then the files. Calls onFile with the path below the root (for example
 // "sub/a.html") and onUnreadable with any folder that could not be read.
-// Each folder is visited once, so links that loop are harmless.
+// The walk stays inside the tree, as find does: root itself may be a
+// symbolic link to a folder, but links to folders met below it are not
+// followed, and a link to a file counts as a file only when the file it
+// leads to lies inside root (a link that leads nowhere is passed on, so that
+// opening it says what is wrong). Each folder is visited once; a file that
+// has several names inside the tree is passed on under each of them.
 void WalkListedFiles(const std::string& root, std::string_view fileTypes,
                      const std::function<void(const std::string& relativePath)>& onFile,
                      const std::function<void(const std::string& relativePath)>& onUnreadable);

@@ -63,24 +63,28 @@ std::string LoadCommonWords(const std::string& path) {
     if (!in.is_open() || !ReadAll(in, bytes)) {
         return {};
     }
+    return CommonWordsFromText(bytes);
+}
+
+std::string CommonWordsFromText(std::string_view text) {
     std::string words = " ";
-    words.reserve(bytes.size() + 2);
+    words.reserve(text.size() + 2);
     std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (c != '\n' && c != '\r') {
             continue;
         }
-        words.append(bytes, lineStart, i - lineStart);
+        words.append(text, lineStart, i - lineStart);
         words += ' ';
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             ++i;
         }
         lineStart = i + 1;
     }
     // A last line without a line end is a line all the same.
-    if (lineStart < bytes.size()) {
-        words.append(bytes, lineStart, std::string::npos);
+    if (lineStart < text.size()) {
+        words.append(text.substr(lineStart));
         words += ' ';
     }
     return words;

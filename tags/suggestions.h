@@ -24,6 +24,9 @@ namespace orlen {
 // without a line end still counts. Empty when the file cannot be opened.
 std::string LoadCommonWords(const std::string& path);
 
+// The same form made from the bytes of such a file.
+std::string CommonWordsFromText(std::string_view text);
+
 // The directory that holds the running executable (from /proc/self/exe),
 // without a trailing slash except for the root itself. Empty when it cannot
 // be found.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -24,7 +26,9 @@ struct Result {
 
 class OrlenMeta : public ::testing::Test {
 protected:
-    Result Run(std::vector<std::string> args) {
+    // Runs the program; with a file-size limit, writing past it kills the
+    // program midway, as a kill or a crash would.
+    Result Run(std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
         const std::string outPath = dir / ".out";
         const std::string errPath = dir / ".err";
         posix_spawn_file_actions_t actions;
@@ -42,7 +46,17 @@ protected:
         argv.push_back(nullptr);
         pid_t pid = 0;
         Result r;
-        if (posix_spawn(&pid, ORLEN_META_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        struct rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        if (fileSizeLimit != 0) {
+            struct rlimit small = old;
+            small.rlim_cur = fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const int spawned =
+            posix_spawn(&pid, ORLEN_META_PATH, &actions, nullptr, argv.data(), environ);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        if (spawned == 0) {
             int status = 0;
             ::waitpid(pid, &status, 0);
             r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -330,6 +344,101 @@ TEST_F(OrlenMeta, SuggestionsFromThePageText) {
     EXPECT_EQ(Run({"suggest", "keywords", "missing.html"}).status, 4);
 }
 
+// A word list is read only when it is a regular file of at most 16 MB:
+// anything else is refused at once with exit status 4, never waited on
+// (a FIFO that nobody writes to) nor read without end (/dev/zero).
+TEST_F(OrlenMeta, CommonWordsMustBeARegularFileOfAtMost16MB) {
+    dir.Write("p.html", "<html><head></head><body><p>The garden, the river; the garden. "
+                        "Garden river market.</p></body></html>");
+    ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir / "folder.txt");
+    const std::size_t limit = std::size_t{16} << 20;
+    dir.Write("17mb.txt", "garden\n" + std::string(17 << 20, 'x'));
+    dir.Write("16mb.txt", "the\ngarden\n" + std::string(limit - 11, 'x'));
+    struct Row {
+        std::string list;
+        int status;
+        std::string err; // the message; none when the list is taken
+    };
+    const std::vector<Row> rows = {
+        {"fifo.txt", 4, "orlen-meta: fifo.txt: cannot read this word list: Not a regular file\n"},
+        {"/dev/zero", 4, "orlen-meta: /dev/zero: cannot read this word list: Not a regular file\n"},
+        {"17mb.txt", 4, "orlen-meta: 17mb.txt: cannot read this word list: larger than 16 MB\n"},
+        {"folder.txt", 4, "orlen-meta: folder.txt: cannot read this word list: Is a directory\n"},
+        {"none.txt", 4,
+         "orlen-meta: none.txt: cannot read this word list: No such file or directory\n"},
+        {"16mb.txt", 0, ""},
+    };
+    for (const Row& row : rows) {
+        const Result r = Run({"suggest", "keywords", "p.html", "--common-words", row.list});
+        EXPECT_EQ(r.status, row.status) << row.list;
+        EXPECT_EQ(r.err, row.err) << row.list;
+        EXPECT_EQ(r.out, row.status == 0 ? "market\nriver\n" : "") << row.list;
+    }
+}
+
+// The names in a folder that start with prefix.
+std::vector<std::string> NamesStartingWith(const std::filesystem::path& folder,
+                                           const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(prefix)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// Runs of apply killed midway leave their temporary files; the next run
+// that saves into a folder removes those and says how many, but keeps and
+// names the backup of a hard-linked page whose writing in place was cut
+// short, whenever a run saves into its folder, until someone removes it.
+TEST_F(OrlenMeta, ApplyRemovesWhatKilledRunsLeftAndKeepsBackups) {
+    // The template makes every page longer than the file-size limit below.
+    dir.Write("t.mtpl", "<html><head><meta name=\"description\" content=\"" +
+                            std::string(5000, 'd') + "\" action=\"1\"/></head><body></body>");
+    const std::string page = "<html><head><title>T</title></head><body>b</body></html>\r\n";
+    for (const char* name : {"site/x/a.html", "site/y/a.html", "site/z/h.html", "site/z/z.html"}) {
+        dir.Write(name, page);
+    }
+    std::filesystem::create_hard_link(dir / "site/z/h.html", dir / "site/z/h2.html");
+    const int killed = 128 + SIGXFSZ;
+    // Three killed runs into x leave one file: each removes the one before.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Run({"apply", "t.mtpl", "site/x"}, 4096).status, killed);
+        EXPECT_EQ(NamesStartingWith(dir / "site/x", ".a.html.orlen-").size(), 1u);
+    }
+    EXPECT_EQ(Run({"apply", "t.mtpl", "site/y"}, 4096).status, killed);
+    EXPECT_EQ(Run({"apply", "t.mtpl", "site/z/h.html"}, 4096).status, killed);
+    const std::vector<std::string> backups =
+        NamesStartingWith(dir / "site/z", ".h.html.orlen-backup-");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(ReadFile(dir / ("site/z/" + backups[0])), page);
+
+    const std::string keptLine = "orlen-meta: site/z/" + backups[0] +
+                                 ": kept: the old content of h.html from a save in place that "
+                                 "was interrupted; h.html may be incomplete\n";
+    Result r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "orlen-meta: removed 2 temporary files left behind by interrupted saves\n" +
+                         keptLine + "orlen-meta: 4 changed, 0 unchanged, 0 refused, 0 failed\n");
+    for (const char* folder : {"site/x", "site/y"}) {
+        EXPECT_EQ(NamesStartingWith(dir / folder, "."), std::vector<std::string>{}) << folder;
+    }
+    EXPECT_EQ(NamesStartingWith(dir / "site/z", "."), backups);
+    EXPECT_EQ(ReadFile(dir / "site/z/h.html"), ReadFile(dir / "site/z/h2.html"));
+
+    // A run that saves into z again names the backup again; one that only
+    // saves elsewhere does not look at z.
+    dir.Write("site/z/z.html", page);
+    r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.err, keptLine + "orlen-meta: 1 changed, 3 unchanged, 0 refused, 0 failed\n");
+    dir.Write("site/x/a.html", page);
+    r = Run({"apply", "t.mtpl", "site"});
+    EXPECT_EQ(r.err, "orlen-meta: 1 changed, 3 unchanged, 0 refused, 0 failed\n");
+    EXPECT_EQ(NamesStartingWith(dir / "site/z", "."), backups);
+}
+
 // A FIFO named like a page, a ring of file links and a folder link back to
 // the top: each named in a message, none waited on or walked for ever, and
 // the real page is still processed.
@@ -494,6 +603,194 @@ TEST_F(OrlenMeta, TemplatesCarryTextNotBytes) {
     ASSERT_EQ(Run({"apply", "t.mtpl", "w.html"}).status, 0);
     EXPECT_NE(ReadFile(dir / "w.html").find("content=\"\251 Caf&#233;\""), std::string::npos)
         << ReadFile(dir / "w.html");
+}
+
+// The title a page holds on disk.
+std::string TitleOf(const std::string& path) {
+    const std::string text = ReadFile(path);
+    const std::size_t start = text.find("<title>");
+    const std::size_t end = text.find("</title>");
+    if (start == std::string::npos || end == std::string::npos) {
+        return "?";
+    }
+    return text.substr(start + 7, end - start - 7);
+}
+
+// The "path" of every line of show --json, in order.
+std::vector<std::string> ShownPaths(const std::string& json) {
+    std::vector<std::string> paths;
+    const std::string key = "{\"path\":\"";
+    for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at)) {
+        at += key.size();
+        paths.push_back(json.substr(at, json.find('"', at) - at));
+    }
+    return paths;
+}
+
+// A walk stays inside the tree it was given, and each file is visited once
+// per run however many names reach it. Every row starts from site/p.html,
+// site/d/q.html and outside.html (titles P, Q and O), adds links, shows and
+// then applies a template that appends " | Docs" to the title: a page
+// reached twice would end in " | Docs | Docs", a page outside the tree would
+// change at all.
+TEST_F(OrlenMeta, WalksStayInsideTheTreeAndVisitEachFileOnce) {
+    struct Link {
+        std::string name;
+        std::string target; // a symbolic link to this, or with "=" a hard link
+    };
+    struct Row {
+        const char* what;
+        std::vector<Link> links;
+        std::vector<std::string> args;
+        std::vector<std::string> shown;
+        std::string p, q, o; // the titles afterwards
+        int status = 0;
+    };
+    const std::vector<Row> rows = {
+        {"a folder link up out of the tree is not followed",
+         {{"site/d/up", ".."}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a folder link to the top from below is not followed",
+         {{"site/d/top", "../.."}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a folder link looping back to itself",
+         {{"site/d/self", "."}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a folder link sideways inside the tree is not followed either",
+         {{"site/alias", "d"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"the folder given may itself be a link",
+         {{"linked", "site/d"}},
+         {"linked"},
+         {"linked/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a link beside a file: the file once, under its first name",
+         {{"site/r.html", "p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link sorted before its file",
+         {{"site/a.html", "p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/a.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a hard link beside a file",
+         {{"site/h.html", "=site/p.html"}},
+         {"site"},
+         {"site/d/q.html", "site/h.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a hard link in another argument",
+         {{"h.html", "=site/p.html"}},
+         {"site", "h.html"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a file given twice",
+         {},
+         {"site/p.html", "site/p.html"},
+         {"site/p.html"},
+         "P | Docs",
+         "Q",
+         "O"},
+        {"a folder and a file in it",
+         {},
+         {"site", "site/d/q.html"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a folder given twice, once through a link",
+         {{"linked", "site"}},
+         {"site", "linked"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link to a file outside the tree is not a page",
+         {{"site/o.html", "../outside.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O"},
+        {"a link to a file of the folder above the tree given is outside it",
+         {{"site/d/p.html", "../p.html"}},
+         {"site/d"},
+         {"site/d/q.html"},
+         "P",
+         "Q | Docs",
+         "O"},
+        {"a link to a file outside, named as an argument, is a page",
+         {{"site/o.html", "../outside.html"}},
+         {"site/o.html"},
+         {"site/o.html"},
+         "P",
+         "Q",
+         "O | Docs"},
+        {"a link that leads nowhere is reported, the rest is done",
+         {{"site/gone.html", "nothing.html"}},
+         {"site"},
+         {"site/d/q.html", "site/p.html"},
+         "P | Docs",
+         "Q | Docs",
+         "O",
+         4},
+    };
+    dir.Write("t.mtpl", "<html><head><title action=\"6\">| Docs</title></head><body></body>");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const char* top : {"site", "linked", "h.html"}) {
+            std::filesystem::remove_all(dir / top);
+        }
+        dir.Write("site/p.html", "<html><head><title>P</title></head><body>p</body>");
+        dir.Write("site/d/q.html", "<html><head><title>Q</title></head><body>q</body>");
+        dir.Write("outside.html", "<html><head><title>O</title></head><body>o</body>");
+        for (const Link& link : row.links) {
+            if (link.target.starts_with("=")) {
+                std::filesystem::create_hard_link(dir / link.target.substr(1), dir / link.name);
+            } else {
+                std::filesystem::create_symlink(link.target, dir / link.name);
+            }
+        }
+        std::vector<std::string> args = {"--json", "show"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const Result shown = Run(args);
+        EXPECT_EQ(shown.status, row.status) << shown.err;
+        EXPECT_EQ(ShownPaths(shown.out), row.shown);
+
+        args = {"apply", "t.mtpl"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const Result applied = Run(args);
+        EXPECT_EQ(applied.status, row.status) << applied.err;
+        EXPECT_EQ(TitleOf(dir / "site/p.html"), row.p);
+        EXPECT_EQ(TitleOf(dir / "site/d/q.html"), row.q);
+        EXPECT_EQ(TitleOf(dir / "outside.html"), row.o);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace orlen {
@@ -37,6 +38,29 @@ TEST(SafeFile, NewFilesFollowTheUmask) {
     struct stat st {};
     ASSERT_EQ(::stat((dir / "f.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// A file name as long as one may be still saves: the page's name is cut
+// short inside the names of the temporary files, never the marks after it.
+TEST(SafeFile, NamesAsLongAsAFileNameMayBeSave) {
+    test::TempDir dir;
+    std::string error;
+    const std::string name = std::string(250, 'n') + ".html";
+    ASSERT_TRUE(WriteFileSafely(dir / name, "new", error)) << error;
+    ASSERT_TRUE(WriteFileSafely(dir / name, "replaced", error)) << error;
+    std::filesystem::create_hard_link(dir / name, dir / "other.html");
+    ASSERT_TRUE(WriteFileSafely(dir / name, "in place", error)) << error;
+    EXPECT_EQ(test::ReadFile(dir / "other.html"), "in place");
+    for (TemporaryKind kind : {TemporaryKind::Replacement, TemporaryKind::Backup}) {
+        const std::string prefix = TemporaryNamePrefix(name, CurrentProcessMark(), kind);
+        EXPECT_EQ(prefix.size() + 6, 255u);
+        EXPECT_TRUE(prefix.starts_with(".nnnn"));
+    }
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2);
 }
 
 // Reading the start of a file: exactly the bytes asked for, whether that was

@@ -62,6 +62,8 @@ inline constexpr std::string_view kUnsupportedCharset =
 inline constexpr std::string_view kTemplateFilter =
     "Templates (*.mtpl)|*.mtpl|All files (*.*)|*.*||";
 inline constexpr std::string_view kTemplateExtension = "mtpl";
+// What Save As gives a page named without an extension.
+inline constexpr std::string_view kPageExtension = "html";
 inline constexpr std::string_view kAllFilesFilter = "All files (*.*)|*.*||";
 
 } // namespace orlen::doc_texts

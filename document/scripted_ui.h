@@ -28,14 +28,18 @@ public:
         questions.push_back(text);
         return Next(Answer::Cancel);
     }
-    std::optional<std::string> ChooseFileToOpen(const std::string& filter) override {
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter,
+                                                const std::string& folder) override {
         filters.push_back(filter);
+        folders.push_back(folder);
         return NextFile();
     }
     std::optional<std::string> ChooseFileToSave(const std::string& filter,
                                                 const std::string& defaultExtension,
-                                                const std::string& initialName) override {
+                                                const std::string& initialName,
+                                                const std::string& folder) override {
         filters.push_back(filter);
+        folders.push_back(folder);
         saveDefaults.push_back(defaultExtension + "|" + initialName);
         return NextFile();
     }
@@ -49,6 +53,7 @@ public:
     std::vector<std::string> questions;
     std::vector<std::string> filters;
     std::vector<std::string> saveDefaults;
+    std::vector<std::string> folders; // where each file dialog started
     std::vector<std::string> opened;
 
 private:

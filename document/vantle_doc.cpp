@@ -7,6 +7,7 @@
 #include "page/line_reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace orlen {
@@ -110,7 +111,7 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path, bytes, error)) {
-        ui_.ShowMessage(FillIn(doc_texts::kOpenPageFailed, path, error));
+        ui_.ShowFailure(FillIn(doc_texts::kOpenPageFailed, path, error));
         return 0;
     }
     diskStamp_ = StampFile(path, bytes);
@@ -118,10 +119,10 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     page_.SetText(std::move(bytes), 1);
     pageCharset_ = ChoosePageCharset(page_, page_.GetText());
     if (!pageCharset_.charset.IsSupported()) {
-        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, path, pageCharset_.label));
+        ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path, pageCharset_.label));
     }
     if (page_.HasMetaDataPosition() == 0) {
-        ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
+        ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
         unwritable_ = true;
     }
     path_ = path;
@@ -160,18 +161,15 @@ int CVantleDoc::OpenByPath(const std::string& path) {
 int CVantleDoc::DoSave(const std::string& path) {
     if (!pageCharset_.charset.IsSupported()) {
         // Its bytes could not be written back faithfully: never written.
-        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
+        ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
         return 0;
     }
     if (unwritable_) {
         // Nothing is written to a page without a place for meta-data: its
-        // file keeps what it has, and no new file is made from it.
-        if (path != path_) {
-            ui_.ShowMessage(std::string(doc_texts::kNoMetaDataPosition));
-            return 0;
-        }
-        modified_ = false;
-        return 1;
+        // file keeps what it has, and no new file is made from it. Every
+        // attempt says so, and the edits stay, still marked unsaved.
+        ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
+        return 0;
     }
     if (path == path_ && FileChangedSince(path, diskStamp_) &&
         ui_.AskYesNo(FillIn(doc_texts::kChangedOnDisk, path)) != Answer::Yes) {
@@ -180,7 +178,7 @@ int CVantleDoc::DoSave(const std::string& path) {
     std::string error;
     const std::string& text = page_.GetText();
     if (!WriteFileSafely(path, text, error)) {
-        ui_.ShowMessage(FillIn(doc_texts::kSavePageFailed, path, error));
+        ui_.ShowFailure(FillIn(doc_texts::kSavePageFailed, path, error));
         return 0;
     }
     diskStamp_ = StampFile(path, text);
@@ -207,9 +205,15 @@ std::string CVantleDoc::OpenFilter(const std::string& fileTypes) {
 
 int CVantleDoc::SaveDocumentAs() {
     std::optional<std::string> chosen = ui_.ChooseFileToSave(
-        std::string(doc_texts::kAllFilesFilter), {}, path_.empty() ? title_ : FileNameOf(path_));
+        std::string(doc_texts::kAllFilesFilter), std::string(doc_texts::kPageExtension),
+        path_.empty() ? title_ : FileNameOf(path_), DialogFolder());
     if (!chosen) {
         return 0;
+    }
+    // A name typed without an extension is a web page.
+    if (!fs::path(*chosen).has_extension()) {
+        *chosen += ".";
+        *chosen += doc_texts::kPageExtension;
     }
     return DoSave(*chosen);
 }
@@ -266,9 +270,13 @@ int CVantleDoc::NewCommand() {
 }
 
 int CVantleDoc::OpenCommand(const std::string& fileTypes) {
-    std::optional<std::string> chosen = ui_.ChooseFileToOpen(OpenFilter(fileTypes));
+    std::optional<std::string> chosen = ui_.ChooseFileToOpen(OpenFilter(fileTypes), DialogFolder());
     if (!chosen) {
         return 0;
+    }
+    // A template opens beside the page, which stays as it is.
+    if (IsTemplatePath(*chosen)) {
+        return OpenTemplate(*chosen);
     }
     // Unsaved edits are offered for saving before the page is replaced;
     // Cancel keeps everything as it was.
@@ -277,6 +285,21 @@ int CVantleDoc::OpenCommand(const std::string& fileTypes) {
     }
     ResetDocument();
     return OpenByPath(*chosen);
+}
+
+std::string CVantleDoc::DialogFolder() const {
+    if (!path_.empty()) {
+        std::error_code ec;
+        const fs::path folder = fs::absolute(path_, ec).parent_path();
+        if (!ec && !folder.empty()) {
+            return folder.string();
+        }
+    }
+    if (!projectDirectory_.empty()) {
+        return projectDirectory_;
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? std::string(home) : std::string("/");
 }
 
 void CVantleDoc::SetProjectDirectory(const std::string& path) {
@@ -328,7 +351,7 @@ int CVantleDoc::NewTemplate() {
 
 int CVantleDoc::OpenTemplateCommand() {
     std::optional<std::string> chosen =
-        ui_.ChooseFileToOpen(std::string(doc_texts::kTemplateFilter));
+        ui_.ChooseFileToOpen(std::string(doc_texts::kTemplateFilter), DialogFolder());
     if (!chosen) {
         return 0;
     }
@@ -336,6 +359,11 @@ int CVantleDoc::OpenTemplateCommand() {
 }
 
 int CVantleDoc::OpenTemplate(const std::string& path) {
+    // The template it replaces may have unsaved edits: the same prompt as
+    // New and Exit; Cancel keeps it.
+    if (ConfirmSaveTemplate() == 0) {
+        return 0;
+    }
     templateName = StemOf(path);
     templatePath = path;
     std::string bytes;
@@ -346,12 +374,14 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
         template_.SetText(std::move(bytes), 0);
         templateCharset_ = orlen::PageCharset(template_, template_.GetText());
         templateOpen = 1;
+        templateModified = 0; // a template just read has no edits
         ok = 1;
     } else {
         templateName.clear();
         templatePath.clear();
-        ui_.ShowMessage(FillIn(doc_texts::kFailedToReadTemplate, path, error));
+        ui_.ShowFailure(FillIn(doc_texts::kFailedToReadTemplate, path, error));
         templateOpen = 0;
+        templateModified = 0;
     }
     UpdateAllViews();
     return ok;
@@ -363,7 +393,7 @@ int CVantleDoc::SaveTemplate() {
     }
     std::string error;
     if (!WriteFileSafely(templatePath, template_.GetText(), error)) {
-        ui_.ShowMessage(std::string(doc_texts::kUnableToSaveTemplate) + templatePath);
+        ui_.ShowFailure(std::string(doc_texts::kUnableToSaveTemplate) + templatePath);
         return 0;
     }
     templateModified = 0;
@@ -371,9 +401,10 @@ int CVantleDoc::SaveTemplate() {
 }
 
 int CVantleDoc::SaveTemplateAs() {
-    std::optional<std::string> chosen =
-        ui_.ChooseFileToSave(std::string(doc_texts::kTemplateFilter),
-                             std::string(doc_texts::kTemplateExtension), templateName);
+    std::optional<std::string> chosen = ui_.ChooseFileToSave(
+        std::string(doc_texts::kTemplateFilter), std::string(doc_texts::kTemplateExtension),
+        templateName,
+        templatePath.empty() ? DialogFolder() : fs::path(templatePath).parent_path().string());
     if (!chosen) {
         return 0;
     }
@@ -455,7 +486,7 @@ std::string CVantleDoc::ForPage(const std::string& templateValue) const {
 
 int CVantleDoc::ApplyTemplate() {
     if (!pageCharset_.charset.IsSupported()) {
-        ui_.ShowMessage(FillIn(doc_texts::kUnsupportedCharset, title_, pageCharset_.label));
+        ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, title_, pageCharset_.label));
         return 0;
     }
     viewsReady = 0;

@@ -93,6 +93,9 @@ public:
     CHtmlPage& Page() { return page_; }
 
     const std::string& GetProjectDirectory() const { return projectDirectory_; }
+    // Where file and folder dialogs start: the page's folder, else the
+    // project directory, else the user's home folder.
+    std::string DialogFolder() const;
     // Stores the directory without one trailing separator; a root stays a
     // root.
     void SetProjectDirectory(const std::string& path);
@@ -100,6 +103,8 @@ public:
     // --- Templates ---------------------------------------------------------
     int NewTemplate();
     int OpenTemplateCommand();
+    // Asks to save a modified template first (Cancel keeps it), then reads
+    // the template from path; a template just read is not modified.
     int OpenTemplate(const std::string& path);
     int SaveTemplate();
     int SaveTemplateAs();
@@ -119,14 +124,16 @@ public:
     int GetTemplateTitle(std::string& title, int& action) {
         return template_.GetTitleWithAction(title, action);
     }
+    // A tag without an action (-1) is stored as "Never change", which
+    // applies the same way: a template file never holds action="-1".
     void SetTemplateTitle(std::string_view title, int action) {
-        template_.SetTitleWithAction(title, action);
+        template_.SetTitleWithAction(title, StoredAction(action));
     }
     int GetTemplateMeta(int index, std::string& name, std::string& content, int& httpEquiv,
                         int& action);
     void SetTemplateMeta(std::string_view name, std::string_view content, int httpEquiv,
                          int action) {
-        template_.SetMetaWithAction(name, content, httpEquiv, action);
+        template_.SetMetaWithAction(name, content, httpEquiv, StoredAction(action));
     }
     CTemplatePage& Template() { return template_; }
 
@@ -138,6 +145,7 @@ public:
     std::string templatePath;
 
 private:
+    static int StoredAction(int action) { return action < 0 ? 2 : action; }
     // The template's part of ConfirmSave, also asked before a new template
     // replaces it and before it closes: "Save changes to " + name.
     int ConfirmSaveTemplate();

@@ -12,7 +12,9 @@ namespace orlen {
 
 class AppUi : public DocumentUi {
 public:
-    virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+    // A folder, starting in folder; nothing when the user cancels.
+    virtual std::optional<std::string> ChooseFolder(const std::string& title,
+                                                    const std::string& folder) = 0;
     virtual void ShowAbout() = 0;
     // Opens a file or web address in the user's browser; false when it
     // cannot be shown.

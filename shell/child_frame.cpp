@@ -8,6 +8,8 @@
 
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orlen {
 
 namespace {
@@ -57,6 +59,15 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent) {
     layout->addWidget(tabBar_);
     layout->addWidget(splitter_, 1);
 
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = splitter_->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        if (split_ && total > 0) {
+            previewShare_ = static_cast<int>(static_cast<long long>(sizes.value(1)) * 1000 / total);
+            emit PreviewShareChanged(previewShare_);
+        }
+    });
+
     // The tab bar posts its command, so the tab change finishes first.
     connect(
         tabBar_, &CViewTabBar::ViewCommand, this, [this](int id) { emit PostCommand(id); },
@@ -96,6 +107,20 @@ void CChildFrame::ShowSplit() {
     tabBar_->hide();
     split_ = true;
     mode_ = SplitMode;
+    SetPreviewShare(previewShare_);
+}
+
+void CChildFrame::SetPreviewShare(int perMille) {
+    previewShare_ = std::clamp(perMille, 50, 950);
+    if (!split_) {
+        return;
+    }
+    // The whole height the two panes share: the splitter's, once it is
+    // laid out (the tab bar above it has just gone).
+    layout()->activate();
+    const int total = std::max(2, splitter_->height() - splitter_->handleWidth());
+    const int preview = static_cast<int>(static_cast<long long>(total) * previewShare_ / 1000);
+    splitter_->setSizes({total - preview, preview});
 }
 
 bool CChildFrame::OnCmdMsg(int id) {

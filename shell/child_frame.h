@@ -40,6 +40,10 @@ public:
     CHideableSplitter* Splitter() const { return splitter_; }
     ViewMode Mode() const { return mode_; }
     bool IsSplit() const { return split_; }
+    // The part of the height the preview takes in split view, in
+    // thousandths (half by default); kept while the user moves the divider.
+    int PreviewShare() const { return previewShare_; }
+    void SetPreviewShare(int perMille);
 
     // Commands go to the active view first (set by the application: the
     // editing view's target), then to this frame's view modes.
@@ -52,6 +56,8 @@ signals:
     // A view-mode command asked for by the tab bar; carried out through the
     // main window's command routing, so a disabled mode is never chosen.
     void PostCommand(int id);
+    // The user moved the divider of the split view.
+    void PreviewShareChanged(int perMille);
 
 private:
     void ShowMetaData();
@@ -65,6 +71,10 @@ private:
     CommandTarget* viewTarget_ = nullptr;
     bool split_ = false;
     ViewMode mode_ = MetaDataMode;
+    int previewShare_ = kDefaultPreviewShare;
+
+public:
+    static constexpr int kDefaultPreviewShare = 500;
 };
 
 } // namespace orlen

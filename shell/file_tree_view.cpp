@@ -6,11 +6,13 @@
 #include <QByteArray>
 #include <QList>
 #include <QResizeEvent>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -237,8 +239,53 @@ void CFileTreeView::OpenIfFile(QTreeWidgetItem* item) {
     if (item == nullptr || KindOf(item) != ItemKind::File || !hooks_.openByPath) {
         return;
     }
-    // Whether the open succeeded or not, the selection stays on the item.
+    // Whether the open succeeded or not, the selection stays on the item;
+    // and a user walking the tree with the arrow keys stays in it.
+    const bool hadFocus = tree_->hasFocus();
     hooks_.openByPath(FullPath(item));
+    if (hadFocus) {
+        tree_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void CFileTreeView::ShowOpenedPage(const std::string& path) {
+    QTreeWidgetItem* found = nullptr;
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    // Opened pages come with absolute, normalized paths.
+    std::error_code ec;
+    std::string prefix = std::filesystem::absolute(rootPath_, ec).lexically_normal().string();
+    if (!prefix.empty() && prefix.back() != '/') {
+        prefix += '/';
+    }
+    if (root != nullptr && !rootPath_.empty() && path.compare(0, prefix.size(), prefix) == 0) {
+        found = root;
+        std::string_view rest = std::string_view(path).substr(prefix.size());
+        while (found != nullptr && !rest.empty()) {
+            const std::size_t slash = rest.find('/');
+            const std::string_view name = rest.substr(0, slash);
+            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+            QTreeWidgetItem* child = nullptr;
+            for (int i = 0; i < found->childCount() && child == nullptr; ++i) {
+                const QByteArray bytes = found->child(i)->data(0, kNameRole).toByteArray();
+                if (std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())) ==
+                    name) {
+                    child = found->child(i);
+                }
+            }
+            found = child;
+        }
+        if (KindOf(found) != ItemKind::File) {
+            found = nullptr;
+        }
+    }
+    const QSignalBlocker quiet(tree_);
+    if (found != nullptr) {
+        tree_->setCurrentItem(found);
+    } else {
+        tree_->setCurrentItem(nullptr);
+        tree_->clearSelection();
+    }
+    tree_->viewport()->update();
 }
 
 void CFileTreeView::resizeEvent(QResizeEvent* event) {

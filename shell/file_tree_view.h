@@ -56,6 +56,12 @@ public:
 
     CFileTreeView(Hooks hooks, QWidget* parent = nullptr);
 
+    // A page was opened (from the tree or any other way): its item becomes
+    // the current one when the tree shows it, else nothing is current, so
+    // the tree never highlights a page that is not the one open. Opens
+    // nothing.
+    void ShowOpenedPage(const std::string& path);
+
     // Rebuilds the tree when the project directory differs (case-sensitively)
     // from the one shown; does nothing when it is the same or empty.
     void RefreshTree();

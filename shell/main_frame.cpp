@@ -16,6 +16,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QTreeWidget>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -63,6 +65,15 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
     ShowFileBrowser(false);
 
     BuildActions();
+    // F6 and Shift+F6 cycle through the panes, as in other desktop programs.
+    for (const bool forward : {true, false}) {
+        auto* cycle = new QAction(this);
+        cycle->setShortcut(forward ? QKeySequence(Qt::Key_F6)
+                                   : QKeySequence(Qt::SHIFT | Qt::Key_F6));
+        cycle->setShortcutContext(Qt::WindowShortcut);
+        connect(cycle, &QAction::triggered, this, [this, forward] { FocusNextPane(forward); });
+        addAction(cycle);
+    }
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
@@ -331,11 +342,13 @@ void CMainFrame::UpdateCommandUi() {
 }
 
 void CMainFrame::RefreshCaption() {
+    // "[*]" is where the desktop shows "*" while the page has unsaved edits.
     const QString caption =
-        QString::fromStdString(app_.Doc().GetTitle()) + " - " + ToQ(shell_texts::kAppTitle);
+        QString::fromStdString(app_.Doc().GetTitle()) + "[*] - " + ToQ(shell_texts::kAppTitle);
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
+    setWindowModified(app_.Doc().IsModified());
 }
 
 void CMainFrame::ShowCharset(const QString& text) {
@@ -363,6 +376,34 @@ void CMainFrame::RebuildRecentFiles(const std::vector<std::string>& paths) {
         }
     }
     recentPlaceholder_->setVisible(paths.empty());
+}
+
+void CMainFrame::FocusNextPane(bool forward) {
+    std::vector<QWidget*> panes;
+    if (browserShown_ && fileTree_->isVisible()) {
+        panes.push_back(fileTree_->Tree());
+    }
+    QWidget* form = childFrame_->MetaDataPane();
+    if (form->isVisible() && form->layout()->count() > 0) {
+        panes.push_back(form->layout()->itemAt(0)->widget());
+    }
+    if (childFrame_->Preview()->isVisible()) {
+        panes.push_back(childFrame_->Preview());
+    }
+    if (panes.empty()) {
+        return;
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const int count = static_cast<int>(panes.size());
+    int at = -1;
+    for (int i = 0; i < count; ++i) {
+        if (focus != nullptr && (focus == panes[i] || panes[i]->isAncestorOf(focus))) {
+            at = i;
+        }
+    }
+    const int next = at < 0 ? (forward ? 0 : count - 1) : (at + (forward ? 1 : count - 1)) % count;
+    panes[static_cast<std::size_t>(next)]->setFocus(forward ? Qt::TabFocusReason
+                                                            : Qt::BacktabFocusReason);
 }
 
 void CMainFrame::ShowFileBrowser(bool show) {

@@ -37,6 +37,9 @@ public:
     void UpdateCommandUi();
 
     void ShowFileBrowser(bool show);
+    // F6 and Shift+F6: the focus goes to the next (previous) of the panes
+    // that are showing: the file browser, the form, the preview.
+    void FocusNextPane(bool forward);
     bool FileBrowserShown() const { return browserShown_; }
     void RefreshCaption();
     // The status bar's message pane: text, or the idle text for "".

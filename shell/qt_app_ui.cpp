@@ -47,6 +47,14 @@ void QtAppUi::ShowMessage(const std::string& text) {
     QMessageBox::information(parent_, Caption(), ToQ(text));
 }
 
+void QtAppUi::ShowWarning(const std::string& text) {
+    QMessageBox::warning(parent_, Caption(), ToQ(text));
+}
+
+void QtAppUi::ShowFailure(const std::string& text) {
+    QMessageBox::critical(parent_, Caption(), ToQ(text));
+}
+
 Answer QtAppUi::AskYesNo(const std::string& text) {
     return QMessageBox::question(parent_, Caption(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes
@@ -67,9 +75,10 @@ Answer QtAppUi::AskYesNoCancel(const std::string& text) {
     }
 }
 
-std::optional<std::string> QtAppUi::ChooseFileToOpen(const std::string& filter) {
+std::optional<std::string> QtAppUi::ChooseFileToOpen(const std::string& filter,
+                                                     const std::string& folder) {
     const QString path =
-        QFileDialog::getOpenFileName(parent_, QString(), QString(), QtFilter(filter));
+        QFileDialog::getOpenFileName(parent_, QString(), ToQ(folder), QtFilter(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -78,8 +87,9 @@ std::optional<std::string> QtAppUi::ChooseFileToOpen(const std::string& filter) 
 
 std::optional<std::string> QtAppUi::ChooseFileToSave(const std::string& filter,
                                                      const std::string& defaultExtension,
-                                                     const std::string& initialName) {
-    QFileDialog dialog(parent_, QString(), QString(), QtFilter(filter));
+                                                     const std::string& initialName,
+                                                     const std::string& folder) {
+    QFileDialog dialog(parent_, QString(), ToQ(folder), QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -95,8 +105,9 @@ std::optional<std::string> QtAppUi::ChooseFileToSave(const std::string& filter,
     return dialog.selectedFiles().first().toStdString();
 }
 
-std::optional<std::string> QtAppUi::ChooseFolder(const std::string& title) {
-    const QString path = QFileDialog::getExistingDirectory(parent_, ToQ(title), QString(),
+std::optional<std::string> QtAppUi::ChooseFolder(const std::string& title,
+                                                 const std::string& folder) {
+    const QString path = QFileDialog::getExistingDirectory(parent_, ToQ(title), ToQ(folder),
                                                            QFileDialog::ShowDirsOnly);
     if (path.isEmpty()) {
         return std::nullopt;

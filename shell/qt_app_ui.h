@@ -15,13 +15,18 @@ public:
     void SetParentWindow(QWidget* parent) { parent_ = parent; }
 
     void ShowMessage(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    void ShowFailure(const std::string& text) override;
     Answer AskYesNo(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
-    std::optional<std::string> ChooseFileToOpen(const std::string& filter) override;
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter,
+                                                const std::string& folder) override;
     std::optional<std::string> ChooseFileToSave(const std::string& filter,
                                                 const std::string& defaultExtension,
-                                                const std::string& initialName) override;
-    std::optional<std::string> ChooseFolder(const std::string& title) override;
+                                                const std::string& initialName,
+                                                const std::string& folder) override;
+    std::optional<std::string> ChooseFolder(const std::string& title,
+                                            const std::string& folder) override;
     void ShowAbout() override;
     bool OpenUrl(const std::string& url) override;
 

@@ -17,6 +17,11 @@ inline constexpr std::string_view kSelectProjectDirectory = "Select project dire
 inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";
 inline constexpr std::string_view kRecentFilePlaceholder = "Recent File";
 
+// Where the window's panes were left: the part of the height, in
+// thousandths, the preview takes in split view.
+inline constexpr std::string_view kLayoutSection = "Layout";
+inline constexpr std::string_view kPreviewShareEntry = "PreviewShare";
+
 // Settings of the recent-file list.
 inline constexpr std::string_view kRecentSection = "Recent File List";
 inline constexpr std::string_view kRecentEntry = "File%1"; // 1 to 6

@@ -4,6 +4,7 @@
 #include "shell/child_frame.h"
 #include "shell/command_ids.h"
 #include "shell/file_listing.h"
+#include "shell/file_tree_view.h"
 #include "shell/main_frame.h"
 #include "shell/menu_style.h"
 #include "shell/shell_texts.h"
@@ -33,15 +34,19 @@ public:
     DocumentUiLink(AppUi& ui, std::function<void(const std::string&)> opened)
         : ui_(ui), opened_(std::move(opened)) {}
     void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
+    void ShowWarning(const std::string& text) override { ui_.ShowWarning(text); }
+    void ShowFailure(const std::string& text) override { ui_.ShowFailure(text); }
     Answer AskYesNo(const std::string& text) override { return ui_.AskYesNo(text); }
     Answer AskYesNoCancel(const std::string& text) override { return ui_.AskYesNoCancel(text); }
-    std::optional<std::string> ChooseFileToOpen(const std::string& filter) override {
-        return ui_.ChooseFileToOpen(filter);
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter,
+                                                const std::string& folder) override {
+        return ui_.ChooseFileToOpen(filter, folder);
     }
     std::optional<std::string> ChooseFileToSave(const std::string& filter,
                                                 const std::string& extension,
-                                                const std::string& name) override {
-        return ui_.ChooseFileToSave(filter, extension, name);
+                                                const std::string& name,
+                                                const std::string& folder) override {
+        return ui_.ChooseFileToSave(filter, extension, name, folder);
     }
     void PageOpened(const std::string& path) override { opened_(path); }
 
@@ -119,8 +124,14 @@ private:
 } // namespace
 
 CVantleApp::CVantleApp(AppUi& ui, SettingsStore& settings) : ui_(ui), settings_(settings) {
-    docUi_ = std::make_unique<DocumentUiLink>(
-        ui_, [this](const std::string& path) { AddRecentFile(path); });
+    docUi_ = std::make_unique<DocumentUiLink>(ui_, [this](const std::string& path) {
+        AddRecentFile(path);
+        // A page opened any way is the one the file browser shows as
+        // chosen.
+        if (frame_) {
+            frame_->FileTree()->ShowOpenedPage(path);
+        }
+    });
     doc_ = std::make_unique<CVantleDoc>(*docUi_);
     docTarget_ = std::make_unique<DocumentCommands>(*this, [this] { Browse(); });
 }
@@ -152,6 +163,14 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
             [this](const QString& text) { frame_->ShowCharset(text); });
     connect(view_, &CVantleView::OpenUrlRequested, this,
             [this](const QString& url) { ui_.OpenUrl(url.toStdString()); });
+    // The split view's divider stays where the user left it.
+    child->SetPreviewShare(settings_.GetSettingInt(shell_texts::kLayoutSection,
+                                                   shell_texts::kPreviewShareEntry,
+                                                   CChildFrame::kDefaultPreviewShare));
+    connect(child, &CChildFrame::PreviewShareChanged, this, [this](int perMille) {
+        settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewShareEntry,
+                                  perMille);
+    });
     previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
     doc_->AddView(previewLink_.get());
     frame_->RebuildRecentFiles(recent_);
@@ -205,7 +224,7 @@ void CVantleApp::ShowHelp() {
 
 void CVantleApp::Browse() {
     std::optional<std::string> folder =
-        ui_.ChooseFolder(std::string(shell_texts::kSelectProjectDirectory));
+        ui_.ChooseFolder(std::string(shell_texts::kSelectProjectDirectory), doc_->DialogFolder());
     if (!folder || folder->empty()) {
         return;
     }

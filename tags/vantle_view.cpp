@@ -1,4 +1,5 @@
 #include "tags/vantle_view.h"
+#include "document/template_action.h"
 
 #include "page/text_util.h"
 #include "shell/command_ids.h"
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 namespace orlen {
 
@@ -572,6 +574,13 @@ void CVantleView::LoadTemplate() {
     std::string name, content;
     int httpEquiv = 0;
     int action = 0;
+    // Rows a page brought along are not the template's: hidden unless the
+    // template has the tag.
+    for (int row = StandardTagCount; row < catalogue_.count(); ++row) {
+        if (catalogue_.at(row).origin == PageOnly) {
+            ShowRow(row, false);
+        }
+    }
     for (int i = 0; doc_.GetTemplateMeta(i, name, content, httpEquiv, action) != 0; ++i) {
         if (name.empty()) {
             continue;
@@ -719,6 +728,11 @@ void CVantleView::Store() {
         const QString shown = RowValue(i);
         const std::string value = Encode(shown, i);
         if (Editing()) {
+            // An empty row the template does not have stays out of it: a
+            // form left over from a page adds nothing to a template.
+            if (value.empty() && !TemplateHas(i)) {
+                continue;
+            }
             if (i == 0) {
                 doc_.SetTemplateTitle(value, RowAction(i));
             } else {
@@ -742,6 +756,16 @@ void CVantleView::Store() {
             w->originalBytes = value;
         }
     }
+}
+
+bool CVantleView::TemplateHas(int row) {
+    if (row == 0) {
+        std::string title;
+        int action = 0;
+        return doc_.GetTemplateTitle(title, action) != 0;
+    }
+    CTemplatePage& t = doc_.Template();
+    return !t.IsNull(t.FindMetaByName(catalogue_.at(row).definition.name));
 }
 
 void CVantleView::MarkModifiedAndStore() {
@@ -808,6 +832,16 @@ void CVantleView::OnComboFocus(int id) {
 void CVantleView::OnValueChanged(int id) {
     if (doc_.viewsReady != 1) {
         return;
+    }
+    // A template row typed into while it has no action gets "Always set
+    // to this value", shown in its list: a value without an action would
+    // never be applied.
+    const int row = id / 10 - 1;
+    if (Editing() && RowAction(row) < 1) {
+        if (RowWidgets* w = Widgets(row)) {
+            const QSignalBlocker quiet(w->actions);
+            SetRowAction(row, AlwaysSet);
+        }
     }
     MarkModifiedAndStore();
     undoRow_ = id % 10 == 0 ? id / 10 - 1 : -1;

@@ -108,6 +108,8 @@ private:
     bool Editing() const { return doc_.templateEditing != 0; }
     int AppendPageOnlyRow(const std::string& name, int httpEquiv);
     void SetLocked(bool locked);
+    // Whether the open template has the row's tag (the title for row 0).
+    bool TemplateHas(int row);
 
     // Control notifications.
     void OnValueFocus(int id, bool in);

@@ -277,14 +277,49 @@ TEST_F(TemplateTest, CommandsAreEnabledByTheTemplateState) {
     doc.templateModified = 1;
     EXPECT_TRUE(doc.QueryCommand(kSaveTemplate).enabled);
 
-    // Opening a template keeps the editing flag and the modified flag.
+    // Opening a template over a modified one asks first; Cancel keeps it.
+    // The template opened is unmodified, and the editing flag stays.
     const std::string path = dir.Write("t.mtpl", "<head></head>");
     doc.EditTemplate();
     ASSERT_EQ(doc.OnCommand(kOpenTemplate), 0); // dialog cancelled
+    EXPECT_TRUE(ui.questions.empty());
     ui.files.push_back(path);
-    ASSERT_EQ(doc.OnCommand(kOpenTemplate), 1);
-    EXPECT_EQ(doc.templateEditing, 1);
+    ui.answers = {Answer::Cancel};
+    ASSERT_EQ(doc.OnCommand(kOpenTemplate), 0);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], "Save changes to unnamed template");
+    EXPECT_EQ(doc.templateName, "unnamed template");
     EXPECT_EQ(doc.templateModified, 1);
+    ui.files.push_back(path);
+    ui.answers = {Answer::No};
+    ASSERT_EQ(doc.OnCommand(kOpenTemplate), 1);
+    EXPECT_EQ(doc.templateName, "t");
+    EXPECT_EQ(doc.templateEditing, 1);
+    EXPECT_EQ(doc.templateModified, 0);
+    // So closing asks nothing, and nothing rewrites the file.
+    EXPECT_EQ(doc.ConfirmSave(), 1);
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(ReadFile(path), "<head></head>");
+
+    // Yes saves the modified template before the other one opens.
+    doc.SetTemplateTitle("Saved", 1);
+    doc.templateModified = 1;
+    const std::string other = dir.Write("other.mtpl", "<head></head>");
+    ui.files.push_back(other);
+    ui.answers = {Answer::Yes};
+    ASSERT_EQ(doc.OnCommand(kOpenTemplate), 1);
+    EXPECT_NE(ReadFile(path).find("<title action=\"1\">Saved</title>"), std::string::npos);
+    EXPECT_EQ(doc.templateName, "other");
+    EXPECT_EQ(doc.templateModified, 0);
+}
+
+TEST_F(TemplateTest, ATemplateNeverStoresTheActionMinusOne) {
+    doc.NewTemplate();
+    doc.SetTemplateTitle("T", -1);
+    doc.SetTemplateMeta("author", "A", 0, -1);
+    const std::string text = doc.Template().GetText();
+    EXPECT_EQ(text.find("action=\"-1\""), std::string::npos) << text;
+    EXPECT_NE(text.find("<title action=\"2\">T</title>"), std::string::npos) << text;
 }
 
 } // namespace

@@ -50,7 +50,7 @@ TEST_F(HostileFile, PngRenamedHtmlOpensUnwritableAndIsNeverWritten) {
     EXPECT_EQ(ui.messages[0], doc_texts::kNoMetaDataPosition);
     doc.SetPageMeta("description", "x", 0);
     doc.SetModifiedFlag();
-    EXPECT_EQ(doc.SaveDocument(), 1);
+    EXPECT_EQ(doc.SaveDocument(), 0);
     EXPECT_EQ(ReadFile(path), png);
 }
 

@@ -10,18 +10,30 @@ namespace orlen::test {
 class ScriptedAppUi final : public AppUi {
 public:
     void ShowMessage(const std::string& text) override { doc.ShowMessage(text); }
+    void ShowWarning(const std::string& text) override {
+        ++warnings;
+        doc.ShowMessage(text);
+    }
+    void ShowFailure(const std::string& text) override {
+        ++failures;
+        doc.ShowMessage(text);
+    }
     Answer AskYesNo(const std::string& text) override { return doc.AskYesNo(text); }
     Answer AskYesNoCancel(const std::string& text) override { return doc.AskYesNoCancel(text); }
-    std::optional<std::string> ChooseFileToOpen(const std::string& filter) override {
-        return doc.ChooseFileToOpen(filter);
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter,
+                                                const std::string& folder) override {
+        return doc.ChooseFileToOpen(filter, folder);
     }
     std::optional<std::string> ChooseFileToSave(const std::string& filter,
                                                 const std::string& extension,
-                                                const std::string& name) override {
-        return doc.ChooseFileToSave(filter, extension, name);
+                                                const std::string& name,
+                                                const std::string& folder) override {
+        return doc.ChooseFileToSave(filter, extension, name, folder);
     }
-    std::optional<std::string> ChooseFolder(const std::string& title) override {
+    std::optional<std::string> ChooseFolder(const std::string& title,
+                                            const std::string& folder) override {
         folderTitles.push_back(title);
+        folderStarts.push_back(folder);
         if (folders.empty()) {
             return std::nullopt;
         }
@@ -38,6 +50,9 @@ public:
     ScriptedUi doc;
     std::deque<std::optional<std::string>> folders;
     std::vector<std::string> folderTitles;
+    std::vector<std::string> folderStarts; // where each folder dialog started
+    int warnings = 0;
+    int failures = 0;
     std::vector<std::string> urls;
     bool urlsOpen = true;
     int aboutShown = 0;

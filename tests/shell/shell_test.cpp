@@ -46,7 +46,7 @@ protected:
 
 TEST_F(ShellTest, StartsWithANewPageAndOnlyTheEditingView) {
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Frame().windowTitle(), "Untitled - Orlen");
+    EXPECT_EQ(Frame().windowTitle(), "Untitled[*] - Orlen");
     EXPECT_TRUE(Frame().isVisible());
     EXPECT_FALSE(Frame().FileBrowserShown());
     EXPECT_FALSE(Frame().FileTree()->isVisible());
@@ -73,7 +73,7 @@ TEST_F(ShellTest, StartsWithANewPageAndOnlyTheEditingView) {
 TEST_F(ShellTest, CommandLineFileOrTemplate) {
     const std::string page = dir.Write("index.html", "<head><title>Home</title></head>");
     ASSERT_TRUE(Start(page));
-    EXPECT_EQ(Frame().windowTitle(), "index.html - Orlen");
+    EXPECT_EQ(Frame().windowTitle(), "index.html[*] - Orlen");
     EXPECT_EQ(app->RecentFiles(), std::vector<std::string>{page});
     app.reset();
 
@@ -82,7 +82,7 @@ TEST_F(ShellTest, CommandLineFileOrTemplate) {
     ASSERT_TRUE(Start(tmpl));
     EXPECT_EQ(app->Doc().templateOpen, 1);
     EXPECT_EQ(app->Doc().templateName, "site");
-    EXPECT_EQ(Frame().windowTitle(), "Untitled - Orlen");
+    EXPECT_EQ(Frame().windowTitle(), "Untitled[*] - Orlen");
     app.reset();
 
     EXPECT_FALSE(Start(dir / "missing.html"));
@@ -134,7 +134,7 @@ TEST_F(ShellTest, OpeningAnotherPageAsksAboutUnsavedEdits) {
     ui.doc.answers = {Answer::No};
     Frame().RouteCommand(cmd::kFileOpen);
     EXPECT_EQ(app->Doc().GetPageTitle(), "B");
-    EXPECT_EQ(Frame().windowTitle(), "b.html - Orlen");
+    EXPECT_EQ(Frame().windowTitle(), "b.html[*] - Orlen");
 }
 
 TEST_F(ShellTest, ViewModesSwitchRowsAndTabs) {

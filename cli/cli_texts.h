@@ -58,7 +58,7 @@ Commands:
                         for several report what would change.
   new-template PAGE OUT Write a template based on the page's title and meta
                         tags, each with the action "Set this value if tag
-                        doesn't exit".
+                        doesn't exist".
   date parse TEXT       Read an HTTP date (for example "Sun, 06 Nov 1994
                         08:49:37 GMT") and print it as seconds since
                         1970-01-01 00:00:00 UTC; exit 1 when it cannot be read

@@ -24,7 +24,7 @@ inline constexpr int kLastTemplateAction = PrependBefore;
 inline constexpr std::array<std::string_view, 7> kTemplateActionTexts = {
     "Always set to this value",
     "Never change",
-    "Set this value if tag doesn't exit",
+    "Set this value if tag doesn't exist",
     "Replace existing data if tag exists",
     "Always remove this tag",
     "Add this data after existing data",

@@ -17,10 +17,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QTreeWidget>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTreeWidget>
 
 namespace orlen {
 
@@ -65,15 +65,6 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
     ShowFileBrowser(false);
 
     BuildActions();
-    // F6 and Shift+F6 cycle through the panes, as in other desktop programs.
-    for (const bool forward : {true, false}) {
-        auto* cycle = new QAction(this);
-        cycle->setShortcut(forward ? QKeySequence(Qt::Key_F6)
-                                   : QKeySequence(Qt::SHIFT | Qt::Key_F6));
-        cycle->setShortcutContext(Qt::WindowShortcut);
-        connect(cycle, &QAction::triggered, this, [this, forward] { FocusNextPane(forward); });
-        addAction(cycle);
-    }
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
@@ -443,38 +434,9 @@ bool CMainFrame::OnCmdMsg(int id) {
         app_.ShowHelp();
         return true;
     case cmd::kNextPane:
-    case cmd::kPrevPane: {
-        // Moves the focus to the neighbouring visible pane.
-        std::vector<QWidget*> panes;
-        if (browserShown_) {
-            panes.push_back(fileTree_);
-        }
-        for (int i = 0; i < childFrame_->Splitter()->count(); ++i) {
-            if (childFrame_->Splitter()->widget(i)->isVisible()) {
-                panes.push_back(childFrame_->Splitter()->widget(i));
-            }
-        }
-        if (panes.empty()) {
-            return true;
-        }
-        QWidget* focus = QApplication::focusWidget();
-        int current = -1;
-        for (std::size_t i = 0; i < panes.size(); ++i) {
-            if (focus != nullptr && (panes[i] == focus || panes[i]->isAncestorOf(focus))) {
-                current = static_cast<int>(i);
-            }
-        }
-        const int n = static_cast<int>(panes.size());
-        const int step = id == cmd::kNextPane ? 1 : n - 1;
-        const int next = current < 0 ? 0 : (current + step) % n;
-        QWidget* target = panes[static_cast<std::size_t>(next)];
-        if (QWidget* inner = target->nextInFocusChain(); inner && target->isAncestorOf(inner)) {
-            inner->setFocus(Qt::TabFocusReason);
-        } else {
-            target->setFocus(Qt::TabFocusReason);
-        }
+    case cmd::kPrevPane:
+        FocusNextPane(id == cmd::kNextPane);
         return true;
-    }
     default:
         return false;
     }

@@ -158,8 +158,20 @@ bool FileTypesModel::Contains(const std::string& extension) const {
     return FileTypesHave(types_, extension);
 }
 
+std::string FileTypesModel::ExtensionOf(const std::string& text) {
+    // ".shtml", "*.shtml" and "shtml" all name the same files.
+    std::string_view t = Trim(text);
+    if (!t.empty() && t.front() == '*') {
+        t.remove_prefix(1);
+    }
+    if (!t.empty() && t.front() == '.') {
+        t.remove_prefix(1);
+    }
+    return std::string(Trim(t));
+}
+
 FileTypeButtons FileTypesModel::Buttons(const std::string& text, bool hasSelection) const {
-    const std::string t = std::string(Trim(text));
+    const std::string t = ExtensionOf(text);
     FileTypeButtons b;
     b.add = !t.empty() && !Contains(t);
     b.replace = b.add && hasSelection;
@@ -174,7 +186,7 @@ void FileTypesModel::Add(const std::string& text) {
     if (!types_.empty() && types_.back() != ';') {
         types_ += ';';
     }
-    types_ += "*." + std::string(Trim(text)) + ";";
+    types_ += "*." + ExtensionOf(text) + ";";
     modified = true;
 }
 

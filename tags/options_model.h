@@ -85,6 +85,9 @@ public:
     std::vector<std::string> Extensions() const;
     // Whether the extension is one of the working string's entries.
     bool Contains(const std::string& extension) const;
+    // The extension a typed text names: white space, a leading "*" and a
+    // leading "." taken off.
+    static std::string ExtensionOf(const std::string& text);
     // The buttons' states for the edit box text and the list selection.
     FileTypeButtons Buttons(const std::string& text, bool hasSelection) const;
     // Appends "*." + trimmed text; does nothing when Add is not allowed.

@@ -51,7 +51,7 @@ constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
     {"robots", 0, "Edit", TagEditor::RobotsEditor, 0, 0, 0,
      "Instructions for robot programs that create search databases", AlwaysDisplay},
     {"Cache-Control", 1, "Edit", TagEditor::CacheControlEditor, 0, 0, 0,
-     "Instructions for controling cacheing", DisplayIfContent},
+     "Instructions for controlling caching", DisplayIfContent},
     {"Expires", 1, "Edit", TagEditor::ExpiresEditor, 0, 0, 0, "An expiry date for the page",
      DisplayIfContent},
     {"Window-Target", 1, "", TagEditor::None, 1, 0, 1,

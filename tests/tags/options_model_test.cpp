@@ -118,6 +118,15 @@ TEST_F(OptionsTest, FileTypesListAddReplaceAndRemove) {
     EXPECT_EQ(types.Types(), std::string(kDefaultFileTypes) + ";*.txt;");
     types.Add("txt"); // refused now
     EXPECT_EQ(types.Types(), std::string(kDefaultFileTypes) + ";*.txt;");
+    // A leading "." or "*." names the same extension.
+    for (const char* same : {".txt", "*.txt", " .txt", "txt"}) {
+        EXPECT_FALSE(types.Buttons(same, false).add) << same;
+    }
+    EXPECT_FALSE(types.Buttons(".", false).add);
+    EXPECT_FALSE(types.Buttons("*.", false).add);
+    types.Add(".shtml");
+    EXPECT_EQ(types.Types(), std::string(kDefaultFileTypes) + ";*.txt;*.shtml;");
+    EXPECT_TRUE(types.Contains("shtml"));
 
     FileTypesModel removing{std::string(kDefaultFileTypes)};
     removing.Remove(5); // php

@@ -467,7 +467,7 @@ TEST_F(OptionsSheetTest, FileTypesAddToTheDefaultList) {
     CFileTypesPage* page = s.FileTypesPage();
     const auto labels = page->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels.front()->text(), "Extention");
+    EXPECT_EQ(labels.front()->text(), "Extension");
     EXPECT_EQ(Items(page->List()), (QStringList{"asp", "aspx", "htm", "html", "mtpl", "php"}));
     EXPECT_FALSE(page->AddButton()->isEnabled());
     EXPECT_FALSE(page->ReplaceButton()->isEnabled());

@@ -38,7 +38,7 @@ TEST_F(CatalogueTest, FirstStartHasTheThirteenStandardTagsAndDefaults) {
     EXPECT_EQ(TagCatalogue::editorOf(2), TagEditor::KeywordSuggestion);
     EXPECT_EQ(TagCatalogue::editorOf(3), TagEditor::None);
     EXPECT_EQ(TagCatalogue::editorOf(20), TagEditor::None);
-    EXPECT_EQ(TagCatalogue::statusText(8), "Instructions for controling cacheing");
+    EXPECT_EQ(TagCatalogue::statusText(8), "Instructions for controlling caching");
     EXPECT_EQ(TagCatalogue::statusText(13), "For Help, press F1");
 }
 
@@ -195,7 +195,7 @@ TEST_F(CatalogueTest, DisplayRuleAndOfferedActions) {
     titleCased.definition.name = "Title";
     EXPECT_EQ(actionsOf(titleCased), plain);
     EXPECT_EQ(TagCatalogue::offeredActions(catalogue.at(0))[2].text,
-              "Set this value if tag doesn't exit");
+              "Set this value if tag doesn't exist");
 }
 
 } // namespace

@@ -203,4 +203,29 @@ std::string ExpiresResultText(std::int64_t t) {
     return t == 0 ? std::string() : FormatHttpDate(t);
 }
 
+ExpiresField ReadExpires(std::string_view text) {
+    ExpiresField field;
+    if (text.empty()) {
+        return field;
+    }
+    const std::int64_t t = ExpiresTimeOf(text);
+    if (t == 0) {
+        field.kind = ExpiresFieldKind::Unreadable;
+        return field;
+    }
+    field.kind = ExpiresFieldKind::Day;
+    field.day = LocalDateOf(t);
+    return field;
+}
+
+std::string ExpiresResult(std::string_view original, const ExpiresField& field) {
+    if (field == ReadExpires(original)) {
+        return std::string(original);
+    }
+    if (field.kind != ExpiresFieldKind::Day) {
+        return {};
+    }
+    return ExpiresResultText(LocalMidnight(field.day.year, field.day.month, field.day.day));
+}
+
 } // namespace orlen

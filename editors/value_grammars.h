@@ -4,6 +4,8 @@
 // back on OK. The dialogs own no logic beyond calling these.
 #pragma once
 
+#include "editors/http_date.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -119,5 +121,37 @@ std::int64_t ExpiresTimeOf(std::string_view text);
 // The text the Expires editor gives back for a time value: "" for 0 (no date)
 // and for a value that cannot be written, otherwise FormatHttpDate of it.
 std::string ExpiresResultText(std::int64_t t);
+
+// What the Expires editor's date field stands for.
+enum class ExpiresFieldKind : int {
+    Empty = 0,      // no date: OK removes the tag
+    Unreadable = 1, // shown empty, standing for a text that names no date
+    Day = 2,        // a local calendar day
+};
+
+struct ExpiresField {
+    ExpiresFieldKind kind = ExpiresFieldKind::Empty;
+    CalendarDate day{1970, 1, 1}; // the day shown, for Day only
+
+    // Fields are equal when they stand for the same thing; the day counts
+    // only for Day.
+    bool operator==(const ExpiresField& other) const {
+        return kind == other.kind && (kind != ExpiresFieldKind::Day || day == other.day);
+    }
+};
+
+// The field an Expires text opens as: the empty text as Empty; a date that
+// ExpiresTimeOf reads as the local day it falls on (LocalDateOf); any other
+// text as Unreadable. The field shows Unreadable as empty; it stays
+// Unreadable until the user clears the field or chooses a day.
+ExpiresField ReadExpires(std::string_view text);
+
+// The text OK gives for the field as the user left it. A field still
+// standing for what original opened as gives original back byte for byte, so
+// that OK without a change leaves the tag as it is, whatever time of day and
+// form its date is written in. Otherwise an empty field gives "", and a day
+// the RFC 1123 date in GMT of local standard-time midnight starting it
+// (ExpiresResultText of LocalMidnight, "" for a day before 1970).
+std::string ExpiresResult(std::string_view original, const ExpiresField& field);
 
 } // namespace orlen

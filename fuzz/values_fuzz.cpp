@@ -55,6 +55,8 @@ void Grammars(std::string_view text) {
     if (!expiresText.empty()) {
         FUZZ_CHECK(orlen::ExpiresTimeOf(expiresText) == expires);
     }
+    // OK without a change gives the text back as it was.
+    FUZZ_CHECK(orlen::ExpiresResult(text, orlen::ReadExpires(text)) == text);
 }
 
 void Suggestions(std::string_view text) {

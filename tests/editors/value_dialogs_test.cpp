@@ -2,6 +2,7 @@
 // opens, what the controls enable, the text OK gives back, the integer
 // message that keeps a dialog open; and the editors reached through the
 // rows' "Edit" buttons of the running program.
+#include "../scoped_time_zone.h"
 #include "../shell/scripted_app_ui.h"
 #include "../temp_dir.h"
 #include "editors/expires_dialog.h"
@@ -481,18 +482,55 @@ TEST_F(ValueEditorsTest, EachEditButtonOpensItsOwnDialog) {
     EXPECT_EQ(caption, "Refresh");
     EXPECT_EQ(View().RowValue(Row("Refresh")), "15");
 
-    // Expires: an unreadable value opens empty, and OK turns it into "".
+    // Expires: an unreadable value opens empty, and Clear then OK turns it
+    // into "".
     View().SetRowValue(Row("Expires"), "never");
     QString shown = "unset";
     AnswerNextDialog(true, [&shown](QDialog* dialog) {
         auto* expires = qobject_cast<ExpiresDialog*>(dialog);
         ASSERT_NE(expires, nullptr);
         shown = expires->DateField()->text();
+        expires->ClearButton()->click();
     });
     ClickEdit("Expires");
     EXPECT_EQ(caption, "Expires");
     EXPECT_EQ(shown, "");
     EXPECT_EQ(View().RowValue(Row("Expires")), "");
+}
+
+TEST_F(ValueEditorsTest, OkWithoutAChangeLeavesTheExpiresRowAndThePageAlone) {
+    // One hour east of GMT, where the day's local midnight is 23:00 GMT the
+    // day before.
+    const test::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta http-equiv=\"Expires\" content=\"Mon, 08 Feb 2027 00:00:00 GMT\">\n"
+                  "</head><body></body></html>\n");
+    ASSERT_TRUE(app->OpenByPath(page));
+    const int row = Row("Expires");
+    ASSERT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 00:00:00 GMT");
+    ASSERT_FALSE(app->Doc().IsModified());
+    AnswerNextDialog(true);
+    ClickEdit("Expires");
+    EXPECT_EQ(caption, "Expires");
+    EXPECT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 00:00:00 GMT");
+    EXPECT_FALSE(app->Doc().IsModified());
+
+    // Choosing the next day changes the row and the page.
+    AnswerNextDialog(true, [](QDialog* dialog) {
+        auto* expires = qobject_cast<ExpiresDialog*>(dialog);
+        ASSERT_NE(expires, nullptr);
+        expires->DateField()->click();
+        CalendarPopup* calendar = expires->DateField()->Calendar();
+        ASSERT_NE(calendar, nullptr);
+        QTest::keyClick(calendar, Qt::Key_Right);
+        QTest::keyClick(calendar, Qt::Key_Return);
+    });
+    ClickEdit("Expires");
+    EXPECT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 23:00:00 GMT");
+    EXPECT_TRUE(app->Doc().IsModified());
+    EXPECT_NE(app->Doc().GetPageText().find("content=\"Mon, 08 Feb 2027 23:00:00 GMT\""),
+              std::string::npos);
 }
 
 } // namespace

@@ -347,6 +347,73 @@ TEST(ExpiresEditor, ResultTextIsEmptyWithoutAWritableDate) {
     EXPECT_EQ(ExpiresTimeOf("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
 }
 
+TEST(ExpiresEditor, ReadsTheLocalDayOrAnEmptyOrUnreadableField) {
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    using enum ExpiresFieldKind;
+    struct Case {
+        const char* text;
+        ExpiresFieldKind kind;
+        CalendarDate day;
+    };
+    const Case cases[] = {
+        {"", Empty, {1970, 1, 1}},
+        {"Mon, 08 Feb 2027 00:00:00 GMT", Day, {2027, 2, 8}},
+        {"Sat, 05 Nov 1994 23:30:00 GMT", Day, {1994, 11, 6}}, // already the 6th locally
+        {"Sun Nov  6 08:49:37 1994", Day, {1994, 11, 6}},
+        {" ", Unreadable, {1970, 1, 1}},
+        {"never", Unreadable, {1970, 1, 1}},
+        {"0", Unreadable, {1970, 1, 1}},
+        {"Mon, 01 Jan 1900 00:00:00 GMT", Unreadable, {1970, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        const ExpiresField field = ReadExpires(c.text);
+        EXPECT_EQ(static_cast<int>(field.kind), static_cast<int>(c.kind)) << '"' << c.text << '"';
+        if (c.kind == Day) {
+            EXPECT_EQ(field.day, c.day) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(ExpiresEditor, OkWithoutAChangeKeepsTheTextAndANewDayGivesLocalMidnight) {
+    // One hour east of GMT (the rules of Paris).
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    using enum ExpiresFieldKind;
+    const ExpiresField empty{Empty, {1970, 1, 1}};
+    const ExpiresField unreadable{Unreadable, {1970, 1, 1}};
+    struct Case {
+        const char* original;
+        ExpiresField field; // as the user left it
+        const char* result;
+    };
+    const Case cases[] = {
+        // The field as the text opened: the text byte for byte.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {2027, 2, 8}}, "Mon, 08 Feb 2027 00:00:00 GMT"},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", {Day, {1994, 11, 6}}, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {"Sat, 05 Nov 1994 23:30:00 GMT", {Day, {1994, 11, 6}}, "Sat, 05 Nov 1994 23:30:00 GMT"},
+        {"Sun Nov  6 08:49:37 1994", {Day, {1994, 11, 6}}, "Sun Nov  6 08:49:37 1994"},
+        {" 06 nov 1994 09:49:37 +0100", {Day, {1994, 11, 6}}, " 06 nov 1994 09:49:37 +0100"},
+        {"", empty, ""},
+        {"never", unreadable, "never"},
+        {"Mon, 01 Jan 1900 00:00:00 GMT", unreadable, "Mon, 01 Jan 1900 00:00:00 GMT"},
+        // Another day: local standard-time midnight starting it, in GMT.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {2027, 2, 9}}, "Mon, 08 Feb 2027 23:00:00 GMT"},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", {Day, {1994, 11, 7}}, "Sun, 06 Nov 1994 23:00:00 GMT"},
+        {"Wed, 01 Jun 2005 12:00:00 GMT", {Day, {2005, 6, 15}}, "Tue, 14 Jun 2005 23:00:00 GMT"},
+        {"", {Day, {2027, 2, 8}}, "Sun, 07 Feb 2027 23:00:00 GMT"},
+        {"never", {Day, {2027, 2, 8}}, "Sun, 07 Feb 2027 23:00:00 GMT"},
+        // A day before 1970 has no date text.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {1969, 12, 31}}, ""},
+        // Emptied: no date.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", empty, ""},
+        {"never", empty, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExpiresResult(c.original, c.field), c.result)
+            << '"' << c.original << "\" kind " << static_cast<int>(c.field.kind) << ' '
+            << c.field.day.year << '-' << c.field.day.month << '-' << c.field.day.day;
+    }
+}
+
 TEST(ExpiresEditor, KeepsOnlyTheDayAsLocalStandardMidnight) {
     {
         // In GMT a stored date opens on its own day and OK keeps that day.

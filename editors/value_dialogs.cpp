@@ -216,7 +216,7 @@ void RefreshDialog::accept() {
 // ---- Robots ----
 
 RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kRobotsCaption, parent) {
+    : ValueDialog(editor_texts::kRobotsCaption, parent), original_(value), result_(value) {
     noIndex_ = new QCheckBox(ToQString(editor_texts::kNoIndex), this);
     noFollow_ = new QCheckBox(ToQString(editor_texts::kNoFollow), this);
     auto* layout = new QVBoxLayout(this);
@@ -232,7 +232,11 @@ RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
 }
 
 void RobotsDialog::accept() {
-    result_ = FromStd(ComposeRobots({noIndex_->isChecked(), noFollow_->isChecked()}));
+    const std::string original = ToStd(original_);
+    const std::string result =
+        RobotsResult(original, {noIndex_->isChecked(), noFollow_->isChecked()});
+    // An unchanged text is given back as the very string the dialog got.
+    result_ = result == original ? original_ : FromStd(result);
     QDialog::accept();
 }
 

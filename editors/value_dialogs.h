@@ -84,6 +84,8 @@ private:
 };
 
 // "Robots": keep robots from indexing the page and from following its links.
+// Directives without a box are kept; OK without a change gives the text back
+// as it was (RobotsResult).
 class RobotsDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -93,12 +95,13 @@ public:
     QCheckBox* NoIndexBox() const { return noIndex_; }
     QCheckBox* NoFollowBox() const { return noFollow_; }
 
-    // The tag's new text; meaningful after OK.
+    // The tag's new text; before OK, the text the dialog opened on.
     QString Result() const { return result_; }
 
     void accept() override;
 
 private:
+    QString original_;
     QString result_;
     QCheckBox* noIndex_ = nullptr;
     QCheckBox* noFollow_ = nullptr;

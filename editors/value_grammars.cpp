@@ -36,6 +36,22 @@ EditorResult Refused() {
     return result;
 }
 
+// Calls visit with each item of a comma-separated robots text, trimmed of
+// white space; empty items are skipped.
+template <typename Visit> void ForEachRobotsItem(std::string_view text, Visit visit) {
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = Trim(text.substr(0, comma));
+        if (!item.empty()) {
+            visit(item);
+        }
+        if (comma == std::string_view::npos) {
+            return;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
 } // namespace
 
 int ScanDecimal(std::string_view text, std::int64_t& value, std::size_t* end) {
@@ -177,21 +193,43 @@ EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::str
 }
 
 RobotsState ReadRobots(std::string_view text) {
-    const std::string lowered = AsciiLower(text);
     RobotsState state;
-    state.noIndex = lowered.find("noindex") != std::string::npos;
-    state.noFollow = lowered.find("nofollow") != std::string::npos;
+    ForEachRobotsItem(text, [&state](std::string_view item) {
+        const std::string lowered = AsciiLower(item);
+        state.noIndex = state.noIndex || lowered == kNoIndexDirective;
+        state.noFollow = state.noFollow || lowered == kNoFollowDirective;
+    });
     return state;
 }
 
-std::string ComposeRobots(const RobotsState& state) {
-    if (state.noIndex && state.noFollow) {
-        return "noindex, nofollow";
-    }
+std::string ComposeRobots(std::string_view original, const RobotsState& state) {
+    std::string text;
+    auto append = [&text](std::string_view item) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += item;
+    };
     if (state.noIndex) {
-        return "noindex";
+        append(kNoIndexDirective);
     }
-    return state.noFollow ? "nofollow" : "";
+    if (state.noFollow) {
+        append(kNoFollowDirective);
+    }
+    ForEachRobotsItem(original, [&append](std::string_view item) {
+        const std::string lowered = AsciiLower(item);
+        if (lowered != kNoIndexDirective && lowered != kNoFollowDirective) {
+            append(item);
+        }
+    });
+    return text;
+}
+
+std::string RobotsResult(std::string_view original, const RobotsState& state) {
+    if (state == ReadRobots(original)) {
+        return std::string(original);
+    }
+    return ComposeRobots(original, state);
 }
 
 std::int64_t ExpiresTimeOf(std::string_view text) {

@@ -100,17 +100,33 @@ EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::str
 
 // ---- Robots ----
 
+// The directives the dialog has boxes for, in its order.
+inline constexpr std::string_view kNoIndexDirective = "noindex";
+inline constexpr std::string_view kNoFollowDirective = "nofollow";
+
 struct RobotsState {
     bool noIndex = false;  // "Prevent robots adding this page to search engines"
     bool noFollow = false; // "Prevent robots following links in this page"
+
+    bool operator==(const RobotsState&) const = default;
 };
 
-// Reads a robots text (case ignored): "noindex" and "nofollow" anywhere in it
-// check their boxes; everything else is ignored.
+// Reads a robots text, a list of directives separated by commas: an item
+// that is "noindex" or "nofollow" (case and surrounding white space ignored)
+// checks its box. Other items check nothing; ComposeRobots keeps them.
 RobotsState ReadRobots(std::string_view text);
 
-// The result of OK: "", "noindex", "nofollow" or "noindex, nofollow".
-std::string ComposeRobots(const RobotsState& state);
+// The text for the boxes when original held the directives: the checked
+// ones in the dialog's order ("noindex", then "nofollow"), then every item of
+// original the dialog has no box for, in its order, as written but without
+// surrounding white space, all joined with ", ". Empty items are dropped, and
+// so are the known directives of original: the boxes stand for them.
+std::string ComposeRobots(std::string_view original, const RobotsState& state);
+
+// The result of OK: original byte for byte when the boxes are as original
+// opened them (OK without a change leaves the tag as written), otherwise
+// ComposeRobots.
+std::string RobotsResult(std::string_view original, const RobotsState& state);
 
 // ---- Expires ----
 

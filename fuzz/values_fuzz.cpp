@@ -45,10 +45,15 @@ void Grammars(std::string_view text) {
                    composed.text);
     }
 
-    const orlen::RobotsState robots = orlen::ReadRobots(text);
-    const std::string robotsText = orlen::ComposeRobots(robots);
-    const orlen::RobotsState robotsBack = orlen::ReadRobots(robotsText);
-    FUZZ_CHECK(robotsBack.noIndex == robots.noIndex && robotsBack.noFollow == robots.noFollow);
+    // OK without a change gives the text back; any boxes give a text that
+    // opens with those boxes and keeps the directives without one.
+    FUZZ_CHECK(orlen::RobotsResult(text, orlen::ReadRobots(text)) == text);
+    for (int boxes = 0; boxes < 4; ++boxes) {
+        const orlen::RobotsState state{(boxes & 1) != 0, (boxes & 2) != 0};
+        const std::string composed = orlen::ComposeRobots(text, state);
+        FUZZ_CHECK(orlen::ReadRobots(composed) == state);
+        FUZZ_CHECK(orlen::ComposeRobots(composed, state) == composed);
+    }
 
     const std::int64_t expires = orlen::ExpiresTimeOf(text);
     const std::string expiresText = orlen::ExpiresResultText(expires);

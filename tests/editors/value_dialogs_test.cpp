@@ -346,11 +346,11 @@ TEST(RobotsDialogTest, ShowsItsTextsAndOpensClearOnAnEmptyText) {
     EXPECT_EQ(r.Ok(), "");
 }
 
-TEST(RobotsDialogTest, OpensFromTheTextInAnyCase) {
+TEST(RobotsDialogTest, OpensFromTheTextInAnyCaseAndOkKeepsIt) {
     Robots upper("NOINDEX,FOLLOW");
     EXPECT_TRUE(upper.dialog.NoIndexBox()->isChecked());
     EXPECT_FALSE(upper.dialog.NoFollowBox()->isChecked());
-    EXPECT_EQ(upper.Ok(), "noindex");
+    EXPECT_EQ(upper.Ok(), "NOINDEX,FOLLOW");
 
     Robots follow("nofollow");
     EXPECT_FALSE(follow.dialog.NoIndexBox()->isChecked());
@@ -358,32 +358,50 @@ TEST(RobotsDialogTest, OpensFromTheTextInAnyCase) {
     EXPECT_EQ(follow.Ok(), "nofollow");
 }
 
-TEST(RobotsDialogTest, BothBoxesWriteTheirFixedOrder) {
-    Robots same("noindex, nofollow");
-    EXPECT_TRUE(same.dialog.NoIndexBox()->isChecked());
-    EXPECT_TRUE(same.dialog.NoFollowBox()->isChecked());
-    EXPECT_EQ(same.Ok(), "noindex, nofollow");
-    Robots swapped("nofollow, noindex");
-    EXPECT_EQ(swapped.Ok(), "noindex, nofollow");
-}
-
-TEST(RobotsDialogTest, OtherValuesOpenClearAndBecomeTheEmptyText) {
+TEST(RobotsDialogTest, OtherValuesOpenClearAndOkKeepsThem) {
     for (const char* value : {"index, follow", "all", "none"}) {
         Robots r(value);
         EXPECT_FALSE(r.dialog.NoIndexBox()->isChecked()) << value;
         EXPECT_FALSE(r.dialog.NoFollowBox()->isChecked()) << value;
-        EXPECT_EQ(r.Ok(), "") << value;
+        EXPECT_EQ(r.Ok(), value) << value;
     }
 }
 
-TEST(RobotsDialogTest, TheBoxesDecideTheResult) {
-    Robots r("all");
-    r.dialog.NoFollowBox()->click();
-    EXPECT_EQ(r.Ok(), "nofollow");
-    Robots unchecked("noindex, nofollow");
-    unchecked.dialog.NoIndexBox()->click();
-    unchecked.dialog.NoFollowBox()->click();
-    EXPECT_EQ(unchecked.Ok(), "");
+TEST(RobotsDialogTest, ChangedBoxesComeFirstInTheDialogsOrderAndTheRestIsKept) {
+    // Which boxes are clicked before OK.
+    struct Case {
+        const char* value;
+        bool clickNoIndex;
+        bool clickNoFollow;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"noindex, noarchive, max-snippet:50", false, false, "noindex, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", false, true,
+         "noindex, nofollow, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", true, false, "noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", true, true, "nofollow, noarchive, max-snippet:50"},
+        {"nofollow, noindex", false, false, "nofollow, noindex"},
+        {"nofollow", true, false, "noindex, nofollow"},
+        {"all", false, true, "nofollow, all"},
+        {"noindex, nofollow", true, true, ""},
+    };
+    for (const Case& c : cases) {
+        Robots r(c.value);
+        if (c.clickNoIndex) {
+            r.dialog.NoIndexBox()->click();
+        }
+        if (c.clickNoFollow) {
+            r.dialog.NoFollowBox()->click();
+        }
+        EXPECT_EQ(r.Ok(), c.result) << c.value << ' ' << c.clickNoIndex << c.clickNoFollow;
+    }
+
+    // A box clicked twice is no change.
+    Robots twice("noindex, noarchive, max-snippet:50");
+    twice.dialog.NoFollowBox()->click();
+    twice.dialog.NoFollowBox()->click();
+    EXPECT_EQ(twice.Ok(), "noindex, noarchive, max-snippet:50");
 }
 
 // ---- Through the editing view ----
@@ -459,6 +477,32 @@ TEST_F(ValueEditorsTest, TheRobotsRowTakesTheDialogsResultOnOk) {
     ClickEdit("robots");
     EXPECT_TRUE(opened);
     EXPECT_EQ(View().RowValue(row), "noindex");
+}
+
+TEST_F(ValueEditorsTest, OkWithoutAChangeLeavesTheRobotsRowAndThePageAlone) {
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta name=\"robots\" content=\"noindex, noarchive, max-snippet:50\">\n"
+                  "</head><body></body></html>\n");
+    ASSERT_TRUE(app->OpenByPath(page));
+    const int row = Row("robots");
+    AnswerNextDialog(true);
+    ClickEdit("robots");
+    EXPECT_EQ(caption, "Robots");
+    EXPECT_EQ(View().RowValue(row), "noindex, noarchive, max-snippet:50");
+    EXPECT_FALSE(app->Doc().IsModified());
+
+    AnswerNextDialog(true, [](QDialog* dialog) {
+        auto* robots = qobject_cast<RobotsDialog*>(dialog);
+        ASSERT_NE(robots, nullptr);
+        robots->NoFollowBox()->click();
+    });
+    ClickEdit("robots");
+    EXPECT_EQ(View().RowValue(row), "noindex, nofollow, noarchive, max-snippet:50");
+    EXPECT_TRUE(app->Doc().IsModified());
+    EXPECT_NE(
+        app->Doc().GetPageText().find("content=\"noindex, nofollow, noarchive, max-snippet:50\""),
+        std::string::npos);
 }
 
 TEST_F(ValueEditorsTest, EachEditButtonOpensItsOwnDialog) {

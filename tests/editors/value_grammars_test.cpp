@@ -305,28 +305,92 @@ TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
     }
 }
 
-TEST(RobotsEditor, ReadsTwoFlagsAndWritesTheirCanonicalText) {
+TEST(RobotsEditor, ReadsTheBoxesFromWholeCommaSeparatedItems) {
     struct Case {
-        const char* before;
+        const char* text;
         bool noIndex;
         bool noFollow;
-        const char* after;
     };
     const Case cases[] = {
-        {"", false, false, ""},
-        {"NOINDEX,FOLLOW", true, false, "noindex"},
-        {"index, NoFollow", false, true, "nofollow"},
-        {"noindex, nofollow", true, true, "noindex, nofollow"},
-        {"nofollow, noindex", true, true, "noindex, nofollow"},
-        {"index, follow", false, false, ""},
-        {"all", false, false, ""},
-        {"none", false, false, ""},
+        {"", false, false},
+        {"NOINDEX,FOLLOW", true, false},
+        {"index, NoFollow", false, true},
+        {"noindex, nofollow", true, true},
+        {"nofollow, noindex", true, true},
+        {" \tnoindex ,, nofollow ,", true, true},
+        {"noarchive, max-snippet:50, noindex", true, false},
+        {"index, follow", false, false},
+        {"all", false, false},
+        {"none", false, false},
+        // Only whole items count: a directive inside another item is no box.
+        {"noindexing, x-nofollow", false, false},
+        {"noindex nofollow", false, false},
     };
     for (const Case& c : cases) {
-        const RobotsState state = ReadRobots(c.before);
-        EXPECT_EQ(state.noIndex, c.noIndex) << '"' << c.before << '"';
-        EXPECT_EQ(state.noFollow, c.noFollow) << '"' << c.before << '"';
-        EXPECT_EQ(ComposeRobots(state), c.after) << '"' << c.before << '"';
+        const RobotsState state = ReadRobots(c.text);
+        EXPECT_EQ(state.noIndex, c.noIndex) << '"' << c.text << '"';
+        EXPECT_EQ(state.noFollow, c.noFollow) << '"' << c.text << '"';
+    }
+}
+
+TEST(RobotsEditor, OkKeepsAnUnchangedTextAndTheDirectivesWithoutABox) {
+    struct Case {
+        const char* original;
+        RobotsState boxes; // as the user left them
+        const char* result;
+    };
+    const Case cases[] = {
+        // No box changed: the text as it was, byte for byte.
+        {"", {false, false}, ""},
+        {"noindex, noarchive, max-snippet:50", {true, false}, "noindex, noarchive, max-snippet:50"},
+        {"  NOINDEX ,, nofollow ", {true, true}, "  NOINDEX ,, nofollow "},
+        {"nofollow,noindex", {true, true}, "nofollow,noindex"},
+        {"index, follow", {false, false}, "index, follow"},
+        {"noindex, NOINDEX", {true, false}, "noindex, NOINDEX"},
+        // The checked boxes in the dialog's order, then the other directives
+        // in their own order.
+        {"noindex, noarchive, max-snippet:50",
+         {true, true},
+         "noindex, nofollow, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", {false, false}, "noarchive, max-snippet:50"},
+        {"max-snippet:50, noarchive", {false, true}, "nofollow, max-snippet:50, noarchive"},
+        {"noarchive, nofollow, max-snippet:50, noindex",
+         {false, true},
+         "nofollow, noarchive, max-snippet:50"},
+        {"", {true, false}, "noindex"},
+        {"", {true, true}, "noindex, nofollow"},
+        {"nofollow", {true, true}, "noindex, nofollow"},
+        // Known directives in any case are the boxes' and written in lower
+        // case; the others keep their case.
+        {"NoIndex, NOARCHIVE", {true, true}, "noindex, nofollow, NOARCHIVE"},
+        {"NOFOLLOW, Max-Image-Preview:Large",
+         {true, true},
+         "noindex, nofollow, Max-Image-Preview:Large"},
+        // Duplicates: a box is written once; other directives as often as
+        // they stand.
+        {"noindex, NOINDEX, noarchive, noarchive",
+         {true, true},
+         "noindex, nofollow, noarchive, noarchive"},
+        {"nofollow, nofollow", {true, true}, "noindex, nofollow"},
+        // Surrounding white space and empty items go; white space inside an
+        // item stays.
+        {"  noindex ,, max-snippet:50 ,  , noarchive , ",
+         {true, true},
+         "noindex, nofollow, max-snippet:50, noarchive"},
+        {"unavailable_after:  25 Jun 2010 15:00:00 PST ,noindex",
+         {false, false},
+         "unavailable_after:  25 Jun 2010 15:00:00 PST"},
+        // Every box cleared: what is left, or nothing.
+        {"noindex, nofollow, noarchive", {false, false}, "noarchive"},
+        {"noindex, nofollow", {false, false}, ""},
+        {" , noindex ,", {false, false}, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string result = RobotsResult(c.original, c.boxes);
+        EXPECT_EQ(result, c.result)
+            << '"' << c.original << "\" " << c.boxes.noIndex << ' ' << c.boxes.noFollow;
+        // The result opens with the boxes it was made from.
+        EXPECT_EQ(ReadRobots(result), c.boxes) << '"' << c.original << '"';
     }
 }
 

@@ -153,6 +153,17 @@ EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view sec
     return Accepted("max-age=" + std::to_string(seconds));
 }
 
+EditorResult CacheControlResult(std::string_view original, CacheControlChoice choice,
+                                std::string_view secondsText) {
+    EditorResult result = ComposeCacheControl(choice, secondsText);
+    const CacheControlState opened = ReadCacheControl(original);
+    if (result.accepted &&
+        result.text == ComposeCacheControl(opened.choice, std::to_string(opened.seconds)).text) {
+        result.text = std::string(original);
+    }
+    return result;
+}
+
 RefreshState ReadRefresh(std::string_view text) {
     RefreshState state;
     std::int64_t seconds = 0;
@@ -190,6 +201,18 @@ EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::str
         text += url;
     }
     return Accepted(std::move(text));
+}
+
+EditorResult RefreshResult(std::string_view original, bool refresh, std::string_view secondsText,
+                           std::string_view urlText) {
+    EditorResult result = ComposeRefresh(refresh, secondsText, urlText);
+    const RefreshState opened = ReadRefresh(original);
+    if (result.accepted &&
+        result.text ==
+            ComposeRefresh(opened.refresh, std::to_string(opened.seconds), opened.url).text) {
+        result.text = std::string(original);
+    }
+    return result;
 }
 
 RobotsState ReadRobots(std::string_view text) {

@@ -77,6 +77,14 @@ CacheControlEnabling CacheControlEnablingFor(CacheControlChoice choice,
 // pass ReadIntegerField.
 EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view secondsText);
 
+// The result of OK in the editor opened on original: ComposeCacheControl of
+// the choices, except that choices composing the same text as the ones
+// original opens with (ReadCacheControl) give original back byte for byte.
+// OK without a change thus leaves the tag as written, directives the editor
+// does not show ("private", "must-revalidate") included.
+EditorResult CacheControlResult(std::string_view original, CacheControlChoice choice,
+                                std::string_view secondsText);
+
 // ---- Refresh ----
 
 struct RefreshState {
@@ -97,6 +105,13 @@ RefreshState ReadRefresh(std::string_view text);
 // trimming, the result is ""; otherwise the seconds, followed by ";" and the
 // trimmed URL when there is one ("5;page.html").
 EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::string_view urlText);
+
+// The result of OK in the editor opened on original: ComposeRefresh of the
+// choices, except that choices composing the same text as the ones original
+// opens with (ReadRefresh) give original back byte for byte, so that OK
+// without a change leaves the tag as written ("5; URL=page.html" stays so).
+EditorResult RefreshResult(std::string_view original, bool refresh, std::string_view secondsText,
+                           std::string_view urlText);
 
 // ---- Robots ----
 

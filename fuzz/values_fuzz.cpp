@@ -33,8 +33,16 @@ void Grammars(std::string_view text) {
         }
     }
 
+    // OK without a change gives the text back as it was.
+    const orlen::EditorResult cacheUnchanged =
+        orlen::CacheControlResult(text, cache.choice, std::to_string(cache.seconds));
+    FUZZ_CHECK(cacheUnchanged.accepted == 1 && cacheUnchanged.text == text);
+
     const orlen::RefreshState refresh = orlen::ReadRefresh(text);
     FUZZ_CHECK(refresh.seconds >= 0 && refresh.seconds <= orlen::kMaxFieldInteger);
+    const orlen::EditorResult refreshUnchanged =
+        orlen::RefreshResult(text, refresh.refresh, std::to_string(refresh.seconds), refresh.url);
+    FUZZ_CHECK(refreshUnchanged.accepted == 1 && refreshUnchanged.text == text);
     const std::size_t half = text.size() / 2;
     const orlen::EditorResult composed =
         orlen::ComposeRefresh(true, text.substr(0, half), text.substr(half));

@@ -189,7 +189,7 @@ TEST(CacheControlEditor, ComposesTheResultOrRefusesTheSecondsField) {
         }
     }
 
-    // Opening a tag's text and pressing OK straight away.
+    // The text the choices a tag's text opens with compose.
     struct RoundTrip {
         const char* before;
         const char* after;
@@ -215,6 +215,52 @@ TEST(CacheControlEditor, ComposesTheResultOrRefusesTheSecondsField) {
     EXPECT_FALSE(CacheControlEnablingFor(zero.choice, std::to_string(zero.seconds)).okButton);
     EXPECT_TRUE(CacheControlEnablingFor(zero.choice, "5").okButton);
     EXPECT_TRUE(CacheControlEnablingFor(CacheControlChoice::DontLimit, "0").okButton);
+}
+
+TEST(CacheControlEditor, OkWithoutAChangeKeepsTheTextAsWritten) {
+    using enum CacheControlChoice;
+    struct Case {
+        const char* original;
+        CacheControlChoice choice; // as the user left the dialog
+        const char* seconds;
+        int accepted;
+        const char* result;
+    };
+    const Case cases[] = {
+        // The choices the text opens with: the text byte for byte, with the
+        // directives the editor does not show.
+        {"", DontLimit, "0", 1, ""},
+        {"No-Cache", PreventCaching, "0", 1, "No-Cache"},
+        {"no-cache, max-age=0", PreventCaching, "0", 1, "no-cache, max-age=0"},
+        {"max-age = 60", MaximumAge, "60", 1, "max-age = 60"},
+        {"max-age=60, must-revalidate", MaximumAge, "60", 1, "max-age=60, must-revalidate"},
+        {"private, max-age=60", MaximumAge, "60", 1, "private, max-age=60"},
+        {"max-age", MaximumAge, "10", 1, "max-age"},
+        {"private", DontLimit, "0", 1, "private"},
+        {"max-age=99999999999", MaximumAge, "2147483647", 1, "max-age=99999999999"},
+        // The same seconds written another way are the same choice.
+        {"max-age=60, must-revalidate", MaximumAge, " 060 ", 1, "max-age=60, must-revalidate"},
+        // Other choices: their own text.
+        {"max-age=60, must-revalidate", MaximumAge, "120", 1, "max-age=120"},
+        {"max-age=60, must-revalidate", PreventCaching, "0", 1, "no-cache"},
+        {"No-Cache", DontLimit, "0", 1, ""},
+        {"private", PreventCaching, "0", 1, "no-cache"},
+        {"private", MaximumAge, "60", 1, "max-age=60"},
+        {"max-age=0", MaximumAge, "5", 1, "max-age=5"},
+        {"", MaximumAge, "010", 1, "max-age=10"},
+        // A seconds field that is no integer is refused as before.
+        {"max-age = 60", MaximumAge, "60s", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const EditorResult result = CacheControlResult(c.original, c.choice, c.seconds);
+        EXPECT_EQ(result.accepted, c.accepted)
+            << '"' << c.original << "\" " << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        EXPECT_EQ(result.text, c.result)
+            << '"' << c.original << "\" " << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        if (!c.accepted) {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
+    }
 }
 
 TEST(RefreshEditor, ReadsSecondsAndTheWholeTextAfterTheSemicolon) {
@@ -283,7 +329,7 @@ TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
         }
     }
 
-    // Opening a tag's text and pressing OK straight away.
+    // The text the choices a tag's text opens with compose.
     struct RoundTrip {
         const char* before;
         const char* after;
@@ -302,6 +348,49 @@ TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
             ComposeRefresh(state.refresh, std::to_string(state.seconds), state.url);
         EXPECT_EQ(result.accepted, 1) << trip.before;
         EXPECT_EQ(result.text, trip.after) << trip.before;
+    }
+}
+
+TEST(RefreshEditor, OkWithoutAChangeKeepsTheTextAsWritten) {
+    struct Case {
+        const char* original;
+        bool refresh; // as the user left the dialog
+        const char* seconds;
+        const char* url;
+        int accepted;
+        const char* result;
+    };
+    const Case cases[] = {
+        // The choices the text opens with: the text byte for byte.
+        {"", false, "0", "", 1, ""},
+        {"30", true, "30", "", 1, "30"},
+        {"0", false, "0", "", 1, "0"},
+        {"5;  page.html  ", true, "5", "page.html  ", 1, "5;  page.html  "},
+        {"5; URL=page.html", true, "5", "URL=page.html", 1, "5; URL=page.html"},
+        {"abc;page.html", true, "0", "page.html", 1, "abc;page.html"},
+        {"abc", false, "0", "", 1, "abc"},
+        {" 010 ", true, "10", "", 1, " 010 "},
+        // The same seconds and address written another way are no change.
+        {"5; URL=page.html", true, "05", " URL=page.html ", 1, "5; URL=page.html"},
+        {"0", true, "0", "", 1, "0"}, // a refresh after 0 seconds to nowhere is none
+        // Other choices: their own text.
+        {"5; URL=page.html", true, "10", "URL=page.html", 1, "10;URL=page.html"},
+        {"5; URL=page.html", true, "5", "other.html", 1, "5;other.html"},
+        {"5; URL=page.html", false, "0", "", 1, ""},
+        {"abc", true, "15", "", 1, "15"},
+        {"", true, "15", "", 1, "15"},
+        // Seconds that are no integer are refused as before.
+        {"5; URL=page.html", true, "five", "URL=page.html", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const EditorResult result = RefreshResult(c.original, c.refresh, c.seconds, c.url);
+        EXPECT_EQ(result.accepted, c.accepted) << '"' << c.original << "\" " << c.refresh << " \""
+                                               << c.seconds << "\" \"" << c.url << '"';
+        EXPECT_EQ(result.text, c.result) << '"' << c.original << "\" " << c.refresh << " \""
+                                         << c.seconds << "\" \"" << c.url << '"';
+        if (!c.accepted) {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
     }
 }
 

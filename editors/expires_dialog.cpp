@@ -523,11 +523,8 @@ void CalendarPopup::hideEvent(QHideEvent* event) {
 // ---- ExpiresDialog ----
 
 ExpiresDialog::ExpiresDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kExpiresCaption, parent) {
-    time_ = ExpiresTimeOf(value.toStdString());
-    if (time_ < 0) {
-        time_ = 0;
-    }
+    : ValueDialog(editor_texts::kExpiresCaption, parent), original_(value), result_(value),
+      opened_(ReadExpires(value.toStdString())) {
     auto* label = new QLabel(ToQString(editor_texts::kExpiresDate), this);
     field_ = new DatePickerButton(this);
     label->setBuddy(field_);
@@ -544,28 +541,35 @@ ExpiresDialog::ExpiresDialog(const QString& value, QWidget* parent)
     layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(clear_, &QPushButton::clicked, field_, [this] { field_->setText(QString()); });
+    connect(clear_, &QPushButton::clicked, field_, [this] {
+        cleared_ = true;
+        field_->setText(QString());
+    });
 
     // The field first shows its own day (today), then the tag's date.
     field_->ShowDate();
-    if (time_ == 0) {
-        field_->setText(QString());
+    if (opened_.kind == ExpiresFieldKind::Day) {
+        field_->SetDate(opened_.day.year, opened_.day.month - 1, opened_.day.day - 1);
     } else {
-        field_->SetTime(time_);
+        field_->setText(QString());
     }
     field_->setFocus(Qt::OtherFocusReason);
 }
 
-QString ExpiresDialog::Result() const {
-    return QString::fromStdString(ExpiresResultText(time_));
+ExpiresField ExpiresDialog::Field() const {
+    // The field shows text only for a day: the tag's or a chosen one.
+    if (!field_->text().isEmpty()) {
+        return {ExpiresFieldKind::Day,
+                {field_->Year(), field_->MonthIndex() + 1, field_->DayIndex() + 1}};
+    }
+    // Empty, it still stands for an unreadable text until cleared.
+    return cleared_ ? ExpiresField{} : opened_;
 }
 
 void ExpiresDialog::accept() {
-    time_ = field_->text().isEmpty() ? 0 : field_->Time();
-    // A day before 1970 has no date text.
-    if (time_ < 0) {
-        time_ = 0;
-    }
+    const std::string result = ExpiresResult(original_.toStdString(), Field());
+    // An unchanged text is given back as the very string the dialog got.
+    result_ = result == original_.toStdString() ? original_ : QString::fromStdString(result);
     QDialog::accept();
 }
 

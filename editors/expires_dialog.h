@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editors/value_dialog.h"
+#include "editors/value_grammars.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -167,9 +168,10 @@ private:
     std::array<CalendarNavButton*, 4> buttons_{};
 };
 
-// "Expires": the date field, "Clear", OK and Cancel. Its result is the
-// RFC 1123 date (in GMT) of local standard-time midnight starting the chosen
-// day, or "" when no date is set.
+// "Expires": the date field, "Clear", OK and Cancel. OK without a change
+// gives the tag's text back as it was; after Clear it gives "", after a day
+// is chosen the RFC 1123 date (in GMT) of local standard-time midnight
+// starting that day (ExpiresResult).
 class ExpiresDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -180,15 +182,20 @@ public:
     DatePickerButton* DateField() const { return field_; }
     QPushButton* ClearButton() const { return clear_; }
 
-    // The expiry instant; 0 when no date is set.
-    std::int64_t Time() const { return time_; }
-    // The tag's new text: "" without a date, otherwise the date in GMT.
-    QString Result() const;
+    // What the date field stands for now.
+    ExpiresField Field() const;
+    // The instant the result names; 0 when it names no date.
+    std::int64_t Time() const { return ExpiresTimeOf(result_.toStdString()); }
+    // The tag's new text; before OK, the text the dialog opened on.
+    QString Result() const { return result_; }
 
     void accept() override;
 
 private:
-    std::int64_t time_ = 0;
+    QString original_;
+    QString result_;
+    ExpiresField opened_;
+    bool cleared_ = false;
     DatePickerButton* field_ = nullptr;
     QPushButton* clear_ = nullptr;
 };

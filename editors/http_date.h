@@ -17,6 +17,8 @@ struct CalendarDate {
     int year;
     int month;
     int day;
+
+    bool operator==(const CalendarDate&) const = default;
 };
 
 // Writes t as "%a, %d %b %Y %H:%M:%S GMT" with English names, broken down in

@@ -33,6 +33,12 @@ QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A dialog's result as a QString: a text equal to the one the dialog opened
+// on is given back as that very string.
+QString ResultText(const QString& original, const std::string& text) {
+    return text == ToStd(original) ? original : FromStd(text);
+}
+
 // The default way a refusal reaches the user.
 EditorMessageHook MessageBoxHook(QWidget* dialog) {
     return [dialog](const QString& message) {
@@ -85,7 +91,8 @@ QHBoxLayout* ValueDialog::ButtonRow() {
 // ---- Cache-Control ----
 
 CacheControlDialog::CacheControlDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kCacheControlCaption, parent), showMessage(MessageBoxHook(this)) {
+    : ValueDialog(editor_texts::kCacheControlCaption, parent), showMessage(MessageBoxHook(this)),
+      original_(value) {
     dontLimit_ = new QRadioButton(ToQString(editor_texts::kDontLimit), this);
     preventCaching_ = new QRadioButton(ToQString(editor_texts::kPreventCaching), this);
     maximumAge_ = new QRadioButton(ToQString(editor_texts::kMaximumAge), this);
@@ -142,20 +149,22 @@ void CacheControlDialog::accept() {
         // Without a maximum age the seconds field no longer matters.
         seconds_->setText(QStringLiteral("0"));
     }
-    const EditorResult result = ComposeCacheControl(choice, ToStd(seconds_->text()));
+    const EditorResult result =
+        CacheControlResult(ToStd(original_), choice, ToStd(seconds_->text()));
     if (!result.accepted) {
         showMessage(ToQString(result.message));
         RefocusSeconds(seconds_);
         return;
     }
-    result_ = FromStd(result.text);
+    result_ = ResultText(original_, result.text);
     QDialog::accept();
 }
 
 // ---- Refresh ----
 
 RefreshDialog::RefreshDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kRefreshCaption, parent), showMessage(MessageBoxHook(this)) {
+    : ValueDialog(editor_texts::kRefreshCaption, parent), showMessage(MessageBoxHook(this)),
+      original_(value) {
     noRefresh_ = new QRadioButton(ToQString(editor_texts::kNoRefresh), this);
     refreshAfter_ = new QRadioButton(ToQString(editor_texts::kRefreshAfter), this);
     auto* group = new QButtonGroup(this);
@@ -198,7 +207,7 @@ void RefreshDialog::ApplyEnabling() {
 void RefreshDialog::accept() {
     const bool refresh = refreshAfter_->isChecked();
     const EditorResult result =
-        ComposeRefresh(refresh, ToStd(seconds_->text()), ToStd(url_->text()));
+        RefreshResult(ToStd(original_), refresh, ToStd(seconds_->text()), ToStd(url_->text()));
     if (!result.accepted) {
         showMessage(ToQString(result.message));
         RefocusSeconds(seconds_);
@@ -209,14 +218,14 @@ void RefreshDialog::accept() {
         seconds_->setText(QStringLiteral("0"));
         url_->clear();
     }
-    result_ = FromStd(result.text);
+    result_ = ResultText(original_, result.text);
     QDialog::accept();
 }
 
 // ---- Robots ----
 
 RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kRobotsCaption, parent) {
+    : ValueDialog(editor_texts::kRobotsCaption, parent), original_(value), result_(value) {
     noIndex_ = new QCheckBox(ToQString(editor_texts::kNoIndex), this);
     noFollow_ = new QCheckBox(ToQString(editor_texts::kNoFollow), this);
     auto* layout = new QVBoxLayout(this);
@@ -232,7 +241,8 @@ RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
 }
 
 void RobotsDialog::accept() {
-    result_ = FromStd(ComposeRobots({noIndex_->isChecked(), noFollow_->isChecked()}));
+    result_ = ResultText(
+        original_, RobotsResult(ToStd(original_), {noIndex_->isChecked(), noFollow_->isChecked()}));
     QDialog::accept();
 }
 

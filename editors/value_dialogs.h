@@ -24,7 +24,8 @@ class CVantleView;
 using EditorMessageHook = std::function<void(const QString& message)>;
 
 // "Cache-Control": don't limit, prevent cached copies, or a maximum age in
-// seconds.
+// seconds. OK without a change gives the text back as it was
+// (CacheControlResult).
 class CacheControlDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -46,6 +47,7 @@ public:
 private:
     void ApplyEnabling();
 
+    QString original_;
     QString result_;
     QRadioButton* dontLimit_ = nullptr;
     QRadioButton* preventCaching_ = nullptr;
@@ -54,7 +56,8 @@ private:
 };
 
 // "Refresh": no refresh, or a refresh after some seconds, optionally to
-// another address.
+// another address. OK without a change gives the text back as it was
+// (RefreshResult).
 class RefreshDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -76,6 +79,7 @@ public:
 private:
     void ApplyEnabling();
 
+    QString original_;
     QString result_;
     QRadioButton* noRefresh_ = nullptr;
     QRadioButton* refreshAfter_ = nullptr;
@@ -84,6 +88,8 @@ private:
 };
 
 // "Robots": keep robots from indexing the page and from following its links.
+// Directives without a box are kept; OK without a change gives the text back
+// as it was (RobotsResult).
 class RobotsDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -93,12 +99,13 @@ public:
     QCheckBox* NoIndexBox() const { return noIndex_; }
     QCheckBox* NoFollowBox() const { return noFollow_; }
 
-    // The tag's new text; meaningful after OK.
+    // The tag's new text; before OK, the text the dialog opened on.
     QString Result() const { return result_; }
 
     void accept() override;
 
 private:
+    QString original_;
     QString result_;
     QCheckBox* noIndex_ = nullptr;
     QCheckBox* noFollow_ = nullptr;

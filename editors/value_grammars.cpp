@@ -36,6 +36,22 @@ EditorResult Refused() {
     return result;
 }
 
+// Calls visit with each item of a comma-separated robots text, trimmed of
+// white space; empty items are skipped.
+template <typename Visit> void ForEachRobotsItem(std::string_view text, Visit visit) {
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = Trim(text.substr(0, comma));
+        if (!item.empty()) {
+            visit(item);
+        }
+        if (comma == std::string_view::npos) {
+            return;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
 } // namespace
 
 int ScanDecimal(std::string_view text, std::int64_t& value, std::size_t* end) {
@@ -137,6 +153,17 @@ EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view sec
     return Accepted("max-age=" + std::to_string(seconds));
 }
 
+EditorResult CacheControlResult(std::string_view original, CacheControlChoice choice,
+                                std::string_view secondsText) {
+    EditorResult result = ComposeCacheControl(choice, secondsText);
+    const CacheControlState opened = ReadCacheControl(original);
+    if (result.accepted &&
+        result.text == ComposeCacheControl(opened.choice, std::to_string(opened.seconds)).text) {
+        result.text = std::string(original);
+    }
+    return result;
+}
+
 RefreshState ReadRefresh(std::string_view text) {
     RefreshState state;
     std::int64_t seconds = 0;
@@ -176,22 +203,56 @@ EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::str
     return Accepted(std::move(text));
 }
 
+EditorResult RefreshResult(std::string_view original, bool refresh, std::string_view secondsText,
+                           std::string_view urlText) {
+    EditorResult result = ComposeRefresh(refresh, secondsText, urlText);
+    const RefreshState opened = ReadRefresh(original);
+    if (result.accepted &&
+        result.text ==
+            ComposeRefresh(opened.refresh, std::to_string(opened.seconds), opened.url).text) {
+        result.text = std::string(original);
+    }
+    return result;
+}
+
 RobotsState ReadRobots(std::string_view text) {
-    const std::string lowered = AsciiLower(text);
     RobotsState state;
-    state.noIndex = lowered.find("noindex") != std::string::npos;
-    state.noFollow = lowered.find("nofollow") != std::string::npos;
+    ForEachRobotsItem(text, [&state](std::string_view item) {
+        const std::string lowered = AsciiLower(item);
+        state.noIndex = state.noIndex || lowered == kNoIndexDirective;
+        state.noFollow = state.noFollow || lowered == kNoFollowDirective;
+    });
     return state;
 }
 
-std::string ComposeRobots(const RobotsState& state) {
-    if (state.noIndex && state.noFollow) {
-        return "noindex, nofollow";
-    }
+std::string ComposeRobots(std::string_view original, const RobotsState& state) {
+    std::string text;
+    auto append = [&text](std::string_view item) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += item;
+    };
     if (state.noIndex) {
-        return "noindex";
+        append(kNoIndexDirective);
     }
-    return state.noFollow ? "nofollow" : "";
+    if (state.noFollow) {
+        append(kNoFollowDirective);
+    }
+    ForEachRobotsItem(original, [&append](std::string_view item) {
+        const std::string lowered = AsciiLower(item);
+        if (lowered != kNoIndexDirective && lowered != kNoFollowDirective) {
+            append(item);
+        }
+    });
+    return text;
+}
+
+std::string RobotsResult(std::string_view original, const RobotsState& state) {
+    if (state == ReadRobots(original)) {
+        return std::string(original);
+    }
+    return ComposeRobots(original, state);
 }
 
 std::int64_t ExpiresTimeOf(std::string_view text) {
@@ -201,6 +262,31 @@ std::int64_t ExpiresTimeOf(std::string_view text) {
 
 std::string ExpiresResultText(std::int64_t t) {
     return t == 0 ? std::string() : FormatHttpDate(t);
+}
+
+ExpiresField ReadExpires(std::string_view text) {
+    ExpiresField field;
+    if (text.empty()) {
+        return field;
+    }
+    const std::int64_t t = ExpiresTimeOf(text);
+    if (t == 0) {
+        field.kind = ExpiresFieldKind::Unreadable;
+        return field;
+    }
+    field.kind = ExpiresFieldKind::Day;
+    field.day = LocalDateOf(t);
+    return field;
+}
+
+std::string ExpiresResult(std::string_view original, const ExpiresField& field) {
+    if (field == ReadExpires(original)) {
+        return std::string(original);
+    }
+    if (field.kind != ExpiresFieldKind::Day) {
+        return {};
+    }
+    return ExpiresResultText(LocalMidnight(field.day.year, field.day.month, field.day.day));
 }
 
 } // namespace orlen

@@ -4,6 +4,8 @@
 // back on OK. The dialogs own no logic beyond calling these.
 #pragma once
 
+#include "editors/http_date.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -75,6 +77,14 @@ CacheControlEnabling CacheControlEnablingFor(CacheControlChoice choice,
 // pass ReadIntegerField.
 EditorResult ComposeCacheControl(CacheControlChoice choice, std::string_view secondsText);
 
+// The result of OK in the editor opened on original: ComposeCacheControl of
+// the choices, except that choices composing the same text as the ones
+// original opens with (ReadCacheControl) give original back byte for byte.
+// OK without a change thus leaves the tag as written, directives the editor
+// does not show ("private", "must-revalidate") included.
+EditorResult CacheControlResult(std::string_view original, CacheControlChoice choice,
+                                std::string_view secondsText);
+
 // ---- Refresh ----
 
 struct RefreshState {
@@ -96,19 +106,42 @@ RefreshState ReadRefresh(std::string_view text);
 // trimmed URL when there is one ("5;page.html").
 EditorResult ComposeRefresh(bool refresh, std::string_view secondsText, std::string_view urlText);
 
+// The result of OK in the editor opened on original: ComposeRefresh of the
+// choices, except that choices composing the same text as the ones original
+// opens with (ReadRefresh) give original back byte for byte, so that OK
+// without a change leaves the tag as written ("5; URL=page.html" stays so).
+EditorResult RefreshResult(std::string_view original, bool refresh, std::string_view secondsText,
+                           std::string_view urlText);
+
 // ---- Robots ----
+
+// The directives the dialog has boxes for, in its order.
+inline constexpr std::string_view kNoIndexDirective = "noindex";
+inline constexpr std::string_view kNoFollowDirective = "nofollow";
 
 struct RobotsState {
     bool noIndex = false;  // "Prevent robots adding this page to search engines"
     bool noFollow = false; // "Prevent robots following links in this page"
+
+    bool operator==(const RobotsState&) const = default;
 };
 
-// Reads a robots text (case ignored): "noindex" and "nofollow" anywhere in it
-// check their boxes; everything else is ignored.
+// Reads a robots text, a list of directives separated by commas: an item
+// that is "noindex" or "nofollow" (case and surrounding white space ignored)
+// checks its box. Other items check nothing; ComposeRobots keeps them.
 RobotsState ReadRobots(std::string_view text);
 
-// The result of OK: "", "noindex", "nofollow" or "noindex, nofollow".
-std::string ComposeRobots(const RobotsState& state);
+// The text for the boxes when original held the directives: the checked
+// ones in the dialog's order ("noindex", then "nofollow"), then every item of
+// original the dialog has no box for, in its order, as written but without
+// surrounding white space, all joined with ", ". Empty items are dropped, and
+// so are the known directives of original: the boxes stand for them.
+std::string ComposeRobots(std::string_view original, const RobotsState& state);
+
+// The result of OK: original byte for byte when the boxes are as original
+// opened them (OK without a change leaves the tag as written), otherwise
+// ComposeRobots.
+std::string RobotsResult(std::string_view original, const RobotsState& state);
 
 // ---- Expires ----
 
@@ -119,5 +152,37 @@ std::int64_t ExpiresTimeOf(std::string_view text);
 // The text the Expires editor gives back for a time value: "" for 0 (no date)
 // and for a value that cannot be written, otherwise FormatHttpDate of it.
 std::string ExpiresResultText(std::int64_t t);
+
+// What the Expires editor's date field stands for.
+enum class ExpiresFieldKind : int {
+    Empty = 0,      // no date: OK removes the tag
+    Unreadable = 1, // shown empty, standing for a text that names no date
+    Day = 2,        // a local calendar day
+};
+
+struct ExpiresField {
+    ExpiresFieldKind kind = ExpiresFieldKind::Empty;
+    CalendarDate day{1970, 1, 1}; // the day shown, for Day only
+
+    // Fields are equal when they stand for the same thing; the day counts
+    // only for Day.
+    bool operator==(const ExpiresField& other) const {
+        return kind == other.kind && (kind != ExpiresFieldKind::Day || day == other.day);
+    }
+};
+
+// The field an Expires text opens as: the empty text as Empty; a date that
+// ExpiresTimeOf reads as the local day it falls on (LocalDateOf); any other
+// text as Unreadable. The field shows Unreadable as empty; it stays
+// Unreadable until the user clears the field or chooses a day.
+ExpiresField ReadExpires(std::string_view text);
+
+// The text OK gives for the field as the user left it. A field still
+// standing for what original opened as gives original back byte for byte, so
+// that OK without a change leaves the tag as it is, whatever time of day and
+// form its date is written in. Otherwise an empty field gives "", and a day
+// the RFC 1123 date in GMT of local standard-time midnight starting it
+// (ExpiresResultText of LocalMidnight, "" for a day before 1970).
+std::string ExpiresResult(std::string_view original, const ExpiresField& field);
 
 } // namespace orlen

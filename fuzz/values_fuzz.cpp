@@ -33,8 +33,16 @@ void Grammars(std::string_view text) {
         }
     }
 
+    // OK without a change gives the text back as it was.
+    const orlen::EditorResult cacheUnchanged =
+        orlen::CacheControlResult(text, cache.choice, std::to_string(cache.seconds));
+    FUZZ_CHECK(cacheUnchanged.accepted == 1 && cacheUnchanged.text == text);
+
     const orlen::RefreshState refresh = orlen::ReadRefresh(text);
     FUZZ_CHECK(refresh.seconds >= 0 && refresh.seconds <= orlen::kMaxFieldInteger);
+    const orlen::EditorResult refreshUnchanged =
+        orlen::RefreshResult(text, refresh.refresh, std::to_string(refresh.seconds), refresh.url);
+    FUZZ_CHECK(refreshUnchanged.accepted == 1 && refreshUnchanged.text == text);
     const std::size_t half = text.size() / 2;
     const orlen::EditorResult composed =
         orlen::ComposeRefresh(true, text.substr(0, half), text.substr(half));
@@ -45,16 +53,23 @@ void Grammars(std::string_view text) {
                    composed.text);
     }
 
-    const orlen::RobotsState robots = orlen::ReadRobots(text);
-    const std::string robotsText = orlen::ComposeRobots(robots);
-    const orlen::RobotsState robotsBack = orlen::ReadRobots(robotsText);
-    FUZZ_CHECK(robotsBack.noIndex == robots.noIndex && robotsBack.noFollow == robots.noFollow);
+    // OK without a change gives the text back; any boxes give a text that
+    // opens with those boxes and keeps the directives without one.
+    FUZZ_CHECK(orlen::RobotsResult(text, orlen::ReadRobots(text)) == text);
+    for (int boxes = 0; boxes < 4; ++boxes) {
+        const orlen::RobotsState state{(boxes & 1) != 0, (boxes & 2) != 0};
+        const std::string composed = orlen::ComposeRobots(text, state);
+        FUZZ_CHECK(orlen::ReadRobots(composed) == state);
+        FUZZ_CHECK(orlen::ComposeRobots(composed, state) == composed);
+    }
 
     const std::int64_t expires = orlen::ExpiresTimeOf(text);
     const std::string expiresText = orlen::ExpiresResultText(expires);
     if (!expiresText.empty()) {
         FUZZ_CHECK(orlen::ExpiresTimeOf(expiresText) == expires);
     }
+    // OK without a change gives the text back as it was.
+    FUZZ_CHECK(orlen::ExpiresResult(text, orlen::ReadExpires(text)) == text);
 }
 
 void Suggestions(std::string_view text) {

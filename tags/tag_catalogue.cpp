@@ -48,7 +48,7 @@ constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
     {"copyright", 0, "", TagEditor::None, 1, 0, 0, "A copyright message", AlwaysDisplay},
     {"PICS-label", 0, "", TagEditor::None, 1, 1, 0,
      "PICS ratings label (See help for more information)", DisplayIfContent},
-    {"robots", 0, "Edit", TagEditor::RobotsEditor, 0, 0, 0,
+    {"robots", 0, "Edit", TagEditor::RobotsEditor, 1, 0, 0,
      "Instructions for robot programs that create search databases", AlwaysDisplay},
     {"Cache-Control", 1, "Edit", TagEditor::CacheControlEditor, 0, 0, 0,
      "Instructions for controlling caching", DisplayIfContent},

@@ -14,6 +14,7 @@
 
 #include <ctime>
 #include <memory>
+#include <string>
 #include <tuple>
 
 namespace orlen {
@@ -380,11 +381,12 @@ TEST(ExpiresDialogTest, ShowsItsTexts) {
     EXPECT_TRUE(e.dialog.DateField()->focusPolicy() & Qt::TabFocus);
 }
 
-TEST(ExpiresDialogTest, ADateOpensAsItsDayAndOkGivesMidnightStartingIt) {
+TEST(ExpiresDialogTest, ADateOpensAsItsDay) {
     const ScopedTimeZone zone(kGmt);
     Expires e("Sun, 06 Nov 1994 08:49:37 GMT");
     EXPECT_EQ(e.dialog.DateField()->text(), "6 November, 1994");
-    EXPECT_EQ(e.Ok(), "Sun, 06 Nov 1994 00:00:00 GMT");
+    EXPECT_EQ(e.dialog.Field().kind, ExpiresFieldKind::Day);
+    EXPECT_EQ(e.Ok(), "Sun, 06 Nov 1994 08:49:37 GMT");
 }
 
 TEST(ExpiresDialogTest, TheDayShownIsTheLocalOne) {
@@ -392,7 +394,7 @@ TEST(ExpiresDialogTest, TheDayShownIsTheLocalOne) {
     // 23:30 GMT on the 5th is already the 6th in Central Europe.
     Expires e("Sat, 05 Nov 1994 23:30:00 GMT");
     EXPECT_EQ(e.dialog.DateField()->text(), "6 November, 1994");
-    EXPECT_EQ(e.Ok(), "Sat, 05 Nov 1994 23:00:00 GMT");
+    EXPECT_EQ(e.Ok(), "Sat, 05 Nov 1994 23:30:00 GMT");
 }
 
 TEST(ExpiresDialogTest, AnEmptyValueOpensEmptyAndTheCalendarOnToday) {
@@ -411,14 +413,18 @@ TEST(ExpiresDialogTest, AnEmptyValueOpensEmptyAndTheCalendarOnToday) {
     DeleteClosedWindows();
 }
 
-TEST(ExpiresDialogTest, UnreadableAndPre1970ValuesOpenEmpty) {
+TEST(ExpiresDialogTest, UnreadableAndPre1970ValuesOpenEmptyAndClearRemovesThem) {
     const ScopedTimeZone zone(kCentralEurope);
     for (const char* value : {"0", "never", "-1", "Mon, 06 Nov 1994 08:49:37 GMT",
                               "Mon, 01 Jan 1900 00:00:00 GMT", "Thu, 01 Jan 1970 00:30:00 +0100"}) {
         Expires e(value);
         EXPECT_EQ(e.dialog.DateField()->text(), "") << value;
         EXPECT_EQ(e.dialog.Time(), 0) << value;
-        EXPECT_EQ(e.Ok(), "") << value;
+        // OK alone keeps what the tag says; Clear then OK removes it.
+        EXPECT_EQ(e.Ok(), value) << value;
+        Expires cleared(value);
+        cleared.dialog.ClearButton()->click();
+        EXPECT_EQ(cleared.Ok(), "") << value;
     }
 }
 
@@ -467,6 +473,87 @@ TEST(ExpiresDialogTest, AChosenDayGivesLocalStandardMidnightInSummerAndWinter) {
     DeleteClosedWindows();
 }
 
+// What the user does in the dialog before pressing OK.
+enum class ExpiresAction {
+    Nothing,
+    CancelCalendar,  // opens the calendar, moves, and closes it with Escape
+    ChooseSameDay,   // opens the calendar and takes the day it opens on
+    ChooseNextDay,   // opens the calendar and takes the day after
+    Clear,           // presses Clear
+    ClearAndSameDay, // presses Clear, then takes the day the calendar opens on
+};
+
+void Do(Expires& e, ExpiresAction action) {
+    using enum ExpiresAction;
+    if (action == Nothing) {
+        return;
+    }
+    if (action == Clear || action == ClearAndSameDay) {
+        e.dialog.ClearButton()->click();
+        if (action == Clear) {
+            return;
+        }
+    }
+    CalendarPopup* calendar = e.OpenCalendar();
+    ASSERT_NE(calendar, nullptr);
+    if (action == CancelCalendar) {
+        QTest::keyClick(calendar, Qt::Key_Down);
+        QTest::keyClick(calendar, Qt::Key_Escape);
+        return;
+    }
+    if (action == ChooseNextDay) {
+        QTest::keyClick(calendar, Qt::Key_Right);
+    }
+    QTest::keyClick(calendar, Qt::Key_Return);
+}
+
+TEST(ExpiresDialogTest, OkWithoutAChangeKeepsTheTextAndANewDayGivesLocalMidnight) {
+    // One hour east of GMT (the rules of Paris), where local midnight is
+    // 23:00 GMT the day before.
+    const ScopedTimeZone zone(kCentralEurope);
+    using enum ExpiresAction;
+    struct Case {
+        const char* value;
+        ExpiresAction action;
+        const char* result;
+    };
+    const Case cases[] = {
+        // Unchanged: the text exactly as it stands.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", Nothing, "Mon, 08 Feb 2027 00:00:00 GMT"},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", Nothing, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {"Wed, 01 Jun 2005 12:00:00 GMT", Nothing, "Wed, 01 Jun 2005 12:00:00 GMT"},
+        {"Sun Nov  6 08:49:37 1994", Nothing, "Sun Nov  6 08:49:37 1994"},
+        {"  06 nov 1994 09:49:37 +0100 ", Nothing, "  06 nov 1994 09:49:37 +0100 "},
+        {"Mon, 08 Feb 2027 00:00:00 GMT", CancelCalendar, "Mon, 08 Feb 2027 00:00:00 GMT"},
+        {"", Nothing, ""},
+        {"", Clear, ""},
+        // Taking the day shown again, or clearing and taking it back, is no
+        // change either.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", ChooseSameDay, "Mon, 08 Feb 2027 00:00:00 GMT"},
+        {"Sun Nov  6 08:49:37 1994", ClearAndSameDay, "Sun Nov  6 08:49:37 1994"},
+        // A new day: local standard-time midnight starting it, in GMT.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", ChooseNextDay, "Mon, 08 Feb 2027 23:00:00 GMT"},
+        {"Sun Nov  6 08:49:37 1994", ChooseNextDay, "Sun, 06 Nov 1994 23:00:00 GMT"},
+        {"Wed, 01 Jun 2005 12:00:00 GMT", ChooseNextDay, "Wed, 01 Jun 2005 23:00:00 GMT"},
+        {"never", ChooseSameDay, nullptr}, // the day the calendar opens on: today
+        // Cleared: no date.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", Clear, ""},
+        {"never", Clear, ""},
+        {"never", Nothing, "never"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.value + "\" action " +
+                     std::to_string(static_cast<int>(c.action)));
+        Expires e(c.value);
+        Do(e, c.action);
+        const DatePickerButton& field = *e.dialog.DateField();
+        const std::string chosen = FormatHttpDate(
+            LocalMidnight(field.Year(), field.MonthIndex() + 1, field.DayIndex() + 1));
+        EXPECT_EQ(e.Ok().toStdString(), c.result != nullptr ? c.result : chosen);
+        DeleteClosedWindows();
+    }
+}
+
 TEST(ExpiresDialogTest, ADayBefore1970GivesTheEmptyText) {
     const ScopedTimeZone zone(kGmt);
     Expires e("Thu, 01 Jan 1970 12:00:00 GMT");
@@ -489,7 +576,7 @@ TEST(ExpiresDialogTest, CancellingTheCalendarKeepsTheDay) {
     QTest::keyClick(calendar, Qt::Key_Escape);
     EXPECT_TRUE(e.dialog.DateField()->isEnabled());
     EXPECT_EQ(e.dialog.DateField()->text(), "6 November, 1994");
-    EXPECT_EQ(e.Ok(), "Sun, 06 Nov 1994 00:00:00 GMT");
+    EXPECT_EQ(e.Ok(), "Sun, 06 Nov 1994 08:49:37 GMT");
     DeleteClosedWindows();
 }
 

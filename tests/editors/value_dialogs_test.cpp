@@ -2,6 +2,7 @@
 // opens, what the controls enable, the text OK gives back, the integer
 // message that keeps a dialog open; and the editors reached through the
 // rows' "Edit" buttons of the running program.
+#include "../scoped_time_zone.h"
 #include "../shell/scripted_app_ui.h"
 #include "../temp_dir.h"
 #include "editors/expires_dialog.h"
@@ -90,7 +91,7 @@ TEST(CacheControlDialogTest, NoCacheInAnyCaseOpensAsPreventingCachedCopies) {
     EXPECT_FALSE(c.dialog.SecondsEdit()->isEnabled());
     EXPECT_TRUE(c.dialog.OkButton()->isEnabled());
     ASSERT_TRUE(c.Ok());
-    EXPECT_EQ(c.dialog.Result(), "no-cache");
+    EXPECT_EQ(c.dialog.Result(), "No-Cache");
     EXPECT_EQ(c.dialog.SecondsEdit()->text(), "0");
 
     // no-cache wins over a maximum age given beside it.
@@ -99,25 +100,71 @@ TEST(CacheControlDialogTest, NoCacheInAnyCaseOpensAsPreventingCachedCopies) {
     EXPECT_TRUE(both.dialog.OkButton()->isEnabled());
 }
 
-TEST(CacheControlDialogTest, MaximumAgeOpensWithItsSecondsAndWritesOnlyThem) {
+TEST(CacheControlDialogTest, MaximumAgeOpensWithItsSecondsAndANewNumberWritesOnlyThem) {
     CacheControl spaced("max-age = 60");
     EXPECT_TRUE(spaced.dialog.MaximumAgeRadio()->isChecked());
     EXPECT_EQ(spaced.dialog.SecondsEdit()->text(), "60");
     EXPECT_TRUE(spaced.dialog.SecondsEdit()->isEnabled());
     EXPECT_TRUE(spaced.dialog.OkButton()->isEnabled());
+    Retype(spaced.dialog.SecondsEdit(), "90");
     ASSERT_TRUE(spaced.Ok());
-    EXPECT_EQ(spaced.dialog.Result(), "max-age=60");
+    EXPECT_EQ(spaced.dialog.Result(), "max-age=90");
 
     CacheControl more("max-age=60, must-revalidate");
+    Retype(more.dialog.SecondsEdit(), "120");
     ASSERT_TRUE(more.Ok());
-    EXPECT_EQ(more.dialog.Result(), "max-age=60");
+    EXPECT_EQ(more.dialog.Result(), "max-age=120");
 
     // Without a number the field keeps its initial 10.
     CacheControl bare("max-age");
     EXPECT_TRUE(bare.dialog.MaximumAgeRadio()->isChecked());
     EXPECT_EQ(bare.dialog.SecondsEdit()->text(), "10");
+    Retype(bare.dialog.SecondsEdit(), "11");
     ASSERT_TRUE(bare.Ok());
-    EXPECT_EQ(bare.dialog.Result(), "max-age=10");
+    EXPECT_EQ(bare.dialog.Result(), "max-age=11");
+}
+
+TEST(CacheControlDialogTest, OkWithoutAChangeKeepsTheTextAsWritten) {
+    // What the user does before OK.
+    enum class Action { Nothing, SameSeconds, ClickOpenedChoice, OtherChoiceAndBack };
+    using enum Action;
+    struct Case {
+        const char* value;
+        Action action;
+    };
+    const Case cases[] = {
+        {"", Nothing},
+        {"No-Cache", Nothing},
+        {"no-cache, max-age=0", Nothing},
+        {"max-age = 60", Nothing},
+        {"max-age=60, must-revalidate", Nothing},
+        {"private, max-age=60", Nothing},
+        {"max-age", Nothing},
+        {"private", Nothing},
+        {"max-age=60, must-revalidate", SameSeconds},
+        {"private", ClickOpenedChoice},
+        {"max-age=60, must-revalidate", OtherChoiceAndBack},
+        {"No-Cache", OtherChoiceAndBack},
+    };
+    for (const Case& c : cases) {
+        CacheControl cc(c.value);
+        QRadioButton* opened =
+            cc.dialog.MaximumAgeRadio()->isChecked()       ? cc.dialog.MaximumAgeRadio()
+            : cc.dialog.PreventCachingRadio()->isChecked() ? cc.dialog.PreventCachingRadio()
+                                                           : cc.dialog.DontLimitRadio();
+        if (c.action == SameSeconds) {
+            Retype(cc.dialog.SecondsEdit(), "060");
+        } else if (c.action == ClickOpenedChoice) {
+            opened->click();
+        } else if (c.action == OtherChoiceAndBack) {
+            (opened == cc.dialog.DontLimitRadio() ? cc.dialog.PreventCachingRadio()
+                                                  : cc.dialog.DontLimitRadio())
+                ->click();
+            opened->click();
+        }
+        ASSERT_TRUE(cc.Ok()) << c.value;
+        EXPECT_EQ(cc.dialog.Result(), c.value) << c.value << ' ' << static_cast<int>(c.action);
+    }
 }
 
 TEST(CacheControlDialogTest, ZeroSecondsDisableOkUntilAPositiveNumberOrAnotherChoice) {
@@ -156,8 +203,9 @@ TEST(CacheControlDialogTest, ZeroSecondsDisableOkUntilAPositiveNumberOrAnotherCh
 TEST(CacheControlDialogTest, OtherDirectivesOpenAsNoLimitAndCancelGivesNothing) {
     CacheControl c("private");
     EXPECT_TRUE(c.dialog.DontLimitRadio()->isChecked());
+    c.dialog.PreventCachingRadio()->click();
     ASSERT_TRUE(c.Ok());
-    EXPECT_EQ(c.dialog.Result(), "");
+    EXPECT_EQ(c.dialog.Result(), "no-cache");
 
     CacheControl cancelled("private");
     cancelled.dialog.PreventCachingRadio()->click();
@@ -237,7 +285,7 @@ TEST(RefreshDialogTest, AnEmptyTextOpensWithoutRefreshAndGivesTheEmptyText) {
     EXPECT_TRUE(zero.FieldsDisabled());
 }
 
-TEST(RefreshDialogTest, SecondsAndAddressOpenAndAreWrittenBackTrimmed) {
+TEST(RefreshDialogTest, SecondsAndAddressOpenAndChangesAreWrittenBackTrimmed) {
     Refresh seconds("30");
     EXPECT_TRUE(seconds.dialog.RefreshAfterRadio()->isChecked());
     EXPECT_EQ(seconds.dialog.SecondsEdit()->text(), "30");
@@ -248,15 +296,17 @@ TEST(RefreshDialogTest, SecondsAndAddressOpenAndAreWrittenBackTrimmed) {
 
     Refresh spaced("5;  page.html  ");
     EXPECT_EQ(spaced.dialog.UrlEdit()->text(), "page.html  ");
+    Retype(spaced.dialog.SecondsEdit(), "6");
     ASSERT_TRUE(spaced.Ok());
-    EXPECT_EQ(spaced.dialog.Result(), "5;page.html");
+    EXPECT_EQ(spaced.dialog.Result(), "6;page.html");
 
     // The part after the semicolon is taken whole, "URL=" and all.
     Refresh prefixed("5; URL=page.html");
     EXPECT_EQ(prefixed.dialog.SecondsEdit()->text(), "5");
     EXPECT_EQ(prefixed.dialog.UrlEdit()->text(), "URL=page.html");
+    Retype(prefixed.dialog.SecondsEdit(), "7");
     ASSERT_TRUE(prefixed.Ok());
-    EXPECT_EQ(prefixed.dialog.Result(), "5;URL=page.html");
+    EXPECT_EQ(prefixed.dialog.Result(), "7;URL=page.html");
 }
 
 TEST(RefreshDialogTest, AnAddressWithoutSecondsOpensAsARefreshAfterNoSeconds) {
@@ -265,8 +315,49 @@ TEST(RefreshDialogTest, AnAddressWithoutSecondsOpensAsARefreshAfterNoSeconds) {
     EXPECT_EQ(r.dialog.SecondsEdit()->text(), "0");
     EXPECT_EQ(r.dialog.UrlEdit()->text(), "page.html");
     EXPECT_TRUE(r.FieldsEnabled());
+    Retype(r.dialog.UrlEdit(), "other.html");
     ASSERT_TRUE(r.Ok());
-    EXPECT_EQ(r.dialog.Result(), "0;page.html");
+    EXPECT_EQ(r.dialog.Result(), "0;other.html");
+}
+
+TEST(RefreshDialogTest, OkWithoutAChangeKeepsTheTextAsWritten) {
+    // What the user does before OK.
+    enum class Action { Nothing, SameValues, OtherChoiceAndBack };
+    using enum Action;
+    struct Case {
+        const char* value;
+        Action action;
+    };
+    const Case cases[] = {
+        {"", Nothing},
+        {"0", Nothing},
+        {"abc", Nothing},
+        {"30", Nothing},
+        {"5;  page.html  ", Nothing},
+        {"5; URL=page.html", Nothing},
+        {"soon; page.html", Nothing},
+        {" 010 ", Nothing},
+        {"5; URL=page.html", SameValues},
+        {"5; URL=page.html", OtherChoiceAndBack},
+        {"abc", OtherChoiceAndBack},
+    };
+    for (const Case& c : cases) {
+        Refresh r(c.value);
+        if (c.action == SameValues) {
+            Retype(r.dialog.SecondsEdit(), "05");
+            Retype(r.dialog.UrlEdit(), " URL=page.html ");
+        } else if (c.action == OtherChoiceAndBack) {
+            QRadioButton* opened = r.dialog.RefreshAfterRadio()->isChecked()
+                                       ? r.dialog.RefreshAfterRadio()
+                                       : r.dialog.NoRefreshRadio();
+            (opened == r.dialog.NoRefreshRadio() ? r.dialog.RefreshAfterRadio()
+                                                 : r.dialog.NoRefreshRadio())
+                ->click();
+            opened->click();
+        }
+        ASSERT_TRUE(r.Ok()) << c.value;
+        EXPECT_EQ(r.dialog.Result(), c.value) << c.value << ' ' << static_cast<int>(c.action);
+    }
 }
 
 TEST(RefreshDialogTest, TheRadiosEnableAndDisableBothFields) {
@@ -345,11 +436,11 @@ TEST(RobotsDialogTest, ShowsItsTextsAndOpensClearOnAnEmptyText) {
     EXPECT_EQ(r.Ok(), "");
 }
 
-TEST(RobotsDialogTest, OpensFromTheTextInAnyCase) {
+TEST(RobotsDialogTest, OpensFromTheTextInAnyCaseAndOkKeepsIt) {
     Robots upper("NOINDEX,FOLLOW");
     EXPECT_TRUE(upper.dialog.NoIndexBox()->isChecked());
     EXPECT_FALSE(upper.dialog.NoFollowBox()->isChecked());
-    EXPECT_EQ(upper.Ok(), "noindex");
+    EXPECT_EQ(upper.Ok(), "NOINDEX,FOLLOW");
 
     Robots follow("nofollow");
     EXPECT_FALSE(follow.dialog.NoIndexBox()->isChecked());
@@ -357,32 +448,50 @@ TEST(RobotsDialogTest, OpensFromTheTextInAnyCase) {
     EXPECT_EQ(follow.Ok(), "nofollow");
 }
 
-TEST(RobotsDialogTest, BothBoxesWriteTheirFixedOrder) {
-    Robots same("noindex, nofollow");
-    EXPECT_TRUE(same.dialog.NoIndexBox()->isChecked());
-    EXPECT_TRUE(same.dialog.NoFollowBox()->isChecked());
-    EXPECT_EQ(same.Ok(), "noindex, nofollow");
-    Robots swapped("nofollow, noindex");
-    EXPECT_EQ(swapped.Ok(), "noindex, nofollow");
-}
-
-TEST(RobotsDialogTest, OtherValuesOpenClearAndBecomeTheEmptyText) {
+TEST(RobotsDialogTest, OtherValuesOpenClearAndOkKeepsThem) {
     for (const char* value : {"index, follow", "all", "none"}) {
         Robots r(value);
         EXPECT_FALSE(r.dialog.NoIndexBox()->isChecked()) << value;
         EXPECT_FALSE(r.dialog.NoFollowBox()->isChecked()) << value;
-        EXPECT_EQ(r.Ok(), "") << value;
+        EXPECT_EQ(r.Ok(), value) << value;
     }
 }
 
-TEST(RobotsDialogTest, TheBoxesDecideTheResult) {
-    Robots r("all");
-    r.dialog.NoFollowBox()->click();
-    EXPECT_EQ(r.Ok(), "nofollow");
-    Robots unchecked("noindex, nofollow");
-    unchecked.dialog.NoIndexBox()->click();
-    unchecked.dialog.NoFollowBox()->click();
-    EXPECT_EQ(unchecked.Ok(), "");
+TEST(RobotsDialogTest, ChangedBoxesComeFirstInTheDialogsOrderAndTheRestIsKept) {
+    // Which boxes are clicked before OK.
+    struct Case {
+        const char* value;
+        bool clickNoIndex;
+        bool clickNoFollow;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"noindex, noarchive, max-snippet:50", false, false, "noindex, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", false, true,
+         "noindex, nofollow, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", true, false, "noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", true, true, "nofollow, noarchive, max-snippet:50"},
+        {"nofollow, noindex", false, false, "nofollow, noindex"},
+        {"nofollow", true, false, "noindex, nofollow"},
+        {"all", false, true, "nofollow, all"},
+        {"noindex, nofollow", true, true, ""},
+    };
+    for (const Case& c : cases) {
+        Robots r(c.value);
+        if (c.clickNoIndex) {
+            r.dialog.NoIndexBox()->click();
+        }
+        if (c.clickNoFollow) {
+            r.dialog.NoFollowBox()->click();
+        }
+        EXPECT_EQ(r.Ok(), c.result) << c.value << ' ' << c.clickNoIndex << c.clickNoFollow;
+    }
+
+    // A box clicked twice is no change.
+    Robots twice("noindex, noarchive, max-snippet:50");
+    twice.dialog.NoFollowBox()->click();
+    twice.dialog.NoFollowBox()->click();
+    EXPECT_EQ(twice.Ok(), "noindex, noarchive, max-snippet:50");
 }
 
 // ---- Through the editing view ----
@@ -460,6 +569,50 @@ TEST_F(ValueEditorsTest, TheRobotsRowTakesTheDialogsResultOnOk) {
     EXPECT_EQ(View().RowValue(row), "noindex");
 }
 
+TEST_F(ValueEditorsTest, OkWithoutAChangeLeavesTheRobotsRowAndThePageAlone) {
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta name=\"robots\" content=\"noindex, noarchive, max-snippet:50\">\n"
+                  "</head><body></body></html>\n");
+    ASSERT_TRUE(app->OpenByPath(page));
+    const int row = Row("robots");
+    AnswerNextDialog(true);
+    ClickEdit("robots");
+    EXPECT_EQ(caption, "Robots");
+    EXPECT_EQ(View().RowValue(row), "noindex, noarchive, max-snippet:50");
+    EXPECT_FALSE(app->Doc().IsModified());
+
+    AnswerNextDialog(true, [](QDialog* dialog) {
+        auto* robots = qobject_cast<RobotsDialog*>(dialog);
+        ASSERT_NE(robots, nullptr);
+        robots->NoFollowBox()->click();
+    });
+    ClickEdit("robots");
+    EXPECT_EQ(View().RowValue(row), "noindex, nofollow, noarchive, max-snippet:50");
+    EXPECT_TRUE(app->Doc().IsModified());
+    EXPECT_NE(
+        app->Doc().GetPageText().find("content=\"noindex, nofollow, noarchive, max-snippet:50\""),
+        std::string::npos);
+}
+
+TEST_F(ValueEditorsTest, OkWithoutAChangeLeavesTheCacheControlAndRefreshRowsAlone) {
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta http-equiv=\"Cache-Control\" content=\"max-age = 60, must-revalidate\">\n"
+                  "<meta http-equiv=\"Refresh\" content=\"5; URL=page.html\">\n"
+                  "</head><body></body></html>\n");
+    ASSERT_TRUE(app->OpenByPath(page));
+    AnswerNextDialog(true);
+    ClickEdit("Cache-Control");
+    EXPECT_EQ(caption, "Cache-Control");
+    AnswerNextDialog(true);
+    ClickEdit("Refresh");
+    EXPECT_EQ(caption, "Refresh");
+    EXPECT_EQ(View().RowValue(Row("Cache-Control")), "max-age = 60, must-revalidate");
+    EXPECT_EQ(View().RowValue(Row("Refresh")), "5; URL=page.html");
+    EXPECT_FALSE(app->Doc().IsModified());
+}
+
 TEST_F(ValueEditorsTest, EachEditButtonOpensItsOwnDialog) {
     View().SetRowValue(Row("Cache-Control"), "private");
     AnswerNextDialog(true, [](QDialog* dialog) {
@@ -481,18 +634,55 @@ TEST_F(ValueEditorsTest, EachEditButtonOpensItsOwnDialog) {
     EXPECT_EQ(caption, "Refresh");
     EXPECT_EQ(View().RowValue(Row("Refresh")), "15");
 
-    // Expires: an unreadable value opens empty, and OK turns it into "".
+    // Expires: an unreadable value opens empty, and Clear then OK turns it
+    // into "".
     View().SetRowValue(Row("Expires"), "never");
     QString shown = "unset";
     AnswerNextDialog(true, [&shown](QDialog* dialog) {
         auto* expires = qobject_cast<ExpiresDialog*>(dialog);
         ASSERT_NE(expires, nullptr);
         shown = expires->DateField()->text();
+        expires->ClearButton()->click();
     });
     ClickEdit("Expires");
     EXPECT_EQ(caption, "Expires");
     EXPECT_EQ(shown, "");
     EXPECT_EQ(View().RowValue(Row("Expires")), "");
+}
+
+TEST_F(ValueEditorsTest, OkWithoutAChangeLeavesTheExpiresRowAndThePageAlone) {
+    // One hour east of GMT, where the day's local midnight is 23:00 GMT the
+    // day before.
+    const test::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta http-equiv=\"Expires\" content=\"Mon, 08 Feb 2027 00:00:00 GMT\">\n"
+                  "</head><body></body></html>\n");
+    ASSERT_TRUE(app->OpenByPath(page));
+    const int row = Row("Expires");
+    ASSERT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 00:00:00 GMT");
+    ASSERT_FALSE(app->Doc().IsModified());
+    AnswerNextDialog(true);
+    ClickEdit("Expires");
+    EXPECT_EQ(caption, "Expires");
+    EXPECT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 00:00:00 GMT");
+    EXPECT_FALSE(app->Doc().IsModified());
+
+    // Choosing the next day changes the row and the page.
+    AnswerNextDialog(true, [](QDialog* dialog) {
+        auto* expires = qobject_cast<ExpiresDialog*>(dialog);
+        ASSERT_NE(expires, nullptr);
+        expires->DateField()->click();
+        CalendarPopup* calendar = expires->DateField()->Calendar();
+        ASSERT_NE(calendar, nullptr);
+        QTest::keyClick(calendar, Qt::Key_Right);
+        QTest::keyClick(calendar, Qt::Key_Return);
+    });
+    ClickEdit("Expires");
+    EXPECT_EQ(View().RowValue(row), "Mon, 08 Feb 2027 23:00:00 GMT");
+    EXPECT_TRUE(app->Doc().IsModified());
+    EXPECT_NE(app->Doc().GetPageText().find("content=\"Mon, 08 Feb 2027 23:00:00 GMT\""),
+              std::string::npos);
 }
 
 } // namespace

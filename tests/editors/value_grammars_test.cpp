@@ -189,7 +189,7 @@ TEST(CacheControlEditor, ComposesTheResultOrRefusesTheSecondsField) {
         }
     }
 
-    // Opening a tag's text and pressing OK straight away.
+    // The text the choices a tag's text opens with compose.
     struct RoundTrip {
         const char* before;
         const char* after;
@@ -215,6 +215,52 @@ TEST(CacheControlEditor, ComposesTheResultOrRefusesTheSecondsField) {
     EXPECT_FALSE(CacheControlEnablingFor(zero.choice, std::to_string(zero.seconds)).okButton);
     EXPECT_TRUE(CacheControlEnablingFor(zero.choice, "5").okButton);
     EXPECT_TRUE(CacheControlEnablingFor(CacheControlChoice::DontLimit, "0").okButton);
+}
+
+TEST(CacheControlEditor, OkWithoutAChangeKeepsTheTextAsWritten) {
+    using enum CacheControlChoice;
+    struct Case {
+        const char* original;
+        CacheControlChoice choice; // as the user left the dialog
+        const char* seconds;
+        int accepted;
+        const char* result;
+    };
+    const Case cases[] = {
+        // The choices the text opens with: the text byte for byte, with the
+        // directives the editor does not show.
+        {"", DontLimit, "0", 1, ""},
+        {"No-Cache", PreventCaching, "0", 1, "No-Cache"},
+        {"no-cache, max-age=0", PreventCaching, "0", 1, "no-cache, max-age=0"},
+        {"max-age = 60", MaximumAge, "60", 1, "max-age = 60"},
+        {"max-age=60, must-revalidate", MaximumAge, "60", 1, "max-age=60, must-revalidate"},
+        {"private, max-age=60", MaximumAge, "60", 1, "private, max-age=60"},
+        {"max-age", MaximumAge, "10", 1, "max-age"},
+        {"private", DontLimit, "0", 1, "private"},
+        {"max-age=99999999999", MaximumAge, "2147483647", 1, "max-age=99999999999"},
+        // The same seconds written another way are the same choice.
+        {"max-age=60, must-revalidate", MaximumAge, " 060 ", 1, "max-age=60, must-revalidate"},
+        // Other choices: their own text.
+        {"max-age=60, must-revalidate", MaximumAge, "120", 1, "max-age=120"},
+        {"max-age=60, must-revalidate", PreventCaching, "0", 1, "no-cache"},
+        {"No-Cache", DontLimit, "0", 1, ""},
+        {"private", PreventCaching, "0", 1, "no-cache"},
+        {"private", MaximumAge, "60", 1, "max-age=60"},
+        {"max-age=0", MaximumAge, "5", 1, "max-age=5"},
+        {"", MaximumAge, "010", 1, "max-age=10"},
+        // A seconds field that is no integer is refused as before.
+        {"max-age = 60", MaximumAge, "60s", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const EditorResult result = CacheControlResult(c.original, c.choice, c.seconds);
+        EXPECT_EQ(result.accepted, c.accepted)
+            << '"' << c.original << "\" " << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        EXPECT_EQ(result.text, c.result)
+            << '"' << c.original << "\" " << ChoiceName(c.choice) << " \"" << c.seconds << '"';
+        if (!c.accepted) {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
+    }
 }
 
 TEST(RefreshEditor, ReadsSecondsAndTheWholeTextAfterTheSemicolon) {
@@ -283,7 +329,7 @@ TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
         }
     }
 
-    // Opening a tag's text and pressing OK straight away.
+    // The text the choices a tag's text opens with compose.
     struct RoundTrip {
         const char* before;
         const char* after;
@@ -305,28 +351,135 @@ TEST(RefreshEditor, ComposesTheResultOrRefusesTheSecondsField) {
     }
 }
 
-TEST(RobotsEditor, ReadsTwoFlagsAndWritesTheirCanonicalText) {
+TEST(RefreshEditor, OkWithoutAChangeKeepsTheTextAsWritten) {
     struct Case {
-        const char* before;
-        bool noIndex;
-        bool noFollow;
-        const char* after;
+        const char* original;
+        bool refresh; // as the user left the dialog
+        const char* seconds;
+        const char* url;
+        int accepted;
+        const char* result;
     };
     const Case cases[] = {
-        {"", false, false, ""},
-        {"NOINDEX,FOLLOW", true, false, "noindex"},
-        {"index, NoFollow", false, true, "nofollow"},
-        {"noindex, nofollow", true, true, "noindex, nofollow"},
-        {"nofollow, noindex", true, true, "noindex, nofollow"},
-        {"index, follow", false, false, ""},
-        {"all", false, false, ""},
-        {"none", false, false, ""},
+        // The choices the text opens with: the text byte for byte.
+        {"", false, "0", "", 1, ""},
+        {"30", true, "30", "", 1, "30"},
+        {"0", false, "0", "", 1, "0"},
+        {"5;  page.html  ", true, "5", "page.html  ", 1, "5;  page.html  "},
+        {"5; URL=page.html", true, "5", "URL=page.html", 1, "5; URL=page.html"},
+        {"abc;page.html", true, "0", "page.html", 1, "abc;page.html"},
+        {"abc", false, "0", "", 1, "abc"},
+        {" 010 ", true, "10", "", 1, " 010 "},
+        // The same seconds and address written another way are no change.
+        {"5; URL=page.html", true, "05", " URL=page.html ", 1, "5; URL=page.html"},
+        {"0", true, "0", "", 1, "0"}, // a refresh after 0 seconds to nowhere is none
+        // Other choices: their own text.
+        {"5; URL=page.html", true, "10", "URL=page.html", 1, "10;URL=page.html"},
+        {"5; URL=page.html", true, "5", "other.html", 1, "5;other.html"},
+        {"5; URL=page.html", false, "0", "", 1, ""},
+        {"abc", true, "15", "", 1, "15"},
+        {"", true, "15", "", 1, "15"},
+        // Seconds that are no integer are refused as before.
+        {"5; URL=page.html", true, "five", "URL=page.html", 0, ""},
     };
     for (const Case& c : cases) {
-        const RobotsState state = ReadRobots(c.before);
-        EXPECT_EQ(state.noIndex, c.noIndex) << '"' << c.before << '"';
-        EXPECT_EQ(state.noFollow, c.noFollow) << '"' << c.before << '"';
-        EXPECT_EQ(ComposeRobots(state), c.after) << '"' << c.before << '"';
+        const EditorResult result = RefreshResult(c.original, c.refresh, c.seconds, c.url);
+        EXPECT_EQ(result.accepted, c.accepted) << '"' << c.original << "\" " << c.refresh << " \""
+                                               << c.seconds << "\" \"" << c.url << '"';
+        EXPECT_EQ(result.text, c.result) << '"' << c.original << "\" " << c.refresh << " \""
+                                         << c.seconds << "\" \"" << c.url << '"';
+        if (!c.accepted) {
+            EXPECT_EQ(result.message, "Please enter an integer.");
+        }
+    }
+}
+
+TEST(RobotsEditor, ReadsTheBoxesFromWholeCommaSeparatedItems) {
+    struct Case {
+        const char* text;
+        bool noIndex;
+        bool noFollow;
+    };
+    const Case cases[] = {
+        {"", false, false},
+        {"NOINDEX,FOLLOW", true, false},
+        {"index, NoFollow", false, true},
+        {"noindex, nofollow", true, true},
+        {"nofollow, noindex", true, true},
+        {" \tnoindex ,, nofollow ,", true, true},
+        {"noarchive, max-snippet:50, noindex", true, false},
+        {"index, follow", false, false},
+        {"all", false, false},
+        {"none", false, false},
+        // Only whole items count: a directive inside another item is no box.
+        {"noindexing, x-nofollow", false, false},
+        {"noindex nofollow", false, false},
+    };
+    for (const Case& c : cases) {
+        const RobotsState state = ReadRobots(c.text);
+        EXPECT_EQ(state.noIndex, c.noIndex) << '"' << c.text << '"';
+        EXPECT_EQ(state.noFollow, c.noFollow) << '"' << c.text << '"';
+    }
+}
+
+TEST(RobotsEditor, OkKeepsAnUnchangedTextAndTheDirectivesWithoutABox) {
+    struct Case {
+        const char* original;
+        RobotsState boxes; // as the user left them
+        const char* result;
+    };
+    const Case cases[] = {
+        // No box changed: the text as it was, byte for byte.
+        {"", {false, false}, ""},
+        {"noindex, noarchive, max-snippet:50", {true, false}, "noindex, noarchive, max-snippet:50"},
+        {"  NOINDEX ,, nofollow ", {true, true}, "  NOINDEX ,, nofollow "},
+        {"nofollow,noindex", {true, true}, "nofollow,noindex"},
+        {"index, follow", {false, false}, "index, follow"},
+        {"noindex, NOINDEX", {true, false}, "noindex, NOINDEX"},
+        // The checked boxes in the dialog's order, then the other directives
+        // in their own order.
+        {"noindex, noarchive, max-snippet:50",
+         {true, true},
+         "noindex, nofollow, noarchive, max-snippet:50"},
+        {"noindex, noarchive, max-snippet:50", {false, false}, "noarchive, max-snippet:50"},
+        {"max-snippet:50, noarchive", {false, true}, "nofollow, max-snippet:50, noarchive"},
+        {"noarchive, nofollow, max-snippet:50, noindex",
+         {false, true},
+         "nofollow, noarchive, max-snippet:50"},
+        {"", {true, false}, "noindex"},
+        {"", {true, true}, "noindex, nofollow"},
+        {"nofollow", {true, true}, "noindex, nofollow"},
+        // Known directives in any case are the boxes' and written in lower
+        // case; the others keep their case.
+        {"NoIndex, NOARCHIVE", {true, true}, "noindex, nofollow, NOARCHIVE"},
+        {"NOFOLLOW, Max-Image-Preview:Large",
+         {true, true},
+         "noindex, nofollow, Max-Image-Preview:Large"},
+        // Duplicates: a box is written once; other directives as often as
+        // they stand.
+        {"noindex, NOINDEX, noarchive, noarchive",
+         {true, true},
+         "noindex, nofollow, noarchive, noarchive"},
+        {"nofollow, nofollow", {true, true}, "noindex, nofollow"},
+        // Surrounding white space and empty items go; white space inside an
+        // item stays.
+        {"  noindex ,, max-snippet:50 ,  , noarchive , ",
+         {true, true},
+         "noindex, nofollow, max-snippet:50, noarchive"},
+        {"unavailable_after:  25 Jun 2010 15:00:00 PST ,noindex",
+         {false, false},
+         "unavailable_after:  25 Jun 2010 15:00:00 PST"},
+        // Every box cleared: what is left, or nothing.
+        {"noindex, nofollow, noarchive", {false, false}, "noarchive"},
+        {"noindex, nofollow", {false, false}, ""},
+        {" , noindex ,", {false, false}, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string result = RobotsResult(c.original, c.boxes);
+        EXPECT_EQ(result, c.result)
+            << '"' << c.original << "\" " << c.boxes.noIndex << ' ' << c.boxes.noFollow;
+        // The result opens with the boxes it was made from.
+        EXPECT_EQ(ReadRobots(result), c.boxes) << '"' << c.original << '"';
     }
 }
 
@@ -345,6 +498,73 @@ TEST(ExpiresEditor, ResultTextIsEmptyWithoutAWritableDate) {
         EXPECT_EQ(ExpiresResultText(ExpiresTimeOf(text)), "") << '"' << text << '"';
     }
     EXPECT_EQ(ExpiresTimeOf("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
+}
+
+TEST(ExpiresEditor, ReadsTheLocalDayOrAnEmptyOrUnreadableField) {
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    using enum ExpiresFieldKind;
+    struct Case {
+        const char* text;
+        ExpiresFieldKind kind;
+        CalendarDate day;
+    };
+    const Case cases[] = {
+        {"", Empty, {1970, 1, 1}},
+        {"Mon, 08 Feb 2027 00:00:00 GMT", Day, {2027, 2, 8}},
+        {"Sat, 05 Nov 1994 23:30:00 GMT", Day, {1994, 11, 6}}, // already the 6th locally
+        {"Sun Nov  6 08:49:37 1994", Day, {1994, 11, 6}},
+        {" ", Unreadable, {1970, 1, 1}},
+        {"never", Unreadable, {1970, 1, 1}},
+        {"0", Unreadable, {1970, 1, 1}},
+        {"Mon, 01 Jan 1900 00:00:00 GMT", Unreadable, {1970, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        const ExpiresField field = ReadExpires(c.text);
+        EXPECT_EQ(static_cast<int>(field.kind), static_cast<int>(c.kind)) << '"' << c.text << '"';
+        if (c.kind == Day) {
+            EXPECT_EQ(field.day, c.day) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST(ExpiresEditor, OkWithoutAChangeKeepsTheTextAndANewDayGivesLocalMidnight) {
+    // One hour east of GMT (the rules of Paris).
+    const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    using enum ExpiresFieldKind;
+    const ExpiresField empty{Empty, {1970, 1, 1}};
+    const ExpiresField unreadable{Unreadable, {1970, 1, 1}};
+    struct Case {
+        const char* original;
+        ExpiresField field; // as the user left it
+        const char* result;
+    };
+    const Case cases[] = {
+        // The field as the text opened: the text byte for byte.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {2027, 2, 8}}, "Mon, 08 Feb 2027 00:00:00 GMT"},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", {Day, {1994, 11, 6}}, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {"Sat, 05 Nov 1994 23:30:00 GMT", {Day, {1994, 11, 6}}, "Sat, 05 Nov 1994 23:30:00 GMT"},
+        {"Sun Nov  6 08:49:37 1994", {Day, {1994, 11, 6}}, "Sun Nov  6 08:49:37 1994"},
+        {" 06 nov 1994 09:49:37 +0100", {Day, {1994, 11, 6}}, " 06 nov 1994 09:49:37 +0100"},
+        {"", empty, ""},
+        {"never", unreadable, "never"},
+        {"Mon, 01 Jan 1900 00:00:00 GMT", unreadable, "Mon, 01 Jan 1900 00:00:00 GMT"},
+        // Another day: local standard-time midnight starting it, in GMT.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {2027, 2, 9}}, "Mon, 08 Feb 2027 23:00:00 GMT"},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", {Day, {1994, 11, 7}}, "Sun, 06 Nov 1994 23:00:00 GMT"},
+        {"Wed, 01 Jun 2005 12:00:00 GMT", {Day, {2005, 6, 15}}, "Tue, 14 Jun 2005 23:00:00 GMT"},
+        {"", {Day, {2027, 2, 8}}, "Sun, 07 Feb 2027 23:00:00 GMT"},
+        {"never", {Day, {2027, 2, 8}}, "Sun, 07 Feb 2027 23:00:00 GMT"},
+        // A day before 1970 has no date text.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", {Day, {1969, 12, 31}}, ""},
+        // Emptied: no date.
+        {"Mon, 08 Feb 2027 00:00:00 GMT", empty, ""},
+        {"never", empty, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExpiresResult(c.original, c.field), c.result)
+            << '"' << c.original << "\" kind " << static_cast<int>(c.field.kind) << ' '
+            << c.field.day.year << '-' << c.field.day.month << '-' << c.field.day.day;
+    }
 }
 
 TEST(ExpiresEditor, KeepsOnlyTheDayAsLocalStandardMidnight) {

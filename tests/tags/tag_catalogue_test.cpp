@@ -31,6 +31,8 @@ TEST_F(CatalogueTest, FirstStartHasTheThirteenStandardTagsAndDefaults) {
     }
     const TagDefinition cache = catalogue.at(8).definition;
     EXPECT_EQ(cache, (TagDefinition{"Cache-Control", 1, "Edit", 0, 0, 0}));
+    // The robots row is typed into as well as edited in its dialog.
+    EXPECT_EQ(catalogue.at(7).definition, (TagDefinition{"robots", 0, "Edit", 1, 0, 0}));
     EXPECT_EQ(catalogue.at(10).definition.frameTargetChoice, 1);
     EXPECT_EQ(catalogue.at(1).definition.buttonCaption, "Suggest");
     EXPECT_EQ(catalogue.at(6).definition.multiLine, 1);

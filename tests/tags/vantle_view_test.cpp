@@ -217,8 +217,10 @@ TEST_F(ViewTest, TabMovesBetweenControlsAndNeverTypesATab) {
 }
 
 TEST_F(ViewTest, ClipboardAndUndoFollowTheCurrentRow) {
-    const std::string page = dir.Write("p.html", "<head><title>Hello</title>"
-                                                 "<meta name=robots content=noindex></head>");
+    const std::string page =
+        dir.Write("p.html", "<head><title>Hello</title><meta name=robots content=noindex>"
+                            "<meta http-equiv=Expires content=\"Sun, 06 Nov 1994 08:49:37 GMT\">"
+                            "</head>");
     Start(page);
     // The title row has the focus after loading.
     EXPECT_TRUE(Line(0)->hasFocus());
@@ -235,11 +237,45 @@ TEST_F(ViewTest, ClipboardAndUndoFollowTheCurrentRow) {
     app->Frame()->RouteCommand(cmd::kUndo);
     EXPECT_EQ(View().RowValue(0), "Hello");
 
-    // The read-only robots box takes no paste.
+    // The robots box takes a paste like the title's; the read-only Expires
+    // box, changed only through its editor, does not.
     const int robots = Row("robots");
     Line(robots)->setFocus();
     EXPECT_EQ(View().CurrentRow(), robots);
+    EXPECT_TRUE(State(cmd::kPaste).enabled);
+    const int expires = Row("Expires");
+    ASSERT_TRUE(Shown(expires));
+    Line(expires)->setFocus();
+    EXPECT_EQ(View().CurrentRow(), expires);
     EXPECT_FALSE(State(cmd::kPaste).enabled);
+}
+
+TEST_F(ViewTest, TheRobotsRowTakesTypedTextIntoThePage) {
+    const std::string page = dir.Write(
+        "p.html", "<html><head><title>T</title>\n"
+                  "<meta name=\"robots\" content=\"noindex\">\n</head><body></body></html>");
+    Start(page);
+    QLineEdit* robots = Line(Row("robots"));
+    ASSERT_NE(robots, nullptr);
+    EXPECT_FALSE(robots->isReadOnly());
+    // Tab stops at it like at any box that takes text.
+    EXPECT_TRUE(robots->focusPolicy() & Qt::TabFocus);
+    robots->setFocus();
+    QTest::keyClick(robots, Qt::Key_End);
+    QTest::keyClicks(robots, ", noarchive");
+    EXPECT_EQ(View().RowValue(Row("robots")), "noindex, noarchive");
+    EXPECT_TRUE(Doc().IsModified());
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kFileSave));
+    EXPECT_EQ(ReadFile(page), "<html><head><title>T</title>\r\n"
+                              "<meta name=\"robots\" content=\"noindex, noarchive\"/>\r\n"
+                              "</head><body></body></html>\r\n");
+
+    // Typed into an empty row, the tag is added.
+    robots->selectAll();
+    QTest::keyClick(robots, Qt::Key_Delete);
+    QTest::keyClicks(robots, "nofollow");
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kFileSave));
+    EXPECT_NE(ReadFile(page).find("content=\"nofollow\""), std::string::npos);
 }
 
 TEST_F(ViewTest, SuggestionsFillTheirRows) {

@@ -810,7 +810,10 @@ void CMenuStyleXP::DrawMenuBarItem(const QStyleOptionMenuItem& option, QPainter*
     const int w = target.width();
     const int h = target.height();
     const bool enabled = (option.state & State_Enabled) != 0;
-    const bool active = (option.state & State_Active) != 0;
+    // A menu bar does not mark its items with the window's activity: it is
+    // asked of the window, so that an active window's titles are never grey.
+    const bool active = (option.state & State_Active) != 0 ||
+                        (widget != nullptr && widget->isActiveWindow());
     const bool selected = (option.state & State_Selected) != 0;
     const bool open = selected && (option.state & State_Sunken) != 0;
     const bool hot = selected && !open && active;
@@ -922,14 +925,15 @@ void CMenuStyleXP::DrawToolButton(const QStyleOptionToolButton& option, QPainter
         const QSize size = picture.deviceIndependentSize().toSize();
         const int bx = (pictureWidth - size.width()) / 2;
         const int by = (h - size.height()) / 2;
-        if (!enabled || (hot && !pressed)) {
-            if (!enabled) {
-                p.drawPixmap(bx, by, Silhouette(picture, pal.silhouette));
-            } else {
-                p.drawPixmap(bx + 1, by + 1, Silhouette(picture, pal.pictureShadow));
-            }
+        // The checked button of a choice (the current view mode) is disabled,
+        // since choosing it again does nothing, but still shows its picture.
+        const bool shown = enabled || checked;
+        if (!shown) {
+            p.drawPixmap(bx, by, Silhouette(picture, pal.silhouette));
+        } else if (hot && !pressed) {
+            p.drawPixmap(bx + 1, by + 1, Silhouette(picture, pal.pictureShadow));
         }
-        if (enabled) {
+        if (shown) {
             const int lift = hot && !pressed ? 1 : 0;
             p.drawPixmap(bx - lift, by - lift, picture);
         }

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -295,6 +296,50 @@ TEST_F(MenuStyleTest, HotAndCheckedToolbarButtons) {
     shot = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shot.pixel(0, 0), Rgb(pal.highlight));
     EXPECT_EQ(shot.pixel(1, 1), Rgb(pal.checkedOnly));
+}
+
+// An active window's menu titles are drawn in the menu-text colour, an
+// inactive one's in grey; the button of the current view mode, disabled
+// because choosing it again does nothing, still shows its picture.
+TEST_F(MenuStyleTest, ActiveTitlesAreNotGreyAndTheCurrentModeShowsItsPicture) {
+    Start();
+    QMenuBar* bar = Frame().menuBar();
+    const QRect item = bar->actionGeometry(MenuNamed("&File")->menuAction());
+    const auto darkest = [&] {
+        const QImage shot = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int least = 255;
+        for (int y = item.top(); y <= item.bottom(); ++y) {
+            for (int x = item.left(); x <= item.right(); ++x) {
+                least = std::min(least, qGray(shot.pixel(x, y)));
+            }
+        }
+        return least;
+    };
+    const int grey = qGray(Frame().palette().color(QPalette::Active, QPalette::Dark).rgb());
+    QApplication::setActiveWindow(&Frame());
+    ASSERT_TRUE(Frame().isActiveWindow());
+    EXPECT_LT(darkest(), grey - 40);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    ASSERT_FALSE(Frame().isActiveWindow());
+    EXPECT_GE(darkest(), grey - 40);
+    QApplication::setActiveWindow(&Frame());
+
+    QAction* metaData = ActionOf(cmd::kViewMetaData);
+    Frame().UpdateCommandUi();
+    ASSERT_TRUE(metaData->isChecked());
+    ASSERT_FALSE(metaData->isEnabled());
+    auto* button = qobject_cast<QToolButton*>(Frame().ViewToolBar()->widgetForAction(metaData));
+    ASSERT_NE(button, nullptr);
+    const QImage shot = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            colours.insert(shot.pixel(x, y));
+        }
+    }
+    EXPECT_GT(colours.size(), 5); // a picture, not a one-colour silhouette
 }
 
 TEST_F(MenuStyleTest, SetImagesCutsAStripIntoButtonPictures) {

@@ -103,7 +103,7 @@ fuzz-smoke: build-fuzz
 # states (restricted, all fields, template) drawn offscreen, in build/pictures.
 screenshots: build
 	mkdir -p build/pictures
-	tools/screenshot examples/site/index.html build/pictures/window.png
+	tools/screenshot examples/site/index.html build/pictures
 	ORLEN_SCREENSHOT_DIR=$(CURDIR)/build/pictures QT_QPA_PLATFORM=offscreen \
 	  build/release/tests/orlen_gui_tests --gtest_filter='ViewTest.PicturesOfTheForm'
 

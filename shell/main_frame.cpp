@@ -369,6 +369,15 @@ void CMainFrame::RebuildRecentFiles(const std::vector<std::string>& paths) {
     recentPlaceholder_->setVisible(paths.empty());
 }
 
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The menu titles are drawn by whether the window is active; the menu
+    // bar repaints by itself only when its palette changes with it.
+    if (event->type() == QEvent::ActivationChange) {
+        menuBar()->update();
+    }
+}
+
 void CMainFrame::FocusNextPane(bool forward) {
     std::vector<QWidget*> panes;
     if (browserShown_ && fileTree_->isVisible()) {

@@ -67,6 +67,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QAction* MakeAction(int id, const QString& text, const QList<QKeySequence>& keys = {});

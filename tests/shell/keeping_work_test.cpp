@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -203,8 +204,13 @@ TEST_F(WindowWork, EveryPaneAndFolderIsWithinReach) {
     EXPECT_EQ(FocusedPane(), 0);
     Press(Qt::Key_F6);
     EXPECT_EQ(FocusedPane(), 1);
+    // The form's current field shows its hint in the status bar, and takes
+    // it away when the focus leaves it.
+    EXPECT_EQ(Frame().statusBar()->currentMessage(),
+              "The title of the web page (not actually a meta tag)");
     Press(Qt::Key_F6); // the preview is hidden: back to the tree
     EXPECT_EQ(FocusedPane(), 0);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "For Help, press F1");
     Press(Qt::Key_F6, Qt::ShiftModifier);
     EXPECT_EQ(FocusedPane(), 1);
     ASSERT_TRUE(Frame().RouteCommand(cmd::kViewSplit));

@@ -1,0 +1,123 @@
+// Takes the pictures a reviewer looks at, on a real X display with a window
+// manager (tools/screenshot runs it in Xvfb under openbox): the window, its
+// File and View menus open, the split view, and the Robots editor.
+//   orlen-shots PAGE OUTDIR
+#include "shell/child_frame.h"
+#include "shell/command_ids.h"
+#include "shell/main_frame.h"
+#include "shell/qt_app_ui.h"
+#include "shell/qt_settings_store.h"
+#include "shell/vantle_app.h"
+#include "tags/vantle_view.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Lets the program and the window manager draw for a while.
+void Settle(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QTest::qWait(20);
+    }
+}
+
+bool Shoot(const QString& folder, const char* name) {
+    Settle(400);
+    const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QString path = folder + "/" + name;
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+        std::fprintf(stderr, "orlen-shots: cannot save %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("orlen-shots: %s\n", qPrintable(path));
+    return true;
+}
+
+void OpenMenu(orlen::CMainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() == title) {
+            const QRect item = frame.menuBar()->actionGeometry(action);
+            QTest::mouseClick(frame.menuBar(), Qt::LeftButton, {}, item.center());
+        }
+    }
+}
+
+void CloseMenus() {
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orlen"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    QIcon::setThemeName(QStringLiteral("Adwaita"));
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: orlen-shots PAGE OUTDIR\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(folder);
+
+    orlen::QtSettingsStore settings;
+    orlen::QtAppUi ui;
+    orlen::CVantleApp app(ui, settings);
+    if (!app.Startup(std::string(argv[1]), false)) {
+        return 1;
+    }
+    ui.SetParentWindow(app.Frame());
+    orlen::CMainFrame& frame = *app.Frame();
+    frame.resize(1100, 760);
+    frame.move(40, 30);
+    frame.activateWindow();
+    Settle(1500);
+    bool ok = Shoot(folder, "window.png");
+
+    OpenMenu(frame, QStringLiteral("&File"));
+    ok = Shoot(folder, "menu-file.png") && ok;
+    CloseMenus();
+    OpenMenu(frame, QStringLiteral("&View"));
+    ok = Shoot(folder, "menu-view.png") && ok;
+    CloseMenus();
+
+    frame.RouteCommand(orlen::cmd::kViewSplit);
+    Settle(2500); // the preview loads the page
+    ok = Shoot(folder, "split-view.png") && ok;
+    frame.RouteCommand(orlen::cmd::kViewMetaData);
+
+    // The Robots editor over the window, opened by the row's Edit button.
+    orlen::CVantleView& view = *app.View();
+    const int robots = view.Catalogue().findByName("robots");
+    QPushButton* edit = robots >= 0 ? view.RowButton(robots) : nullptr;
+    if (edit != nullptr) {
+        QTimer::singleShot(0, [&] {
+            Settle(300);
+            ok = Shoot(folder, "robots-editor.png") && ok;
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->close();
+            }
+        });
+        edit->click();
+    }
+    app.Shutdown();
+    return ok ? 0 : 1;
+}

@@ -2,13 +2,13 @@
 
 #include "cli/cli_texts.h"
 #include "document/document_texts.h"
+#include "document/file_listing.h"
 #include "document/safe_file.h"
 #include "document/scripted_ui.h"
 #include "document/vantle_doc.h"
 #include "editors/http_date.h"
 #include "page/charset.h"
 #include "page/line_reader.h"
-#include "shell/file_listing.h"
 #include "tags/suggestions.h"
 
 #include <cerrno>

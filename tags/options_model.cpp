@@ -1,7 +1,7 @@
 #include "tags/options_model.h"
 
+#include "document/file_listing.h"
 #include "page/text_util.h"
-#include "shell/file_listing.h"
 
 namespace orlen {
 

@@ -1,8 +1,8 @@
 #include "tags/tag_catalogue.h"
 #include "page/text_util.h"
 
+#include "document/file_listing.h"
 #include "document/template_action.h"
-#include "shell/file_listing.h"
 
 #include <algorithm>
 #include <array>

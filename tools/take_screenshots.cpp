@@ -2,13 +2,13 @@
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
 // File and View menus open, the split view, and the Robots editor.
 //   orlen-shots PAGE OUTDIR
-#include "shell/child_frame.h"
 #include "shell/command_ids.h"
-#include "shell/main_frame.h"
-#include "shell/qt_app_ui.h"
-#include "shell/qt_settings_store.h"
-#include "shell/vantle_app.h"
-#include "tags/vantle_view.h"
+#include "shell/ui/child_frame.h"
+#include "shell/ui/main_frame.h"
+#include "shell/ui/qt_app_ui.h"
+#include "shell/ui/qt_settings_store.h"
+#include "shell/ui/vantle_app.h"
+#include "tags/ui/vantle_view.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // refused with a message that names it, never waited on, and left as it is.
 #include "../temp_dir.h"
 #include "document/document_texts.h"
+#include "document/file_listing.h"
 #include "document/safe_file.h"
 #include "document/scripted_ui.h"
 #include "document/template_action.h"
 #include "document/vantle_doc.h"
-#include "shell/file_listing.h"
 #include "shell/settings_store.h"
 #include "tags/tag_catalogue.h"
 

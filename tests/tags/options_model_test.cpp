@@ -1,5 +1,5 @@
 // The Options sheet's pages without their controls.
-#include "shell/file_listing.h"
+#include "document/file_listing.h"
 #include "tags/options_model.h"
 
 #include <gtest/gtest.h>

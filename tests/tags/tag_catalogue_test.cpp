@@ -1,5 +1,5 @@
 // The tag catalogue: standard entries, settings, lookups and display rules.
-#include "shell/file_listing.h"
+#include "document/file_listing.h"
 #include "tags/tag_catalogue.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,238 @@
+#include "editors/ui/value_dialogs.h"
+
+#include "editors/ui/editor_texts.h"
+#include "editors/ui/expires_dialog.h"
+#include "editors/value_grammars.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <optional>
+#include <string>
+
+namespace orlen {
+
+using editor_texts::ToQString;
+
+namespace {
+
+std::string ToStd(const QString& text) {
+    return text.toStdString();
+}
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A dialog's result as a QString: a text equal to the one the dialog opened
+// on is given back as that very string.
+QString ResultText(const QString& original, const std::string& text) {
+    return text == ToStd(original) ? original : FromStd(text);
+}
+
+// The default way a refusal reaches the user.
+EditorMessageHook MessageBoxHook(QWidget* dialog) {
+    return [dialog](const QString& message) {
+        QMessageBox::warning(dialog, ToQString(editor_texts::kMessageCaption), message);
+    };
+}
+
+// Seconds fields are narrow: a few digits.
+QLineEdit* SecondsField(QDialog* dialog) {
+    auto* edit = new QLineEdit(dialog);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    return edit;
+}
+
+// After a refusal the field in question is ready for a new number.
+void RefocusSeconds(QLineEdit* seconds) {
+    seconds->setFocus(Qt::OtherFocusReason);
+    seconds->selectAll();
+}
+
+} // namespace
+
+ValueDialog::ValueDialog(std::string_view caption, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(ToQString(caption));
+}
+
+QHBoxLayout* ValueDialog::ButtonRow() {
+    ok_ = new QPushButton(ToQString(editor_texts::kOk), this);
+    cancel_ = new QPushButton(ToQString(editor_texts::kCancel), this);
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok_);
+    row->addWidget(cancel_);
+    return row;
+}
+
+// ---- Cache-Control ----
+
+CacheControlDialog::CacheControlDialog(const QString& value, QWidget* parent)
+    : ValueDialog(editor_texts::kCacheControlCaption, parent), showMessage(MessageBoxHook(this)),
+      original_(value) {
+    dontLimit_ = new QRadioButton(ToQString(editor_texts::kDontLimit), this);
+    preventCaching_ = new QRadioButton(ToQString(editor_texts::kPreventCaching), this);
+    maximumAge_ = new QRadioButton(ToQString(editor_texts::kMaximumAge), this);
+    auto* group = new QButtonGroup(this);
+    group->addButton(dontLimit_, static_cast<int>(CacheControlChoice::DontLimit));
+    group->addButton(preventCaching_, static_cast<int>(CacheControlChoice::PreventCaching));
+    group->addButton(maximumAge_, static_cast<int>(CacheControlChoice::MaximumAge));
+    seconds_ = SecondsField(this);
+    auto* secondsLabel = new QLabel(ToQString(editor_texts::kSeconds), this);
+
+    auto* ageRow = new QHBoxLayout;
+    ageRow->addWidget(maximumAge_);
+    ageRow->addWidget(seconds_);
+    ageRow->addWidget(secondsLabel);
+    ageRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(dontLimit_);
+    layout->addWidget(preventCaching_);
+    layout->addLayout(ageRow);
+    layout->addSpacing(8);
+    layout->addLayout(ButtonRow());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const CacheControlState state = ReadCacheControl(ToStd(value));
+    group->button(static_cast<int>(state.choice))->setChecked(true);
+    seconds_->setText(QString::number(state.seconds));
+    ApplyEnabling();
+    connect(group, &QButtonGroup::idClicked, this, [this](int) { ApplyEnabling(); });
+    connect(seconds_, &QLineEdit::textChanged, this, [this] { ApplyEnabling(); });
+}
+
+void CacheControlDialog::ApplyEnabling() {
+    const CacheControlChoice choice = maximumAge_->isChecked() ? CacheControlChoice::MaximumAge
+                                      : preventCaching_->isChecked()
+                                          ? CacheControlChoice::PreventCaching
+                                          : CacheControlChoice::DontLimit;
+    const CacheControlEnabling enabling = CacheControlEnablingFor(choice, ToStd(seconds_->text()));
+    seconds_->setEnabled(enabling.secondsField);
+    ok_->setEnabled(enabling.okButton);
+}
+
+void CacheControlDialog::accept() {
+    // Enter reaches here even while OK is disabled (a maximum age of 0).
+    if (!ok_->isEnabled()) {
+        return;
+    }
+    CacheControlChoice choice = CacheControlChoice::DontLimit;
+    if (maximumAge_->isChecked()) {
+        choice = CacheControlChoice::MaximumAge;
+    } else {
+        if (preventCaching_->isChecked()) {
+            choice = CacheControlChoice::PreventCaching;
+        }
+        // Without a maximum age the seconds field no longer matters.
+        seconds_->setText(QStringLiteral("0"));
+    }
+    const EditorResult result =
+        CacheControlResult(ToStd(original_), choice, ToStd(seconds_->text()));
+    if (!result.accepted) {
+        showMessage(ToQString(result.message));
+        RefocusSeconds(seconds_);
+        return;
+    }
+    result_ = ResultText(original_, result.text);
+    QDialog::accept();
+}
+
+// ---- Refresh ----
+
+RefreshDialog::RefreshDialog(const QString& value, QWidget* parent)
+    : ValueDialog(editor_texts::kRefreshCaption, parent), showMessage(MessageBoxHook(this)),
+      original_(value) {
+    noRefresh_ = new QRadioButton(ToQString(editor_texts::kNoRefresh), this);
+    refreshAfter_ = new QRadioButton(ToQString(editor_texts::kRefreshAfter), this);
+    auto* group = new QButtonGroup(this);
+    group->addButton(noRefresh_);
+    group->addButton(refreshAfter_);
+    seconds_ = SecondsField(this);
+    auto* urlLabel = new QLabel(ToQString(editor_texts::kRefreshUrl), this);
+    url_ = new QLineEdit(this);
+    url_->setMinimumWidth(320);
+    urlLabel->setBuddy(url_);
+
+    auto* afterRow = new QHBoxLayout;
+    afterRow->addWidget(refreshAfter_);
+    afterRow->addWidget(seconds_);
+    afterRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(noRefresh_);
+    layout->addLayout(afterRow);
+    layout->addSpacing(4);
+    layout->addWidget(urlLabel);
+    layout->addWidget(url_);
+    layout->addSpacing(8);
+    layout->addLayout(ButtonRow());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const RefreshState state = ReadRefresh(ToStd(value));
+    seconds_->setText(QString::number(state.seconds));
+    url_->setText(FromStd(state.url));
+    (state.refresh ? refreshAfter_ : noRefresh_)->setChecked(true);
+    ApplyEnabling();
+    connect(group, &QButtonGroup::buttonClicked, this, [this] { ApplyEnabling(); });
+}
+
+void RefreshDialog::ApplyEnabling() {
+    const bool refresh = refreshAfter_->isChecked();
+    seconds_->setEnabled(refresh);
+    url_->setEnabled(refresh);
+}
+
+void RefreshDialog::accept() {
+    const bool refresh = refreshAfter_->isChecked();
+    const EditorResult result =
+        RefreshResult(ToStd(original_), refresh, ToStd(seconds_->text()), ToStd(url_->text()));
+    if (!result.accepted) {
+        showMessage(ToQString(result.message));
+        RefocusSeconds(seconds_);
+        return;
+    }
+    if (!refresh) {
+        // Without a refresh the fields hold nothing.
+        seconds_->setText(QStringLiteral("0"));
+        url_->clear();
+    }
+    result_ = ResultText(original_, result.text);
+    QDialog::accept();
+}
+
+// ---- Robots ----
+
+RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
+    : ValueDialog(editor_texts::kRobotsCaption, parent), original_(value), result_(value) {
+    noIndex_ = new QCheckBox(ToQString(editor_texts::kNoIndex), this);
+    noFollow_ = new QCheckBox(ToQString(editor_texts::kNoFollow), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(noIndex_);
+    layout->addWidget(noFollow_);
+    layout->addSpacing(8);
+    layout->addLayout(ButtonRow());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const RobotsState state = ReadRobots(ToStd(value));
+    noIndex_->setChecked(state.noIndex);
+    noFollow_->setChecked(state.noFollow);
+}
+
+void RobotsDialog::accept() {
+    result_ = ResultText(
+        original_, RobotsResult(ToStd(original_), {noIndex_->isChecked(), noFollow_->isChecked()}));
+    QDialog::accept();
+}
+
+} // namespace orlen

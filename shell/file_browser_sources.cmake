@@ -1,4 +1,0 @@
-# Qt sources of the desktop program.
-target_sources(orlen_gui PRIVATE
-    ${CMAKE_CURRENT_SOURCE_DIR}/shell/file_tree_view.cpp
-)

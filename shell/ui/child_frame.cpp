@@ -1,0 +1,188 @@
+#include "shell/ui/child_frame.h"
+
+#include "shell/command_ids.h"
+#include "shell/shell_texts.h"
+#include "shell/ui/app_icons.h"
+#include "shell/ui/hideable_splitter.h"
+#include "shell/ui/web_preview_view.h"
+
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace orlen {
+
+namespace {
+
+QString ToQ(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
+}
+
+} // namespace
+
+CViewTabBar::CViewTabBar(QWidget* parent) : QTabBar(parent) {
+    setDrawBase(true);
+    setExpanding(false);
+    addTab(TabIcon(0), ToQ(shell_texts::kTabMetaData));
+    addTab(TabIcon(1), ToQ(shell_texts::kTabWebPage));
+    setTabToolTip(0, tr("Display the meta-data editing view"));
+    setTabToolTip(1, tr("Display a preview of the web page"));
+    connect(this, &QTabBar::currentChanged, this, [this](int index) {
+        if (!signalsBlocked()) {
+            emit ViewCommand(index == 0 ? cmd::kViewMetaData : cmd::kViewWebPage);
+        }
+    });
+}
+
+void CViewTabBar::SelectTab(int index) {
+    const bool blocked = blockSignals(true);
+    setCurrentIndex(index);
+    blockSignals(blocked);
+}
+
+CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent) {
+    tabBar_ = new CViewTabBar(this);
+    splitter_ = new CHideableSplitter(Qt::Vertical, this);
+    metaDataPane_ = new QWidget(splitter_);
+    metaDataPane_->setObjectName(QStringLiteral("metaDataPane"));
+    auto* paneLayout = new QVBoxLayout(metaDataPane_);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    preview_ = new CWebPreviewView(splitter_);
+    splitter_->addWidget(metaDataPane_);
+    splitter_->addWidget(preview_);
+    splitter_->setSizes({300, 100});
+    splitter_->HideRow(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tabBar_);
+    layout->addWidget(splitter_, 1);
+
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = splitter_->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        if (split_ && total > 0) {
+            previewShare_ = static_cast<int>(static_cast<long long>(sizes.value(1)) * 1000 / total);
+            emit PreviewShareChanged(previewShare_);
+        }
+    });
+
+    // The tab bar posts its command, so the tab change finishes first.
+    connect(
+        tabBar_, &CViewTabBar::ViewCommand, this, [this](int id) { emit PostCommand(id); },
+        Qt::QueuedConnection);
+}
+
+void CChildFrame::SetEditingView(QWidget* view) {
+    metaDataPane_->layout()->addWidget(view);
+}
+
+void CChildFrame::ShowMetaData() {
+    if (!split_) {
+        splitter_->ShowRow();
+    }
+    splitter_->HideRow(1);
+    tabBar_->SelectTab(0);
+    tabBar_->show();
+    split_ = false;
+    mode_ = MetaDataMode;
+}
+
+void CChildFrame::ShowWebPage() {
+    if (!split_) {
+        splitter_->ShowRow();
+    }
+    splitter_->HideRow(0);
+    tabBar_->SelectTab(1);
+    tabBar_->show();
+    split_ = false;
+    mode_ = WebPreviewMode;
+}
+
+void CChildFrame::ShowSplit() {
+    if (!split_) {
+        splitter_->ShowRow();
+    }
+    tabBar_->hide();
+    split_ = true;
+    mode_ = SplitMode;
+    SetPreviewShare(previewShare_);
+}
+
+void CChildFrame::SetPreviewShare(int perMille) {
+    previewShare_ = std::clamp(perMille, 50, 950);
+    if (!split_) {
+        return;
+    }
+    // The whole height the two panes share: the splitter's, once it is
+    // laid out (the tab bar above it has just gone).
+    layout()->activate();
+    const int total = std::max(2, splitter_->height() - splitter_->handleWidth());
+    const int preview = static_cast<int>(static_cast<long long>(total) * previewShare_ / 1000);
+    splitter_->setSizes({total - preview, preview});
+}
+
+bool CChildFrame::OnCmdMsg(int id) {
+    if (viewTarget_ != nullptr && viewTarget_->OnCmdMsg(id)) {
+        return true;
+    }
+    CommandState state;
+    switch (id) {
+    case cmd::kViewMetaData:
+    case cmd::kViewWebPage:
+    case cmd::kViewSplit:
+        OnUpdateCmd(id, state);
+        if (!state.enabled) {
+            return true; // the current mode is never chosen again
+        }
+        if (id == cmd::kViewMetaData) {
+            ShowMetaData();
+        } else if (id == cmd::kViewWebPage) {
+            ShowWebPage();
+        } else {
+            ShowSplit();
+        }
+        return true;
+    case cmd::kPrint:
+        // The preview prints while it is visible and has the focus.
+        if (preview_->isVisible() && preview_->isAncestorOf(focusWidget())) {
+            preview_->Print();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CChildFrame::OnUpdateCmd(int id, CommandState& state) {
+    if (viewTarget_ != nullptr && viewTarget_->OnUpdateCmd(id, state)) {
+        return true;
+    }
+    ViewMode wanted;
+    switch (id) {
+    case cmd::kViewMetaData:
+        wanted = MetaDataMode;
+        break;
+    case cmd::kViewWebPage:
+        wanted = WebPreviewMode;
+        break;
+    case cmd::kViewSplit:
+        wanted = SplitMode;
+        break;
+    case cmd::kPrint:
+        if (preview_->isVisible() && preview_->isAncestorOf(focusWidget())) {
+            state = {true, false};
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+    state.enabled = mode_ != wanted;
+    state.checked = mode_ == wanted;
+    return true;
+}
+
+} // namespace orlen

@@ -1,0 +1,64 @@
+// orlen: the desktop editor.
+#include "shell/shell_texts.h"
+#include "shell/ui/main_frame.h"
+#include "shell/ui/qt_app_ui.h"
+#include "shell/ui/qt_settings_store.h"
+#include "shell/ui/timing_report.h"
+#include "shell/ui/vantle_app.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+
+#include <memory>
+#include <optional>
+
+int main(int argc, char** argv) {
+    std::unique_ptr<orlen::TimingReport> timings = orlen::TimingReport::FromEnvironment();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orlen"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orlen"));
+    // Lets the desktop match the window to its launcher and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlen"));
+    QApplication::setApplicationVersion(QString::fromUtf8(orlen::shell_texts::kVersion.data()));
+    // Without a desktop session there is no icon theme; Adwaita is installed
+    // with the program.
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor")) {
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Edits the title and meta tags of HTML pages. FILE is a page to open, or a meta-tag "
+        "template (a name ending in .mtpl) to open beside a new page."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The page or template."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(application);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        parser.showHelp(2);
+    }
+    std::optional<std::string> file;
+    if (!files.isEmpty()) {
+        file = files.first().toStdString();
+    }
+
+    orlen::QtSettingsStore settings;
+    orlen::QtAppUi ui;
+    orlen::CVantleApp app(ui, settings);
+    if (!app.Startup(file)) {
+        return 1;
+    }
+    ui.SetParentWindow(app.Frame());
+    if (timings) {
+        timings->Start(app);
+    }
+    const int status = QApplication::exec();
+    app.Shutdown();
+    settings.Sync();
+    return status;
+}

@@ -1,0 +1,341 @@
+#include "shell/ui/vantle_app.h"
+
+#include "document/file_listing.h"
+#include "editors/ui/expires_dialog.h"
+#include "editors/ui/value_dialogs.h"
+#include "shell/command_ids.h"
+#include "shell/shell_texts.h"
+#include "shell/ui/child_frame.h"
+#include "shell/ui/file_tree_view.h"
+#include "shell/ui/main_frame.h"
+#include "shell/ui/menu_style.h"
+#include "shell/ui/web_preview_view.h"
+#include "tags/ui/vantle_view.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <functional>
+
+namespace orlen {
+
+namespace {
+
+std::string RecentEntry(int i) {
+    std::string entry(shell_texts::kRecentEntry);
+    entry.replace(entry.find("%1"), 2, std::to_string(i));
+    return entry;
+}
+
+// The document's questions go to the user; a page that was opened goes to
+// the recent-file list on the way.
+class DocumentUiLink final : public DocumentUi {
+public:
+    DocumentUiLink(AppUi& ui, std::function<void(const std::string&)> opened)
+        : ui_(ui), opened_(std::move(opened)) {}
+    void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
+    void ShowWarning(const std::string& text) override { ui_.ShowWarning(text); }
+    void ShowFailure(const std::string& text) override { ui_.ShowFailure(text); }
+    Answer AskYesNo(const std::string& text) override { return ui_.AskYesNo(text); }
+    Answer AskYesNoCancel(const std::string& text) override { return ui_.AskYesNoCancel(text); }
+    std::optional<std::string> ChooseFileToOpen(const std::string& filter,
+                                                const std::string& folder) override {
+        return ui_.ChooseFileToOpen(filter, folder);
+    }
+    std::optional<std::string> ChooseFileToSave(const std::string& filter,
+                                                const std::string& extension,
+                                                const std::string& name,
+                                                const std::string& folder) override {
+        return ui_.ChooseFileToSave(filter, extension, name, folder);
+    }
+    void PageOpened(const std::string& path) override { opened_(path); }
+
+private:
+    AppUi& ui_;
+    std::function<void(const std::string&)> opened_;
+};
+
+// The document's commands: pages, templates and Browse.
+class DocumentCommands final : public CommandTarget {
+public:
+    DocumentCommands(CVantleApp& app, std::function<void()> browse)
+        : app_(app), browse_(std::move(browse)) {}
+    bool OnCmdMsg(int id) override {
+        if (id == cmd::kBrowse) {
+            browse_();
+            return true;
+        }
+        if (!Handles(id)) {
+            return false;
+        }
+        app_.Doc().OnCommand(id, app_.FileTypes());
+        return true;
+    }
+    bool OnUpdateCmd(int id, CommandState& state) override {
+        if (id == cmd::kBrowse) {
+            state = {true, false};
+            return true;
+        }
+        if (!Handles(id)) {
+            return false;
+        }
+        state = app_.Doc().QueryCommand(id);
+        return true;
+    }
+
+private:
+    static bool Handles(int id) {
+        switch (id) {
+        case cmd::kFileOpen:
+        case cmd::kFileSave:
+        case cmd::kFileSaveAs:
+        case cmd::kNewTemplate:
+        case cmd::kOpenTemplate:
+        case cmd::kSaveTemplate:
+        case cmd::kSaveTemplateAs:
+        case cmd::kCloseTemplate:
+        case cmd::kEditTemplate:
+        case cmd::kApplyTemplate:
+        case cmd::kApplyButton:
+        case cmd::kEditTemplateButton:
+            return true;
+        default:
+            return false;
+        }
+    }
+    CVantleApp& app_;
+    std::function<void()> browse_;
+};
+
+// The preview changes only when a page is opened or created.
+class PreviewLink final : public DocumentView {
+public:
+    PreviewLink(CVantleDoc& doc, CMainFrame& frame) : doc_(doc), frame_(frame) {}
+    void OnUpdate() override {}
+    void OnInitialUpdate() override {
+        frame_.ChildFrame()->Preview()->InitialUpdate(doc_.GetPathName(), doc_.GetPageText());
+    }
+
+private:
+    CVantleDoc& doc_;
+    CMainFrame& frame_;
+};
+
+} // namespace
+
+CVantleApp::CVantleApp(AppUi& ui, SettingsStore& settings) : ui_(ui), settings_(settings) {
+    docUi_ = std::make_unique<DocumentUiLink>(ui_, [this](const std::string& path) {
+        AddRecentFile(path);
+        // A page opened any way is the one the file browser shows as
+        // chosen.
+        if (frame_) {
+            frame_->FileTree()->ShowOpenedPage(path);
+        }
+    });
+    doc_ = std::make_unique<CVantleDoc>(*docUi_);
+    docTarget_ = std::make_unique<DocumentCommands>(*this, [this] { Browse(); });
+}
+
+CVantleApp::~CVantleApp() {
+    if (previewLink_) {
+        doc_->RemoveView(previewLink_.get());
+    }
+}
+
+bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash) {
+    // The XP-style menu hook is installed at this point of start-up.
+    InstallMenuHook(settings_);
+    LoadRecentFiles();
+
+    frame_ = std::make_unique<CMainFrame>(*this);
+    // The editing view fills the upper pane; its catalogue reads the
+    // display modes, the user's own tags and the file-type list.
+    view_ = new CVantleView(*doc_, settings_, fileTypes_);
+    CChildFrame* child = frame_->ChildFrame();
+    child->SetEditingView(view_);
+    child->SetViewTarget(view_);
+    // The value editors of the form's rows, by the catalogue's editor kind.
+    view_->SetRowEditor(TagEditor::RobotsEditor, [this](int, const QString& value) {
+        return RunValueDialog<RobotsDialog>(value, view_);
+    });
+    view_->SetRowEditor(TagEditor::CacheControlEditor, [this](int, const QString& value) {
+        return RunValueDialog<CacheControlDialog>(value, view_);
+    });
+    view_->SetRowEditor(TagEditor::ExpiresEditor, [this](int, const QString& value) {
+        return RunValueDialog<ExpiresDialog>(value, view_);
+    });
+    view_->SetRowEditor(TagEditor::RefreshEditor, [this](int, const QString& value) {
+        return RunValueDialog<RefreshDialog>(value, view_);
+    });
+    connect(view_, &CVantleView::Command, frame_.get(),
+            [this](int id) { frame_->RouteCommand(id); });
+    connect(view_, &CVantleView::StatusText, frame_.get(),
+            [this](const QString& text) { frame_->ShowStatusText(text); });
+    connect(view_, &CVantleView::CharsetText, frame_.get(),
+            [this](const QString& text) { frame_->ShowCharset(text); });
+    connect(view_, &CVantleView::OpenUrlRequested, this,
+            [this](const QString& url) { ui_.OpenUrl(url.toStdString()); });
+    // The split view's divider stays where the user left it.
+    child->SetPreviewShare(settings_.GetSettingInt(shell_texts::kLayoutSection,
+                                                   shell_texts::kPreviewShareEntry,
+                                                   CChildFrame::kDefaultPreviewShare));
+    connect(child, &CChildFrame::PreviewShareChanged, this, [this](int perMille) {
+        settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewShareEntry,
+                                  perMille);
+    });
+    previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
+    doc_->AddView(previewLink_.get());
+    frame_->RebuildRecentFiles(recent_);
+
+    // A new empty page first; then the file of the command line, if any. A
+    // template opens beside that new page.
+    doc_->NewCommand();
+    if (file && !OpenByPath(*file)) {
+        return false;
+    }
+    frame_->RefreshCaption();
+    frame_->show();
+    if (showSplash) {
+        // The splash window asked for at the end of the main window's making.
+        frame_->ShowSplash();
+    }
+    return true;
+}
+
+void CVantleApp::Shutdown() {
+    RemoveMenuHook();
+    SaveRecentFiles();
+}
+
+bool CVantleApp::OpenByPath(const std::string& path) {
+    const bool opened = doc_->OpenByPath(path) != 0;
+    if (frame_) {
+        frame_->RefreshCaption();
+        frame_->UpdateCommandUi();
+    }
+    return opened;
+}
+
+std::string CVantleApp::HelpPath() const {
+    // Beside the program in a build tree; in share/orlen when installed.
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QStringLiteral("/help/index.html");
+    const QString installed =
+        QDir::cleanPath(dir + QStringLiteral("/../share/orlen/help/index.html"));
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed)) {
+        return installed.toStdString();
+    }
+    return beside.toStdString();
+}
+
+void CVantleApp::ShowHelp() {
+    if (!ui_.OpenUrl(HelpPath())) {
+        ui_.ShowMessage(std::string(shell_texts::kHelpFailed));
+    }
+}
+
+void CVantleApp::Browse() {
+    std::optional<std::string> folder =
+        ui_.ChooseFolder(std::string(shell_texts::kSelectProjectDirectory), doc_->DialogFolder());
+    if (!folder || folder->empty()) {
+        return;
+    }
+    doc_->SetProjectDirectory(*folder);
+    if (frame_) {
+        frame_->ShowFileBrowser(true);
+    }
+}
+
+CommandTarget& CVantleApp::DocumentTarget() {
+    return *docTarget_;
+}
+
+bool CVantleApp::OnCmdMsg(int id) {
+    if (id >= cmd::kRecentFile1 && id < cmd::kRecentFile1 + cmd::kRecentFileCount) {
+        const std::size_t index = static_cast<std::size_t>(id - cmd::kRecentFile1);
+        if (index >= recent_.size()) {
+            return true;
+        }
+        const std::string path = recent_[index];
+        if (!OpenByPath(path)) {
+            // An entry that cannot be opened is dropped, unless the user
+            // only cancelled the save prompt.
+            if (doc_->GetPathName() != path && !doc_->IsModified()) {
+                recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+                if (frame_) {
+                    frame_->RebuildRecentFiles(recent_);
+                }
+            }
+        }
+        return true;
+    }
+    switch (id) {
+    case cmd::kFileNew:
+        doc_->NewCommand();
+        return true;
+    case cmd::kExit:
+        if (frame_) {
+            frame_->close();
+        }
+        return true;
+    case cmd::kAbout:
+        ui_.ShowAbout();
+        return true;
+    case cmd::kOnlineTutorials:
+        ui_.OpenUrl(std::string(shell_texts::kTutorialUrl));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CVantleApp::OnUpdateCmd(int id, CommandState& state) {
+    if (id >= cmd::kRecentFile1 && id < cmd::kRecentFile1 + cmd::kRecentFileCount) {
+        state = {static_cast<std::size_t>(id - cmd::kRecentFile1) < recent_.size(), false};
+        return true;
+    }
+    switch (id) {
+    case cmd::kFileNew:
+    case cmd::kExit:
+    case cmd::kAbout:
+    case cmd::kOnlineTutorials:
+        state = {true, false};
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CVantleApp::LoadRecentFiles() {
+    recent_.clear();
+    for (int i = 1; i <= kRecentFileLimit; ++i) {
+        const std::string entry = RecentEntry(i);
+        std::string path = settings_.GetSettingString(shell_texts::kRecentSection, entry, "");
+        if (!path.empty()) {
+            recent_.push_back(std::move(path));
+        }
+    }
+}
+
+void CVantleApp::SaveRecentFiles() {
+    for (int i = 1; i <= kRecentFileLimit; ++i) {
+        const std::string entry = RecentEntry(i);
+        const std::size_t index = static_cast<std::size_t>(i - 1);
+        settings_.WriteSettingString(shell_texts::kRecentSection, entry,
+                                     index < recent_.size() ? recent_[index] : std::string());
+    }
+}
+
+void CVantleApp::AddRecentFile(const std::string& path) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+    recent_.insert(recent_.begin(), path);
+    if (recent_.size() > static_cast<std::size_t>(kRecentFileLimit)) {
+        recent_.resize(kRecentFileLimit);
+    }
+    if (frame_) {
+        frame_->RebuildRecentFiles(recent_);
+    }
+}
+
+} // namespace orlen

@@ -104,8 +104,6 @@ fuzz-smoke: build-fuzz
 screenshots: build
 	mkdir -p build/pictures
 	tools/screenshot examples/site/index.html build/pictures
-	ORLEN_SCREENSHOT_DIR=$(CURDIR)/build/pictures QT_QPA_PLATFORM=offscreen \
-	  build/release/tests/orlen_gui_tests --gtest_filter='ViewTest.PicturesOfTheForm'
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

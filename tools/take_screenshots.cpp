@@ -1,6 +1,7 @@
 // Takes the pictures a reviewer looks at, on a real X display with a window
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
-// File and View menus open, the split view, and the Robots editor.
+// File and View menus open, the form with all fields and while a template is
+// edited, the split view, and the Robots editor.
 //   orlen-shots PAGE OUTDIR
 #include "shell/command_ids.h"
 #include "shell/ui/child_frame.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
@@ -98,6 +100,19 @@ int main(int argc, char** argv) {
     OpenMenu(frame, QStringLiteral("&View"));
     ok = Shoot(folder, "menu-view.png") && ok;
     CloseMenus();
+
+    // The form with all fields, and while the site's template is edited.
+    frame.RouteCommand(orlen::cmd::kViewAllFields);
+    ok = Shoot(folder, "form-all-fields.png") && ok;
+    frame.RouteCommand(orlen::cmd::kViewAllFields);
+    const QString site = QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath();
+    if (QFileInfo::exists(site + "/site.mtpl") && app.OpenByPath((site + "/site.mtpl").toStdString())) {
+        frame.RouteCommand(orlen::cmd::kEditTemplate);
+        ok = Shoot(folder, "form-template-editing.png") && ok;
+        frame.RouteCommand(orlen::cmd::kEditTemplate);
+        ok = Shoot(folder, "form-template-open.png") && ok;
+        frame.RouteCommand(orlen::cmd::kCloseTemplate);
+    }
 
     frame.RouteCommand(orlen::cmd::kViewSplit);
     Settle(2500); // the preview loads the page

@@ -419,36 +419,3 @@ TEST_F(ViewTest, OtherCharsetsAreShownAsTextAndUnsupportedOnesLocked) {
 
 } // namespace
 } // namespace orlen
-
-namespace orlen {
-namespace {
-
-// Pictures of the form as a user sees it: restricted, all fields, and while a
-// template is edited. Written only when ORLEN_SCREENSHOT_DIR names a folder
-// (make screenshots); otherwise the test only checks that the window paints.
-TEST_F(ViewTest, PicturesOfTheForm) {
-    const std::string site = std::string(ORLEN_SOURCE_DIR) + "/examples/site/";
-    Start(site + "index.html");
-    app->Frame()->resize(1000, 700);
-    const char* folder = std::getenv("ORLEN_SCREENSHOT_DIR");
-    auto picture = [&](const char* name) {
-        QApplication::processEvents();
-        const QImage image = app->Frame()->grab().toImage();
-        EXPECT_FALSE(image.isNull());
-        if (folder != nullptr) {
-            image.save(QString::fromLocal8Bit(folder) + "/" + name);
-        }
-    };
-    picture("form-restricted.png");
-    app->Frame()->RouteCommand(cmd::kViewAllFields);
-    picture("form-all-fields.png");
-    app->Frame()->RouteCommand(cmd::kViewAllFields);
-    ASSERT_TRUE(app->OpenByPath(site + "site.mtpl"));
-    app->Frame()->RouteCommand(cmd::kEditTemplate);
-    picture("form-template-editing.png");
-    app->Frame()->RouteCommand(cmd::kEditTemplate);
-    picture("form-template-open.png");
-}
-
-} // namespace
-} // namespace orlen

@@ -8,13 +8,16 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QIcon>
 
 #include <memory>
 #include <optional>
 
 int main(int argc, char** argv) {
-    std::unique_ptr<orlen::TimingReport> timings = orlen::TimingReport::FromEnvironment();
+    // The time since main, for --report-timings.
+    QElapsedTimer sinceMain;
+    sinceMain.start();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orlen"));
@@ -37,7 +40,17 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The page or template."),
                                  QStringLiteral("[FILE]"));
+    const QCommandLineOption reportTimings(
+        QString::fromLatin1(orlen::TimingReport::kOption),
+        QStringLiteral("Open PAGE, type one key into its description, print how long the first "
+                       "paint, the open and the keystroke took, and quit without saving."),
+        QStringLiteral("PAGE"));
+    parser.addOption(reportTimings);
     parser.process(application);
+    std::unique_ptr<orlen::TimingReport> timings;
+    if (parser.isSet(reportTimings)) {
+        timings = orlen::TimingReport::Create(parser.value(reportTimings).toStdString(), sinceMain);
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         parser.showHelp(2);

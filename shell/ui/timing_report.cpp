@@ -34,18 +34,13 @@ double MonotonicSeconds() {
 
 } // namespace
 
-std::unique_ptr<TimingReport> TimingReport::FromEnvironment() {
-    const char* page = std::getenv(kVariable);
-    if (page == nullptr || *page == '\0') {
-        return nullptr;
-    }
+std::unique_ptr<TimingReport> TimingReport::Create(std::string page, QElapsedTimer sinceMain) {
     CWebPreviewView::SetBrowserAllowed(false);
-    return std::unique_ptr<TimingReport>(new TimingReport(page));
+    return std::unique_ptr<TimingReport>(new TimingReport(std::move(page), sinceMain));
 }
 
-TimingReport::TimingReport(std::string page) : page_(std::move(page)) {
-    sinceMain_.start();
-}
+TimingReport::TimingReport(std::string page, QElapsedTimer sinceMain)
+    : page_(std::move(page)), sinceMain_(sinceMain) {}
 
 void TimingReport::Start(CVantleApp& app) {
     app_ = &app;

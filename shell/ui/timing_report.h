@@ -1,5 +1,5 @@
-// The editor timing itself: with ORLEN_REPORT_TIMINGS set to a page's path,
-// the program reports on standard output when its main window was first
+// The editor timing itself: started with --report-timings PAGE, the program
+// reports on standard output when its main window was first
 // painted, how long opening that page took until the editing form showed it,
 // and how long one keystroke in the description took to reach the page;
 // then it quits. The browser preview is not created in this mode, so the
@@ -18,12 +18,13 @@ class CVantleApp;
 
 class TimingReport final : public QObject {
 public:
-    // The name of the environment variable that asks for the report.
-    static constexpr const char* kVariable = "ORLEN_REPORT_TIMINGS";
+    // The command-line option that asks for the report, with the page.
+    static constexpr const char* kOption = "report-timings";
 
-    // A report when the environment asks for one, else nullptr. Call first
-    // thing in main, so that the time since then is known.
-    static std::unique_ptr<TimingReport> FromEnvironment();
+    // A report on page; sinceMain was started first thing in main, so that
+    // the time since then is known. The browser preview is not created
+    // from here on.
+    static std::unique_ptr<TimingReport> Create(std::string page, QElapsedTimer sinceMain);
 
     // Watches the started program's main window for its first paint.
     void Start(CVantleApp& app);
@@ -32,7 +33,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    explicit TimingReport(std::string page);
+    TimingReport(std::string page, QElapsedTimer sinceMain);
     void OpenAndType();
 
     std::string page_;

@@ -1,4 +1,4 @@
-// The editor timing itself: started with the report variable, the program
+// The editor timing itself: started with --report-timings PAGE, the program
 // paints its window, opens the page, types into it, reports and quits,
 // leaving the page as it was.
 #include "../../temp_dir.h"
@@ -21,10 +21,10 @@ TEST(TimingReport, ReportsStartOpenAndKeystrokeThenQuitsWithoutSaving) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("ORLEN_REPORT_TIMINGS"), QString::fromStdString(page));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir.Path() / "config"));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ORLEN_PATH), {});
+    program.start(QStringLiteral(ORLEN_PATH),
+                  {QStringLiteral("--report-timings"), QString::fromStdString(page)});
     ASSERT_TRUE(program.waitForFinished(60000));
     EXPECT_EQ(program.exitCode(), 0);
     const QString out = QString::fromUtf8(program.readAllStandardOutput());

@@ -3,6 +3,8 @@
 // place.
 #pragma once
 
+#include "page/ui/qt_text.h"
+
 #include <QString>
 
 #include <string_view>
@@ -50,9 +52,6 @@ inline constexpr std::string_view kRobotsCaption = "Robots";
 inline constexpr std::string_view kNoIndex = "Prevent robots adding this page to search engines";
 inline constexpr std::string_view kNoFollow = "Prevent robots following links in this page";
 
-// A text above as a QString.
-inline QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using orlen::ToQString;
 
 } // namespace orlen::editor_texts

@@ -1,4 +1,5 @@
 #include "shell/ui/child_frame.h"
+#include "page/ui/qt_text.h"
 
 #include "shell/command_ids.h"
 #include "shell/shell_texts.h"
@@ -12,19 +13,11 @@
 
 namespace orlen {
 
-namespace {
-
-QString ToQ(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
-} // namespace
-
 CViewTabBar::CViewTabBar(QWidget* parent) : QTabBar(parent) {
     setDrawBase(true);
     setExpanding(false);
-    addTab(TabIcon(0), ToQ(shell_texts::kTabMetaData));
-    addTab(TabIcon(1), ToQ(shell_texts::kTabWebPage));
+    addTab(TabIcon(0), ToQString(shell_texts::kTabMetaData));
+    addTab(TabIcon(1), ToQString(shell_texts::kTabWebPage));
     setTabToolTip(0, tr("Display the meta-data editing view"));
     setTabToolTip(1, tr("Display a preview of the web page"));
     connect(this, &QTabBar::currentChanged, this, [this](int index) {

@@ -1,4 +1,5 @@
 #include "shell/ui/qt_app_ui.h"
+#include "page/ui/qt_text.h"
 
 #include "shell/shell_texts.h"
 #include "shell/ui/about_dialog.h"
@@ -17,14 +18,10 @@ QString Caption() {
     return QString::fromUtf8(shell_texts::kAppTitle.data());
 }
 
-QString ToQ(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 } // namespace
 
 QString QtAppUi::QtFilter(const std::string& filter) {
-    const QStringList parts = ToQ(filter).split('|');
+    const QStringList parts = ToQString(filter).split('|');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString name = parts[i];
@@ -44,26 +41,27 @@ QString QtAppUi::QtFilter(const std::string& filter) {
 }
 
 void QtAppUi::ShowMessage(const std::string& text) {
-    QMessageBox::information(parent_, Caption(), ToQ(text));
+    QMessageBox::information(parent_, Caption(), ToQString(text));
 }
 
 void QtAppUi::ShowWarning(const std::string& text) {
-    QMessageBox::warning(parent_, Caption(), ToQ(text));
+    QMessageBox::warning(parent_, Caption(), ToQString(text));
 }
 
 void QtAppUi::ShowFailure(const std::string& text) {
-    QMessageBox::critical(parent_, Caption(), ToQ(text));
+    QMessageBox::critical(parent_, Caption(), ToQString(text));
 }
 
 Answer QtAppUi::AskYesNo(const std::string& text) {
-    return QMessageBox::question(parent_, Caption(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(parent_, Caption(), ToQString(text),
+                                 QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes
                ? Answer::Yes
                : Answer::No;
 }
 
 Answer QtAppUi::AskYesNoCancel(const std::string& text) {
-    switch (QMessageBox::question(parent_, Caption(), ToQ(text),
+    switch (QMessageBox::question(parent_, Caption(), ToQString(text),
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                   QMessageBox::Yes)) {
     case QMessageBox::Yes:
@@ -78,7 +76,7 @@ Answer QtAppUi::AskYesNoCancel(const std::string& text) {
 std::optional<std::string> QtAppUi::ChooseFileToOpen(const std::string& filter,
                                                      const std::string& folder) {
     const QString path =
-        QFileDialog::getOpenFileName(parent_, QString(), ToQ(folder), QtFilter(filter));
+        QFileDialog::getOpenFileName(parent_, QString(), ToQString(folder), QtFilter(filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -89,15 +87,15 @@ std::optional<std::string> QtAppUi::ChooseFileToSave(const std::string& filter,
                                                      const std::string& defaultExtension,
                                                      const std::string& initialName,
                                                      const std::string& folder) {
-    QFileDialog dialog(parent_, QString(), ToQ(folder), QtFilter(filter));
+    QFileDialog dialog(parent_, QString(), ToQString(folder), QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (!defaultExtension.empty()) {
-        dialog.setDefaultSuffix(ToQ(defaultExtension));
+        dialog.setDefaultSuffix(ToQString(defaultExtension));
     }
     if (!initialName.empty()) {
-        dialog.selectFile(ToQ(initialName));
+        dialog.selectFile(ToQString(initialName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -107,8 +105,8 @@ std::optional<std::string> QtAppUi::ChooseFileToSave(const std::string& filter,
 
 std::optional<std::string> QtAppUi::ChooseFolder(const std::string& title,
                                                  const std::string& folder) {
-    const QString path = QFileDialog::getExistingDirectory(parent_, ToQ(title), ToQ(folder),
-                                                           QFileDialog::ShowDirsOnly);
+    const QString path = QFileDialog::getExistingDirectory(
+        parent_, ToQString(title), ToQString(folder), QFileDialog::ShowDirsOnly);
     if (path.isEmpty()) {
         return std::nullopt;
     }
@@ -121,7 +119,7 @@ void QtAppUi::ShowAbout() {
 }
 
 bool QtAppUi::OpenUrl(const std::string& url) {
-    const QString text = ToQ(url);
+    const QString text = ToQString(url);
     const QUrl target =
         text.contains(QStringLiteral("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
     if (target.isLocalFile() && !QFileInfo::exists(target.toLocalFile())) {

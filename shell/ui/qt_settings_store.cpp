@@ -1,28 +1,21 @@
 #include "shell/ui/qt_settings_store.h"
+#include "page/ui/qt_text.h"
 
 #include "shell/shell_texts.h"
 
 namespace orlen {
 
-namespace {
-
-QString ToQ(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
-} // namespace
-
 QtSettingsStore::QtSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            ToQ(shell_texts::kAppTitle),
-                                            ToQ(shell_texts::kAppTitle))) {}
+                                            ToQString(shell_texts::kAppTitle),
+                                            ToQString(shell_texts::kAppTitle))) {}
 
 QtSettingsStore::QtSettingsStore(const QString& iniFile)
     : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
 
 QString QtSettingsStore::FindKey(std::string_view section, std::string_view entry) const {
-    const QString wantedSection = ToQ(section);
-    const QString wantedEntry = ToQ(entry);
+    const QString wantedSection = ToQString(section);
+    const QString wantedEntry = ToQString(entry);
     for (const QString& group : settings_->childGroups()) {
         if (group.compare(wantedSection, Qt::CaseInsensitive) != 0) {
             continue;
@@ -45,14 +38,14 @@ QString QtSettingsStore::KeyForWrite(std::string_view section, std::string_view 
         return key;
     }
     // A new entry goes into the section as it is already spelt, if present.
-    QString group = ToQ(section);
+    QString group = ToQString(section);
     for (const QString& existing : settings_->childGroups()) {
         if (existing.compare(group, Qt::CaseInsensitive) == 0) {
             group = existing;
             break;
         }
     }
-    return group + "/" + ToQ(entry);
+    return group + "/" + ToQString(entry);
 }
 
 int QtSettingsStore::GetSettingInt(std::string_view section, std::string_view entry, int def) {
@@ -80,7 +73,7 @@ void QtSettingsStore::WriteSettingInt(std::string_view section, std::string_view
 
 void QtSettingsStore::WriteSettingString(std::string_view section, std::string_view entry,
                                          std::string_view value) {
-    settings_->setValue(KeyForWrite(section, entry), ToQ(value));
+    settings_->setValue(KeyForWrite(section, entry), ToQString(value));
 }
 
 } // namespace orlen

@@ -2,6 +2,8 @@
 // captions, page titles, labels and button texts, in one place.
 #pragma once
 
+#include "page/ui/qt_text.h"
+
 #include <QString>
 
 #include <string_view>
@@ -46,9 +48,6 @@ inline constexpr std::string_view kDescriptionCaption = "Page description";
 inline constexpr std::string_view kEditDescription =
     "Edit suggested description text (taken from the start of the page)";
 
-// A text above as a QString.
-inline QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using orlen::ToQString;
 
 } // namespace orlen::dialog_texts

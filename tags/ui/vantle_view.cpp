@@ -1,5 +1,6 @@
 #include "tags/ui/vantle_view.h"
 #include "document/template_action.h"
+#include "page/ui/qt_text.h"
 
 #include "page/text_util.h"
 #include "shell/command_ids.h"
@@ -22,10 +23,6 @@
 namespace orlen {
 
 namespace {
-
-QString ToQ(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
 
 // Layout of the form, in pixels.
 constexpr int kMinWidth = 250;
@@ -293,7 +290,7 @@ void CVantleView::CreateControls(int index) {
         w->frameBox->setEditable(true);
         w->frameBox->setInsertPolicy(QComboBox::NoInsert);
         for (std::string_view target : kFrameTargets) {
-            w->frameBox->addItem(ToQ(target));
+            w->frameBox->addItem(ToQString(target));
         }
         w->frameBox->setCurrentIndex(-1);
         w->frameBox->setMaxVisibleItems(6);
@@ -332,7 +329,7 @@ void CVantleView::CreateControls(int index) {
     w->actions->setAccessibleName(QString::fromStdString(d.name + ": template action"));
     w->actions->setFont(font);
     for (const OfferedAction& a : TagCatalogue::offeredActions(row)) {
-        w->actions->addItem(ToQ(a.text), a.action);
+        w->actions->addItem(ToQString(a.text), a.action);
     }
     w->actions->setCurrentIndex(0);
     connect(w->actions, &QComboBox::currentIndexChanged, this,
@@ -814,7 +811,7 @@ bool CVantleView::eventFilter(QObject* watched, QEvent* event) {
 void CVantleView::OnValueFocus(int id, bool in) {
     const int row = id / 10 - 1;
     if (in) {
-        emit StatusText(ToQ(TagCatalogue::statusText(row)));
+        emit StatusText(ToQString(TagCatalogue::statusText(row)));
         currentRow_ = rememberedRow_ = row;
         ScrollRowIntoView(row);
     } else {
@@ -869,7 +866,7 @@ void CVantleView::OnButton(int id) {
         SuggestKeywords(row);
         return;
     default:
-        QMessageBox::information(this, ToQ(shell_texts::kAppTitle),
+        QMessageBox::information(this, ToQString(shell_texts::kAppTitle),
                                  tr("Clicked button ID %1, no action setup!").arg(id));
     }
 }
@@ -949,7 +946,7 @@ bool CVantleView::OnCmdMsg(int id) {
         Refresh();
         return true;
     case cmd::kOnlineTutorials:
-        emit OpenUrlRequested(ToQ(shell_texts::kTutorialUrl));
+        emit OpenUrlRequested(ToQString(shell_texts::kTutorialUrl));
         return true;
     default:
         return false;

@@ -742,13 +742,13 @@ int Tool::Suggest(const Options& o) {
     if (!Open({o.args[1], o.args[1]}, false)) {
         return status_;
     }
-    const std::string body = doc_->GetBodyText();
+    const SuggestionTexts texts = PageSuggestionTexts(doc_->Page(), doc_->PageCharset());
     if (o.args[0] == "description") {
-        out_ << SuggestDescription(body) << "\n";
+        out_ << SuggestDescription(texts.description) << "\n";
         return kExitOk;
     }
     std::string lines;
-    for (const std::string& word : KeywordListItems(SuggestKeywords(body, commonWords))) {
+    for (const std::string& word : KeywordListItems(SuggestKeywords(texts.keywords, commonWords))) {
         lines += word;
         lines += '\n';
     }

@@ -1,6 +1,8 @@
 #include "tags/suggestions.h"
 #include "page/text_util.h"
 
+#include "page/entities.h"
+#include "page/html_page.h"
 #include "page/line_reader.h"
 
 #include <algorithm>
@@ -171,7 +173,8 @@ WordCounts CountWords(std::string_view bodyText, std::string_view commonWords) {
     std::unordered_map<std::string_view, std::size_t> index;
     ForEachPiece(text, [&](std::string_view piece) {
         const std::string_view word = TrimRight(TrimLeft(piece));
-        if (word.size() < 3) {
+        // Numbers, dashes and currency signs are no keywords.
+        if (word.size() < 3 || !HasLetter(word)) {
             return;
         }
         const auto [found, isNew] = index.try_emplace(word, result.words.size());
@@ -192,6 +195,35 @@ WordCounts CountWords(std::string_view bodyText, std::string_view commonWords) {
         result.counts.push_back(1);
     });
     return result;
+}
+
+bool HasLetter(std::string_view word) {
+    for (std::size_t i = 0; i < word.size();) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        if (c < 0x80) {
+            if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+                return true;
+            }
+            ++i;
+            continue;
+        }
+        // A UTF-8 sequence: its code point, then whether it lies outside the
+        // blocks of punctuation, symbols, currency signs and spaces.
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        std::uint32_t cp = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length && i + k < word.size(); ++k) {
+            cp = (cp << 6) | (static_cast<unsigned char>(word[i + k]) & 0x3F);
+        }
+        i += length;
+        const bool symbol = (cp >= 0x80 && cp <= 0xBF) || cp == 0xD7 || cp == 0xF7 ||
+                            (cp >= 0x2000 && cp <= 0x2BFF) || (cp >= 0x3000 && cp <= 0x303F) ||
+                            (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF20) ||
+                            cp == 0xFFFD || (cp >= 0x1F000 && cp <= 0x1FAFF);
+        if (!symbol) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // --- Keyword suggestion --------------------------------------------------
@@ -244,10 +276,11 @@ std::vector<std::string> KeywordListItems(std::string_view suggestions) {
 std::string KeywordDialogResult(const std::vector<std::string>& selectedItems) {
     std::string result;
     for (const std::string& item : selectedItems) {
+        if (!result.empty()) {
+            result += kKeywordSeparator;
+        }
         result += item;
-        result += ' ';
     }
-    result.resize(TrimRight(result).size());
     return result;
 }
 
@@ -255,13 +288,145 @@ std::string KeywordsAfterChoice(std::string_view currentValue, std::string_view 
                                 bool appendList) {
     std::string value;
     if (appendList) {
-        value = TrimLeft(currentValue);
-        if (!value.empty()) {
-            value += ' ';
+        // The list goes on after the words already there, however the old
+        // value ended.
+        std::string_view kept = TrimRight(TrimLeft(currentValue));
+        while (!kept.empty() && kept.back() == ',') {
+            kept = TrimRight(kept.substr(0, kept.size() - 1));
+        }
+        value = kept;
+        if (!value.empty() && !dialogResult.empty()) {
+            value += kKeywordSeparator;
         }
     }
     value += dialogResult;
     return value;
+}
+
+// --- The page's text for suggestions -------------------------------------
+
+namespace {
+
+// Open elements of some names, as a stack: a closing tag closes the nearest
+// open element of its name and everything opened after it.
+class OpenElements {
+public:
+    explicit OpenElements(std::initializer_list<std::string_view> names) : names_(names) {}
+    void Take(const CHtmlTag& tag) {
+        if (std::find(names_.begin(), names_.end(), tag.Name()) == names_.end()) {
+            return;
+        }
+        if (tag.Kind() == TagKind::Opening) {
+            open_.push_back(tag.Name());
+        } else if (tag.Kind() == TagKind::Closing) {
+            auto found = std::find(open_.rbegin(), open_.rend(), tag.Name());
+            if (found != open_.rend()) {
+                open_.erase(std::next(found).base(), open_.end());
+            }
+        }
+    }
+    bool Any() const { return !open_.empty(); }
+    std::size_t Depth() const { return open_.size(); }
+
+private:
+    std::vector<std::string_view> names_;
+    std::vector<std::string> open_;
+};
+
+// Page bytes as text: decoded from the charset and the character
+// references, line breaks and tabs as spaces.
+std::string AsText(std::string_view bytes, Charset charset) {
+    std::string text = DecodeCharacterReferences(DecodeToUtf8(bytes, charset));
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
+    return text;
+}
+
+} // namespace
+
+SuggestionTexts PageSuggestionTexts(const CHtmlPage& page, Charset charset) {
+    std::string words;    // keywords: the body without scripts and styles
+    std::string headings; // h1 and h2 text
+    std::string body;     // description: the body without the page's frame
+    std::string main;     // description: the first main or article element
+    OpenElements code({"script", "style"});
+    OpenElements frame({"nav", "header", "footer", "aside", "script", "style", "form"});
+    OpenElements heading({"h1", "h2"});
+    // 0 before the first main or article element, 1 inside it, 2 after.
+    int mainState = 0;
+    std::string mainName;
+    std::size_t mainDepth = 0;
+    bool inBody = false;
+    for (const auto& section : page.Sections()) {
+        const CHtmlTag* tag = CHtmlPage::TagOf(*section);
+        if (!inBody) {
+            inBody = tag != nullptr && tag->IsOpening("body");
+            continue;
+        }
+        if (tag == nullptr) {
+            if (section->GetType() != kSectionText) {
+                // Comments and server scripts separate words.
+                words += ' ';
+                body += ' ';
+                main += ' ';
+                continue;
+            }
+            const std::string& text = static_cast<const CTextSection&>(*section).Text();
+            if (!code.Any()) {
+                words += text;
+                if (heading.Any()) {
+                    headings += text;
+                }
+            }
+            if (!frame.Any()) {
+                body += text;
+                if (mainState == 1) {
+                    main += text;
+                }
+            }
+            continue;
+        }
+        code.Take(*tag);
+        frame.Take(*tag);
+        heading.Take(*tag);
+        if (mainState == 0 && tag->Kind() == TagKind::Opening &&
+            (tag->Is("main") || tag->Is("article"))) {
+            mainState = 1;
+            mainName = tag->Name();
+        } else if (mainState == 1 && tag->Is(mainName)) {
+            if (tag->Kind() == TagKind::Opening) {
+                ++mainDepth;
+            } else if (tag->Kind() == TagKind::Closing) {
+                if (mainDepth == 0) {
+                    mainState = 2;
+                } else {
+                    --mainDepth;
+                }
+            }
+        }
+        // Tags separate words, except bold and italic.
+        if (!tag->Is("b") && !tag->Is("i")) {
+            words += ' ';
+            headings += ' ';
+            body += ' ';
+            main += ' ';
+        }
+    }
+    SuggestionTexts texts;
+    const std::string title = AsText(page.GetTitle(), charset);
+    const std::string headingText = AsText(headings, charset);
+    texts.keywords = AsText(words, charset);
+    for (int i = 0; i < 3; ++i) {
+        texts.keywords += ' ';
+        texts.keywords += title;
+    }
+    for (int i = 0; i < 2; ++i) {
+        texts.keywords += ' ';
+        texts.keywords += headingText;
+    }
+    texts.description =
+        std::string(TrimRight(TrimLeft(AsText(mainState > 0 ? main : body, charset))));
+    return texts;
 }
 
 // --- Description suggestion ----------------------------------------------

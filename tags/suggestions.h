@@ -8,6 +8,8 @@
 // logic only; the dialogs themselves live in the desktop program.
 #pragma once
 
+#include "page/charset.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace orlen {
+
+class CHtmlPage;
 
 // --- Common words --------------------------------------------------------
 
@@ -60,10 +64,14 @@ struct WordCounts {
     static constexpr std::uint16_t kMaxCount = 0xFFFF;
 };
 
-// Counts the keyword candidates of a body text: the text is cut at
-// punctuation and white space, each piece is lower-cased (ASCII letters
-// only; other bytes are left alone) and trimmed, and pieces shorter than
-// three bytes or found in commonWords are skipped.
+// Whether a UTF-8 word holds a letter: an ASCII letter, or a character
+// outside the blocks of punctuation, symbols and currency signs.
+bool HasLetter(std::string_view word);
+
+// Counts the keyword candidates of a text: the text is cut at punctuation
+// and white space, each piece is lower-cased (ASCII letters only; other
+// bytes are left alone) and trimmed, and pieces shorter than three bytes,
+// without a letter, or found in commonWords are skipped.
 WordCounts CountWords(std::string_view bodyText, std::string_view commonWords);
 
 // --- Keyword suggestion --------------------------------------------------
@@ -93,15 +101,35 @@ std::vector<std::string> KeywordListItems(std::string_view suggestions);
 // text is code point order.
 bool ListBoxLess(std::string_view a, std::string_view b);
 
-// The dialog's result on OK: each selected item (in list order) followed by
-// one space, then trailing white space removed.
+// Keywords are a comma-separated list, as search engines read the keywords
+// tag.
+inline constexpr std::string_view kKeywordSeparator = ", ";
+
+// The dialog's result on OK: the selected items (in list order) joined with
+// ", ".
 std::string KeywordDialogResult(const std::vector<std::string>& selectedItems);
 
 // The keywords value after OK. Without appendList it is the dialog's result
-// alone; with it, the current value without leading white space, one space
-// when that is not empty, then the result.
+// alone; with it, the current value without white space and trailing
+// commas at its ends, ", " when both are not empty, then the result.
 std::string KeywordsAfterChoice(std::string_view currentValue, std::string_view dialogResult,
                                 bool appendList);
+
+// --- The page's text for suggestions -------------------------------------
+
+// The text a page's suggestions are made from, decoded from the page's
+// charset and its character references into UTF-8.
+struct SuggestionTexts {
+    // For keywords: the body's text without script and style contents,
+    // then the title three times and the text of h1 and h2 headings twice
+    // more, so that their words count three times each.
+    std::string keywords;
+    // For the description: the text of the page's main content: the first
+    // main or article element, else the body; without nav, header, footer,
+    // aside, script, style and form elements.
+    std::string description;
+};
+SuggestionTexts PageSuggestionTexts(const CHtmlPage& page, Charset charset);
 
 // --- Description suggestion ----------------------------------------------
 

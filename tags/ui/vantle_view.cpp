@@ -872,16 +872,16 @@ void CVantleView::OnButton(int id) {
 }
 
 void CVantleView::SuggestDescription(int row) {
-    const std::string body = DecodeToUtf8(doc_.GetBodyText(), charset_);
-    PageDescriptionDialog dialog(QString::fromStdString(orlen::SuggestDescription(body)), this);
+    const std::string text = PageSuggestionTexts(doc_.Page(), charset_).description;
+    PageDescriptionDialog dialog(QString::fromStdString(orlen::SuggestDescription(text)), this);
     if (dialog.exec() == QDialog::Accepted) {
         SetRowValue(row, dialog.Text());
     }
 }
 
 void CVantleView::SuggestKeywords(int row) {
-    const std::string body = DecodeToUtf8(doc_.GetBodyText(), charset_);
-    const std::string suggestions = orlen::SuggestKeywords(body, commonWords_);
+    const std::string text = PageSuggestionTexts(doc_.Page(), charset_).keywords;
+    const std::string suggestions = orlen::SuggestKeywords(text, commonWords_);
     KeywordSuggestionsDialog dialog(QString::fromStdString(suggestions), this);
     if (dialog.exec() == QDialog::Accepted) {
         const std::string value = KeywordsAfterChoice(

@@ -1,6 +1,7 @@
 // Keyword and description suggestion: word extraction, counting, the
 // choosing passes, the dialogs' results and the description cut.
 #include "../temp_dir.h"
+#include "page/html_page.h"
 #include "tags/suggestions.h"
 
 #include <gtest/gtest.h>
@@ -135,12 +136,16 @@ TEST(ExtractWords, RunsOfSeparatorsBecomeOneSpace) {
 // --- Counting --------------------------------------------------------------
 
 TEST(KeywordCounting, PiecesAreLowerCasedTrimmedAndFiltered) {
-    // Case folds; pieces shorter than three bytes, numbers of up to two
-    // digits and common words drop out; a plus sign is part of a word.
+    // Case folds; pieces shorter than three bytes, pieces without a letter
+    // (numbers, dashes, currency) and common words drop out; a plus sign is
+    // part of a word, and so is a letter outside ASCII.
     const WordCounts counted =
-        CountWords("Cat CAT cat. ab 12 123 a+b x! \vcat\f The the THE theory there", " the ");
-    const std::vector<std::string> words = {"cat", "123", "a+b", "theory", "there"};
-    const std::vector<std::uint16_t> counts = {4, 1, 1, 1, 1};
+        CountWords("Cat CAT cat. ab 12 123 a+b x! \vcat\f The the THE theory there \xe2\x80\x93 "
+                   "\xe2\x82\xac" "10 100% \xc3\xa9t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
+                   " the ");
+    const std::vector<std::string> words = {
+        "cat", "a+b", "theory", "there", "\xc3\xa9t\xc3\xa9", "\xe6\x97\xa5\xe6\x9c\xac"};
+    const std::vector<std::uint16_t> counts = {4, 1, 1, 1, 1, 1};
     EXPECT_EQ(counted.words, words);
     EXPECT_EQ(counted.counts, counts);
 
@@ -285,7 +290,7 @@ TEST(KeywordSuggestion, ListBoxSortsWithoutRegardToCase) {
 
 TEST(KeywordSuggestion, DialogResultReplacesOrAppends) {
     EXPECT_EQ(KeywordDialogResult({}), "");
-    EXPECT_EQ(KeywordDialogResult({"cat", "dog"}), "cat dog");
+    EXPECT_EQ(KeywordDialogResult({"cat", "dog"}), "cat, dog");
     EXPECT_EQ(KeywordDialogResult({"cat"}), "cat");
 
     struct Case {
@@ -295,9 +300,12 @@ TEST(KeywordSuggestion, DialogResultReplacesOrAppends) {
         const char* expected;
     };
     const Case cases[] = {
-        {"  html", "cat dog", false, "cat dog"},
-        {"  html", "cat dog", true, "html cat dog"},
-        {"html, css", "cat", true, "html, css cat"},
+        {"  html", "cat, dog", false, "cat, dog"},
+        {"  html", "cat, dog", true, "html, cat, dog"},
+        {"html, css", "cat", true, "html, css, cat"},
+        {"html, css, \t", "cat", true, "html, css, cat"},
+        {"html,,", "cat", true, "html, cat"},
+        {"html, ", "", true, "html"},
         {" \t ", "cat", true, "cat"},
         {"", "cat", true, "cat"},
         {"html", "", false, ""},
@@ -307,6 +315,51 @@ TEST(KeywordSuggestion, DialogResultReplacesOrAppends) {
         EXPECT_EQ(KeywordsAfterChoice(c.current, c.result, c.append), c.expected)
             << "current \"" << c.current << "\" append " << c.append;
     }
+}
+
+// --- The page's text -----------------------------------------------------
+
+TEST(SuggestionText, CleanWordsAndADescriptionFromTheMainText) {
+    const std::string page =
+        "<html><head><title>Crumb &amp; Co. bakery</title>"
+        "<script>var menu = 'ignored';</script></head><body>"
+        "<header><nav><a href=/>Home</a> <a href=/shop>Shop &ndash; Order</a></nav></header>"
+        "<script>if (a < b) { track('visit'); }</script><style>p { color: red }</style>"
+        "<main><h1>Sourdough bread</h1><p>Our sourdough is baked every morning &mdash; "
+        "with flour from the mill &amp; water. Fresh sourdough &euro;4.80.</p>"
+        "<form><input name=q> Search the site</form></main>"
+        "<footer>Copyright notice</footer></body></html>";
+    CHtmlPage p;
+    p.SetText(page, 1);
+    const SuggestionTexts texts = PageSuggestionTexts(p, Charset::Utf8);
+    // No script, style or character reference reaches the words.
+    for (const char* gone : {"track", "color", "ignored", "&amp", "&ndash", "mdash"}) {
+        EXPECT_EQ(texts.keywords.find(gone), std::string::npos) << gone;
+    }
+    const std::string keywords = SuggestKeywords(texts.keywords, " the our with from every ");
+    const std::vector<std::string> items = KeywordListItems(keywords);
+    // Title and heading words count three times: "bakery" and "bread" are
+    // frequent although the body names them once or not at all.
+    for (const char* word : {"sourdough", "bakery", "bread", "crumb"}) {
+        EXPECT_NE(std::find(items.begin(), items.end(), word), items.end()) << keywords;
+    }
+    for (const char* word : {"&amp", "\xe2\x80\x93", "4.80", "\xe2\x82\xac" "4"}) {
+        EXPECT_EQ(std::find(items.begin(), items.end(), word), items.end()) << word;
+    }
+    // The description comes from the main element, without the menu, the
+    // form, the scripts and the footer, with its references decoded.
+    EXPECT_EQ(SuggestDescription(texts.description),
+              "Sourdough bread Our sourdough is baked every morning \xe2\x80\x94 with flour from "
+              "the mill & water. Fresh sourdough \xe2\x82\xac" "4.80.");
+
+    // Without main or article: the body, still without its frame.
+    CHtmlPage plain;
+    plain.SetText("<body><nav>Menu</nav><p>Plain text. More</p><aside>Ad</aside></body>", 1);
+    EXPECT_EQ(PageSuggestionTexts(plain, Charset::Utf8).description, "Plain text. More");
+    // A Latin-1 page is decoded before its words are counted.
+    CHtmlPage latin;
+    latin.SetText("<body><p>Caf\xe9 cr&egrave;me</p></body>", 1);
+    EXPECT_EQ(PageSuggestionTexts(latin, Charset::Latin1).description, "Caf\xc3\xa9 cr\xc3\xa8me");
 }
 
 // --- Description -----------------------------------------------------------

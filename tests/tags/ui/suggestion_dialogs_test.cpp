@@ -72,7 +72,7 @@ TEST(KeywordSuggestionsDialogTest, SelectAllThenOkGivesEveryWordInListOrder) {
     EXPECT_EQ(SelectedCount(dialog.List()), 3);
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Result(), "Bird cat dog");
+    EXPECT_EQ(dialog.Result(), "Bird, cat, dog");
     EXPECT_FALSE(dialog.AppendList());
 }
 
@@ -84,7 +84,7 @@ TEST(KeywordSuggestionsDialogTest, OkGivesTheChosenWordsInListOrderNotClickOrder
     ClickRow(dialog.List(), 2, Qt::ControlModifier); // charlie
     EXPECT_EQ(SelectedCount(dialog.List()), 3);
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.Result(), "alpha charlie delta");
+    EXPECT_EQ(dialog.Result(), "alpha, charlie, delta");
 
     // Nothing chosen gives an empty result.
     KeywordSuggestionsDialog none("alpha bravo");
@@ -103,10 +103,10 @@ TEST(KeywordSuggestionsDialogTest, AppendListIsReadOnOkAndAddsToTheCurrentKeywor
     QTest::mouseClick(dialog.SelectAllButton(), Qt::LeftButton);
     QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     EXPECT_TRUE(dialog.AppendList());
-    EXPECT_EQ(dialog.Result(), "cat dog");
+    EXPECT_EQ(dialog.Result(), "cat, dog");
     // As the view then combines it with the row's value.
     EXPECT_EQ(KeywordsAfterChoice("  html", dialog.Result().toStdString(), dialog.AppendList()),
-              "html cat dog");
+              "html, cat, dog");
 }
 
 TEST(KeywordSuggestionsDialogTest, CancelGivesNoChoice) {

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
@@ -47,41 +48,6 @@ std::string EscapeField(const std::string& value) {
             out += c;
         }
     }
-    return out;
-}
-
-std::string JsonString(const std::string& utf8) {
-    static const char* hex = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : utf8) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (u < 0x20 || u == 0x7F) {
-                out += "\\u00";
-                out += hex[u >> 4];
-                out += hex[u & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
     return out;
 }
 
@@ -576,30 +542,69 @@ void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
     out_ << block;
 }
 
+// A JSON value on one line, as nlohmann-json writes it, with the escapes
+// this output has always had where nlohmann-json writes others: BS and FF
+// as \u0008 and \u000c rather than \b and \f, DEL as \u007f rather than
+// as it is. Invalid UTF-8, which decoded text never holds, becomes U+FFFD
+// instead of an exception.
+std::string JsonLine(const nlohmann::ordered_json& value) {
+    const std::string dumped =
+        value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::string line;
+    line.reserve(dumped.size() + 1);
+    for (std::size_t i = 0; i < dumped.size(); ++i) {
+        const char c = dumped[i];
+        if (c == '\x7f') {
+            line += "\\u007f";
+        } else if (c == '\\' && i + 1 < dumped.size()) {
+            const char escaped = dumped[++i];
+            if (escaped == 'b') {
+                line += "\\u0008";
+            } else if (escaped == 'f') {
+                line += "\\u000c";
+            } else {
+                line += c;
+                line += escaped;
+            }
+        } else {
+            line += c;
+        }
+    }
+    line += '\n';
+    return line;
+}
+
 void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText) {
     const CharsetChoice choice = ChoosePageCharset(head, pageText);
     const Charset charset = choice.charset;
-    const auto text = [&](const std::string& bytes) {
-        return JsonString(DecodeToUtf8(bytes, charset));
-    };
+    const auto text = [&](const std::string& bytes) { return DecodeToUtf8(bytes, charset); };
     // An unsupported charset is named as the page declares it.
     const std::string charsetName =
         charset.IsSupported() ? std::string(CharsetName(charset)) : choice.label;
     const Charset pathCharset = IsValidUtf8(page.shown) ? Charset::Utf8 : Charset::Windows1252;
-    std::string line = "{\"path\":" + JsonString(DecodeToUtf8(page.shown, pathCharset)) +
-                       ",\"charset\":" + JsonString(DecodeToUtf8(charsetName, Charset::Latin1)) +
-                       ",\"title\":" + text(head.GetTitle()) + ",\"meta\":[";
+    // The keys in this order: ordered_json keeps the order they are added in.
+    nlohmann::ordered_json line;
+    line["path"] = DecodeToUtf8(page.shown, pathCharset);
+    line["charset"] = DecodeToUtf8(charsetName, Charset::Latin1);
+    line["title"] = text(head.GetTitle());
+    line["meta"] = nlohmann::ordered_json::array();
     std::string name, content;
     int httpEquiv = 0;
     for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        line += "{\"name\":" + text(name) + ",\"content\":" + text(content) +
-                ",\"httpEquiv\":" + (httpEquiv != 0 ? "true" : "false") + "}";
+        nlohmann::ordered_json tag;
+        tag["name"] = text(name);
+        tag["content"] = text(content);
+        tag["httpEquiv"] = httpEquiv != 0;
+        line["meta"].push_back(std::move(tag));
     }
-    line += "]}\n";
-    out_ << line;
+    // nlohmann-json throws only on misuse; should it ever, the page is
+    // reported rather than the run ended.
+    try {
+        out_ << JsonLine(line);
+    } catch (const nlohmann::ordered_json::exception& e) {
+        Report(page.shown, e.what());
+        Worst(kExitFileError);
+    }
 }
 
 int Tool::Show(const Options& o) {

@@ -469,21 +469,22 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
     if (!IsRegularOrMissing(page)) {
         return false;
     }
-    // The no-place message comes from the open itself; silence it when the
-    // command only reads.
-    ui_.onMessage = [this, reportNoPlace, path = page.path](const std::string& text) {
-        if (!reportNoPlace && text == doc_texts::kNoMetaDataPosition) {
-            return;
-        }
-        // Reading such a page is fine; a change says so itself.
-        const CharsetChoice& charset = doc_->PageCharsetChoice();
-        if (!charset.charset.IsSupported() &&
-            text == doc_texts::FillIn(doc_texts::kUnsupportedCharset, path, charset.label)) {
+    // The open's warnings are told apart by their reason. The no-place
+    // warning is shown only when the command changes the page; a page in a
+    // charset that cannot be written is fine to read, and a change refuses
+    // it itself.
+    ui_.onMessage = [this, reportNoPlace](const std::string& text) {
+        const OpenNotice notice = doc_->LastOpenNotice();
+        if ((notice == OpenNotice::NoMetaDataPosition && !reportNoPlace) ||
+            notice == OpenNotice::UnsupportedCharset) {
             return;
         }
         Report(current_, text);
     };
-    if (doc_->OpenDocument(page.path) == 0) {
+    const int opened = doc_->OpenDocument(page.path);
+    // Later messages, from changes and saves, are all reported.
+    ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
+    if (opened == 0) {
         Worst(kExitFileError);
         return false;
     }

@@ -11,10 +11,14 @@
 #include "page/line_reader.h"
 #include "tags/suggestions.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
@@ -44,41 +48,6 @@ std::string EscapeField(const std::string& value) {
             out += c;
         }
     }
-    return out;
-}
-
-std::string JsonString(const std::string& utf8) {
-    static const char* hex = "0123456789abcdef";
-    std::string out = "\"";
-    for (char c : utf8) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (u < 0x20 || u == 0x7F) {
-                out += "\\u00";
-                out += hex[u >> 4];
-                out += hex[u & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
     return out;
 }
 
@@ -197,73 +166,175 @@ bool SplitNameValue(const std::string& text, std::string& name, std::string& val
     return true;
 }
 
-int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
+// The options as CLI11 reads them. Each option that takes a value is
+// described by what it needs, which the usage error for an option given
+// without its value says.
+struct CommandLine {
+    CLI::App app{std::string(cli_texts::kProgram)};
+    CLI::Option* help = nullptr;
+    CLI::Option* version = nullptr;
+    CLI::Option* json = nullptr;
+    CLI::Option* dryRun = nullptr;
+    CLI::Option* title = nullptr;
+    CLI::Option* meta = nullptr;
+    CLI::Option* httpEquiv = nullptr;
+    CLI::Option* remove = nullptr;
+    CLI::Option* commonWords = nullptr;
+    // The command and its arguments, in order.
+    std::vector<std::string> words;
+
+    CommandLine() {
+        // kHelp is the help; CLI11's own would differ.
+        app.set_help_flag();
+        // Unknown options are left for ParseArgs to name in its own words.
+        app.allow_extras();
+        help = app.add_flag("-h,--help");
+        version = app.add_flag("--version");
+        json = app.add_flag("--json");
+        dryRun = app.add_flag("-n,--dry-run");
+        // One value each time, every time kept: set applies its changes in
+        // the order given.
+        const auto valueOption = [this](const char* name, const char* needs) {
+            return app.add_option(name)->description(needs)->multi_option_policy(
+                CLI::MultiOptionPolicy::TakeAll);
+        };
+        title = valueOption("--title", "a TEXT");
+        meta = valueOption("--meta", "NAME=CONTENT");
+        httpEquiv = valueOption("--http-equiv", "NAME=CONTENT");
+        remove = valueOption("--remove", "a NAME");
+        commonWords = valueOption("--common-words", "a FILE");
+        app.add_option("words", words);
+    }
+};
+
+// Whether CLI11 reads a word that begins with "-" as one option, as
+// orlen-meta does: a long option, or a single letter. CLI11 reads some
+// such words as arguments ("-1", "---x") and "-nh" as two options.
+bool Cli11ReadsAsOneOption(const std::string& word) {
+    const auto nameStart = [](char c) { return c != '-' && c != '!' && c != ' ' && c != '\n'; };
+    if (word.size() > 2 && word.starts_with("--")) {
+        return nameStart(word[2]);
+    }
+    return word.size() == 2 && nameStart(word[1]) && !(word[1] >= '0' && word[1] <= '9');
+}
+
+// Rewrites the arguments for CLI11 where its rules differ from
+// orlen-meta's:
+// - the word after "date parse" or "date format" is that command's
+//   argument even when it begins with "-": a "--" goes before it;
+// - "--title=" gives an empty value, where CLI11 would take the next word:
+//   it becomes "--title" and "";
+// - every word that begins with "-", before "--", is one option: one that
+//   CLI11 would take as an argument or as several options is an unknown
+//   option.
+// An option that ends the list without its value is refused here too.
+// Returns false with the problem, or true with the words for CLI11.
+bool PrepareArgs(const CLI::App& app, const std::vector<std::string>& args,
+                 std::vector<std::string>& prepared, std::string& problem) {
     bool optionsEnded = false;
-    std::vector<std::string> positional;
+    std::size_t positionals = 0;
+    bool date = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        // "date parse TEXT" and "date format SECONDS" take their argument as
-        // it is, even when it starts with "-".
-        const bool dateArgument = positional.size() >= 2 && positional[0] == "date";
-        if (optionsEnded || dateArgument || a.size() < 2 || a[0] != '-') {
-            positional.push_back(a);
+        if (!optionsEnded && date && positionals >= 2) {
+            prepared.push_back("--");
+            optionsEnded = true;
+        }
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            date = positionals == 0 ? a == "date" : date;
+            ++positionals;
+            prepared.push_back(a);
             continue;
         }
         if (a == "--") {
             optionsEnded = true;
+            prepared.push_back(a);
             continue;
         }
-        std::string name = a;
-        std::string value;
-        bool hasValue = false;
-        if (std::size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-            hasValue = true;
+        if (!Cli11ReadsAsOneOption(a)) {
+            problem = "unknown option '" + a + "'";
+            return false;
         }
-        auto takeValue = [&]() -> bool {
-            if (hasValue) {
-                return true;
+        const std::size_t eq = a.find('=');
+        const std::string name = a.substr(0, eq);
+        const CLI::Option* option = a.starts_with("--") ? app.get_option_no_throw(name) : nullptr;
+        if (option == nullptr || option->get_expected_min() == 0) {
+            // A flag, or an unknown option CLI11 leaves over.
+            prepared.push_back(a);
+            continue;
+        }
+        if (eq != std::string::npos) {
+            prepared.push_back(name);
+            prepared.push_back(a.substr(eq + 1));
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            problem = name + " needs " + option->get_description();
+            return false;
+        }
+        prepared.push_back(a);
+        prepared.push_back(args[++i]);
+    }
+    return true;
+}
+
+int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
+    std::vector<std::string> positional;
+    // CLI11 reports what it cannot read by throwing (CLI::Error, a
+    // std::exception); here that becomes a usage error.
+    try {
+        CommandLine line;
+        std::vector<std::string> prepared;
+        std::string problem;
+        if (!PrepareArgs(line.app, args, prepared, problem)) {
+            return Usage(problem);
+        }
+        // CLI11 takes the words last first.
+        std::reverse(prepared.begin(), prepared.end());
+        line.app.parse(prepared);
+        for (const std::string& extra : line.app.remaining()) {
+            if (extra != "--") {
+                return Usage("unknown option '" + extra + "'");
             }
-            if (i + 1 >= args.size()) {
-                return false;
-            }
-            value = args[++i];
-            return true;
-        };
-        if (name == "--help" || name == "-h") {
-            o.help = true;
-        } else if (name == "--version") {
-            o.version = true;
-        } else if (name == "--json") {
-            o.json = true;
-        } else if (name == "--dry-run" || name == "-n") {
-            o.dryRun = true;
-        } else if (name == "--title") {
-            if (!takeValue()) {
-                return Usage("--title needs a TEXT");
-            }
-            o.changes.push_back({Change::Title, {}, value});
-        } else if (name == "--meta" || name == "--http-equiv") {
-            Change c{name == "--meta" ? Change::Meta : Change::HttpEquiv, {}, {}};
-            if (!takeValue() || !SplitNameValue(value, c.name, c.value)) {
-                return Usage(name + " needs NAME=CONTENT");
-            }
-            o.changes.push_back(std::move(c));
-        } else if (name == "--common-words") {
-            if (!takeValue() || value.empty()) {
+        }
+        o.help = line.help->count() > 0;
+        o.version = line.version->count() > 0;
+        o.json = line.json->count() > 0;
+        o.dryRun = line.dryRun->count() > 0;
+        for (const std::string& file : line.commonWords->results()) {
+            if (file.empty()) {
                 return Usage("--common-words needs a FILE");
             }
-            o.commonWords = value;
+            o.commonWords = file;
             o.commonWordsGiven = true;
-        } else if (name == "--remove") {
-            if (!takeValue() || value.empty()) {
-                return Usage("--remove needs a NAME");
-            }
-            o.changes.push_back({Change::Remove, value, {}});
-        } else {
-            return Usage("unknown option '" + a + "'");
         }
+        // The changes in the order given: CLI11 lists each value's option in
+        // the order it read them.
+        std::map<const CLI::Option*, std::size_t> used;
+        for (const CLI::Option* option : line.app.parse_order()) {
+            const bool isMeta = option == line.meta || option == line.httpEquiv;
+            if (option != line.title && option != line.remove && !isMeta) {
+                continue;
+            }
+            const std::string& value = option->results().at(used[option]++);
+            if (option == line.title) {
+                o.changes.push_back({Change::Title, {}, value});
+            } else if (option == line.remove) {
+                if (value.empty()) {
+                    return Usage("--remove needs a NAME");
+                }
+                o.changes.push_back({Change::Remove, value, {}});
+            } else {
+                Change c{option == line.meta ? Change::Meta : Change::HttpEquiv, {}, {}};
+                if (!SplitNameValue(value, c.name, c.value)) {
+                    return Usage(option->get_name() + " needs NAME=CONTENT");
+                }
+                o.changes.push_back(std::move(c));
+            }
+        }
+        positional = std::move(line.words);
+    } catch (const std::exception& e) {
+        return Usage(e.what());
     }
     if (o.help || o.version) {
         return kExitOk;
@@ -398,21 +469,22 @@ bool Tool::Open(const PageRef& page, bool reportNoPlace) {
     if (!IsRegularOrMissing(page)) {
         return false;
     }
-    // The no-place message comes from the open itself; silence it when the
-    // command only reads.
-    ui_.onMessage = [this, reportNoPlace, path = page.path](const std::string& text) {
-        if (!reportNoPlace && text == doc_texts::kNoMetaDataPosition) {
-            return;
-        }
-        // Reading such a page is fine; a change says so itself.
-        const CharsetChoice& charset = doc_->PageCharsetChoice();
-        if (!charset.charset.IsSupported() &&
-            text == doc_texts::FillIn(doc_texts::kUnsupportedCharset, path, charset.label)) {
+    // The open's warnings are told apart by their reason. The no-place
+    // warning is shown only when the command changes the page; a page in a
+    // charset that cannot be written is fine to read, and a change refuses
+    // it itself.
+    ui_.onMessage = [this, reportNoPlace](const std::string& text) {
+        const OpenNotice notice = doc_->LastOpenNotice();
+        if ((notice == OpenNotice::NoMetaDataPosition && !reportNoPlace) ||
+            notice == OpenNotice::UnsupportedCharset) {
             return;
         }
         Report(current_, text);
     };
-    if (doc_->OpenDocument(page.path) == 0) {
+    const int opened = doc_->OpenDocument(page.path);
+    // Later messages, from changes and saves, are all reported.
+    ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
+    if (opened == 0) {
         Worst(kExitFileError);
         return false;
     }
@@ -471,30 +543,69 @@ void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
     out_ << block;
 }
 
+// A JSON value on one line, as nlohmann-json writes it, with the escapes
+// this output has always had where nlohmann-json writes others: BS and FF
+// as \u0008 and \u000c rather than \b and \f, DEL as \u007f rather than
+// as it is. Invalid UTF-8, which decoded text never holds, becomes U+FFFD
+// instead of an exception.
+std::string JsonLine(const nlohmann::ordered_json& value) {
+    const std::string dumped =
+        value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::string line;
+    line.reserve(dumped.size() + 1);
+    for (std::size_t i = 0; i < dumped.size(); ++i) {
+        const char c = dumped[i];
+        if (c == '\x7f') {
+            line += "\\u007f";
+        } else if (c == '\\' && i + 1 < dumped.size()) {
+            const char escaped = dumped[++i];
+            if (escaped == 'b') {
+                line += "\\u0008";
+            } else if (escaped == 'f') {
+                line += "\\u000c";
+            } else {
+                line += c;
+                line += escaped;
+            }
+        } else {
+            line += c;
+        }
+    }
+    line += '\n';
+    return line;
+}
+
 void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText) {
     const CharsetChoice choice = ChoosePageCharset(head, pageText);
     const Charset charset = choice.charset;
-    const auto text = [&](const std::string& bytes) {
-        return JsonString(DecodeToUtf8(bytes, charset));
-    };
+    const auto text = [&](const std::string& bytes) { return DecodeToUtf8(bytes, charset); };
     // An unsupported charset is named as the page declares it.
     const std::string charsetName =
         charset.IsSupported() ? std::string(CharsetName(charset)) : choice.label;
     const Charset pathCharset = IsValidUtf8(page.shown) ? Charset::Utf8 : Charset::Windows1252;
-    std::string line = "{\"path\":" + JsonString(DecodeToUtf8(page.shown, pathCharset)) +
-                       ",\"charset\":" + JsonString(DecodeToUtf8(charsetName, Charset::Latin1)) +
-                       ",\"title\":" + text(head.GetTitle()) + ",\"meta\":[";
+    // The keys in this order: ordered_json keeps the order they are added in.
+    nlohmann::ordered_json line;
+    line["path"] = DecodeToUtf8(page.shown, pathCharset);
+    line["charset"] = DecodeToUtf8(charsetName, Charset::Latin1);
+    line["title"] = text(head.GetTitle());
+    line["meta"] = nlohmann::ordered_json::array();
     std::string name, content;
     int httpEquiv = 0;
     for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        line += "{\"name\":" + text(name) + ",\"content\":" + text(content) +
-                ",\"httpEquiv\":" + (httpEquiv != 0 ? "true" : "false") + "}";
+        nlohmann::ordered_json tag;
+        tag["name"] = text(name);
+        tag["content"] = text(content);
+        tag["httpEquiv"] = httpEquiv != 0;
+        line["meta"].push_back(std::move(tag));
     }
-    line += "]}\n";
-    out_ << line;
+    // nlohmann-json throws only on misuse; should it ever, the page is
+    // reported rather than the run ended.
+    try {
+        out_ << JsonLine(line);
+    } catch (const nlohmann::ordered_json::exception& e) {
+        Report(page.shown, e.what());
+        Worst(kExitFileError);
+    }
 }
 
 int Tool::Show(const Options& o) {

@@ -25,7 +25,4 @@ int RunOrlenMeta(const std::vector<std::string>& args, std::ostream& out, std::o
 // CR and LF as \\, \t, \r and \n; every other byte as it is.
 std::string EscapeField(const std::string& value);
 
-// A JSON string literal of UTF-8 text.
-std::string JsonString(const std::string& utf8);
-
 } // namespace orlen

@@ -101,6 +101,7 @@ int CVantleDoc::ResetDocument() {
     modified_ = false;
     page_.SetText(std::string(doc_texts::kEmptyPageText), 0);
     unwritable_ = false;
+    openNotice_ = OpenNotice::None;
     pageCharset_ = CharsetChoice{};
     diskStamp_ = FileStamp{};
     return 1;
@@ -119,9 +120,11 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     page_.SetText(std::move(bytes), 1);
     pageCharset_ = ChoosePageCharset(page_, page_.GetText());
     if (!pageCharset_.charset.IsSupported()) {
+        openNotice_ = OpenNotice::UnsupportedCharset;
         ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path, pageCharset_.label));
     }
     if (page_.HasMetaDataPosition() == 0) {
+        openNotice_ = OpenNotice::NoMetaDataPosition;
         ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
         unwritable_ = true;
     }

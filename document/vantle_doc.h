@@ -20,6 +20,16 @@ struct CommandState {
     bool checked = false;
 };
 
+// Why opening a page warned. The warnings' texts are for people; this says
+// which one it is for code that treats them differently.
+enum class OpenNotice {
+    None,
+    // The page declares a charset that cannot be written (kUnsupportedCharset).
+    UnsupportedCharset,
+    // The page has no place for meta-data (kNoMetaDataPosition).
+    NoMetaDataPosition,
+};
+
 class CVantleDoc {
 public:
     explicit CVantleDoc(DocumentUi& ui);
@@ -73,6 +83,10 @@ public:
     bool IsModified() const { return modified_; }
     void SetModifiedFlag(bool modified = true) { modified_ = modified; }
     bool IsUnwritable() const { return unwritable_; }
+    // Why the last OpenDocument warned: set before each warning it shows,
+    // so that a DocumentUi can tell which one it is being shown, and kept
+    // after the open; None when it showed none.
+    OpenNotice LastOpenNotice() const { return openNotice_; }
     // The charset the page is read and written in, and how it was told.
     const CharsetChoice& PageCharsetChoice() const { return pageCharset_; }
     Charset PageCharset() const { return pageCharset_.charset; }
@@ -165,6 +179,7 @@ private:
     CHtmlPage page_;
     CTemplatePage template_;
     bool unwritable_ = false;
+    OpenNotice openNotice_ = OpenNotice::None;
     CharsetChoice pageCharset_;
     Charset templateCharset_ = Charset::Utf8;
     // The page's file as this document last read or wrote it.

@@ -80,6 +80,47 @@ TEST_F(DocumentTest, OpensAPageAndSavesItWithTheBodyAsRead) {
     EXPECT_EQ(doc.GetPageMeta(0, name, content, httpEquiv), 0);
 }
 
+// Each warning of an open comes with its reason, which code reads instead
+// of the warning's text: while the warning is shown and after the open.
+TEST_F(DocumentTest, OpenSaysWhyItWarned) {
+    std::vector<OpenNotice> shown;
+    ui.onMessage = [&](const std::string&) { shown.push_back(doc.LastOpenNotice()); };
+    const std::string jisHead = "<html><head><meta charset=\"ISO-2022-JP\"><title>\033$BF|K\\\033(B"
+                                "</title></head>";
+    struct Row {
+        const char* what;
+        std::string page;
+        std::vector<OpenNotice> shown;
+    };
+    const std::vector<Row> rows = {
+        {"a page without a head",
+         "<html><body>x</body></html>\r\n",
+         {OpenNotice::NoMetaDataPosition}},
+        {"an ISO-2022-JP page",
+         jisHead + "<body>x</body></html>\r\n",
+         {OpenNotice::UnsupportedCharset}},
+        {"a page with neither", "<html><head></head><body>x</body></html>", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        shown.clear();
+        ui.messages.clear();
+        ASSERT_EQ(doc.OpenDocument(dir.Write("p.html", row.page)), 1);
+        EXPECT_EQ(shown, row.shown);
+        ASSERT_EQ(ui.messages.size(), row.shown.size());
+        for (std::size_t i = 0; i < row.shown.size(); ++i) {
+            EXPECT_EQ(ui.messages[i], row.shown[i] == OpenNotice::NoMetaDataPosition
+                                          ? std::string(doc_texts::kNoMetaDataPosition)
+                                          : doc_texts::FillIn(doc_texts::kUnsupportedCharset,
+                                                              dir / "p.html", "ISO-2022-JP"));
+        }
+        EXPECT_EQ(doc.LastOpenNotice(), row.shown.empty() ? OpenNotice::None : row.shown.back());
+    }
+    // A new document has none.
+    doc.ResetDocument();
+    EXPECT_EQ(doc.LastOpenNotice(), OpenNotice::None);
+}
+
 TEST_F(DocumentTest, PageWithoutPlaceForMetaDataIsNeverWritten) {
     const std::string original = "<html><body>x</body></html>\r\n";
     const std::string path = dir.Write("u.html", original);

@@ -344,11 +344,10 @@ int CVantleDoc::NewTemplate() {
             templateModified = 1;
         }
     }
-    viewsReady = 0;
+    const ViewsBusy busy(*this, true);
     templateOpen = 1;
     templateEditing = 1;
     UpdateAllViews();
-    viewsReady = 1;
     return 1;
 }
 
@@ -427,10 +426,9 @@ int CVantleDoc::CloseTemplate() {
 }
 
 int CVantleDoc::EditTemplate() {
-    viewsReady = 0;
+    const ViewsBusy busy(*this, true);
     templateEditing = templateEditing != 0 ? 0 : 1;
     UpdateAllViews();
-    viewsReady = 1;
     return 1;
 }
 
@@ -492,12 +490,11 @@ int CVantleDoc::ApplyTemplate() {
         ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, title_, pageCharset_.label));
         return 0;
     }
-    viewsReady = 0;
+    const ViewsBusy busy(*this, true);
     ApplyTemplateTitle();
     ApplyTemplateMeta();
     modified_ = true;
     UpdateAllViews();
-    viewsReady = 1;
     return 1;
 }
 

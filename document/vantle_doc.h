@@ -151,7 +151,29 @@ public:
     }
     CTemplatePage& Template() { return template_; }
 
-    int viewsReady = 0;
+    // Whether the views show the document and take value changes as edits:
+    // false while they are being filled (a ViewsBusy lives).
+    bool ViewsReady() const { return viewsReady_; }
+
+    // While one lives, the views are being filled from the document, and
+    // what they report as changed values is not the user's editing. When
+    // it goes, the views are ready again if readyAfterwards, else as they
+    // were before.
+    class ViewsBusy {
+    public:
+        explicit ViewsBusy(CVantleDoc& doc, bool readyAfterwards = false)
+            : doc_(doc), after_(readyAfterwards || doc.viewsReady_) {
+            doc_.viewsReady_ = false;
+        }
+        ~ViewsBusy() { doc_.viewsReady_ = after_; }
+        ViewsBusy(const ViewsBusy&) = delete;
+        ViewsBusy& operator=(const ViewsBusy&) = delete;
+
+    private:
+        CVantleDoc& doc_;
+        bool after_;
+    };
+
     int templateOpen = 0;
     int templateEditing = 0;
     int templateModified = 0;
@@ -179,6 +201,7 @@ private:
     CHtmlPage page_;
     CTemplatePage template_;
     bool unwritable_ = false;
+    bool viewsReady_ = false;
     OpenNotice openNotice_ = OpenNotice::None;
     CharsetChoice pageCharset_;
     Charset templateCharset_ = Charset::Utf8;

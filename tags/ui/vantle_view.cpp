@@ -345,11 +345,9 @@ void CVantleView::CreateControls(int index) {
     // The stored value goes into the new box.
     w->originalBytes = row.value;
     w->originalText = Decode(row.value);
-    const int wasReady = doc_.viewsReady;
-    doc_.viewsReady = 0;
+    const CVantleDoc::ViewsBusy busy(doc_);
     row.controls = w;
     SetRowValue(index, w->originalText);
-    doc_.viewsReady = wasReady;
     widgets_[w] = std::move(owned);
 }
 
@@ -499,8 +497,7 @@ int CVantleView::AppendPageOnlyRow(const std::string& name, int httpEquiv) {
 }
 
 void CVantleView::LoadPage() {
-    const int wasReady = doc_.viewsReady;
-    doc_.viewsReady = 0;
+    const CVantleDoc::ViewsBusy busy(doc_);
     // A page in an unsupported charset is shown as Latin-1 and locked: its
     // bytes could not be written back faithfully.
     charset_ = doc_.PageCharset();
@@ -541,12 +538,10 @@ void CVantleView::LoadPage() {
         }
     }
     FocusRow(rememberedRow_ < catalogue_.count() ? rememberedRow_ : 0);
-    doc_.viewsReady = wasReady;
 }
 
 void CVantleView::LoadTemplate() {
-    const int wasReady = doc_.viewsReady;
-    doc_.viewsReady = 0;
+    const CVantleDoc::ViewsBusy busy(doc_);
     charset_ = doc_.TemplateCharset();
     SetLocked(false);
     CharsetChoice templateCharset;
@@ -591,7 +586,6 @@ void CVantleView::LoadTemplate() {
     }
     FocusRow(rememberedRow_ < catalogue_.count() ? rememberedRow_ : 0);
     Layout();
-    doc_.viewsReady = wasReady;
 }
 
 void CVantleView::OnUpdate() {
@@ -607,7 +601,7 @@ void CVantleView::OnUpdate() {
 }
 
 void CVantleView::OnInitialUpdate() {
-    doc_.viewsReady = 0;
+    const CVantleDoc::ViewsBusy busy(doc_, true);
     OnUpdate();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -621,7 +615,6 @@ void CVantleView::OnInitialUpdate() {
     LoadPage();
     ApplyDisplayRule();
     Layout();
-    doc_.viewsReady = 1;
     initialUpdateDone_ = true;
 }
 
@@ -766,7 +759,7 @@ bool CVantleView::TemplateHas(int row) {
 }
 
 void CVantleView::MarkModifiedAndStore() {
-    if (doc_.viewsReady == 0) {
+    if (!doc_.ViewsReady()) {
         return;
     }
     if (Editing()) {
@@ -827,7 +820,7 @@ void CVantleView::OnComboFocus(int id) {
 }
 
 void CVantleView::OnValueChanged(int id) {
-    if (doc_.viewsReady != 1) {
+    if (!doc_.ViewsReady()) {
         return;
     }
     // A template row typed into while it has no action gets "Always set

@@ -17,7 +17,7 @@ class RecordingView : public DocumentView {
 public:
     explicit RecordingView(CVantleDoc& doc) : doc_(doc) { doc.AddView(this); }
     ~RecordingView() override { doc_.RemoveView(this); }
-    void OnUpdate() override { readiness.push_back(doc_.viewsReady); }
+    void OnUpdate() override { readiness.push_back((doc_.ViewsReady() ? 1 : 0)); }
     std::vector<int> readiness;
 
 private:
@@ -116,7 +116,7 @@ TEST_F(TemplateTest, ApplyKeepsHttpEquivAndSkipsAMissingTitle) {
                                  "\r\n\t<meta name=\"robots\" content=\"noindex\"/>"
                                  "<title>P</title></head><body>x</body>");
     EXPECT_EQ(view.readiness, std::vector<int>{0});
-    EXPECT_EQ(doc.viewsReady, 1);
+    EXPECT_TRUE(doc.ViewsReady());
 
     // A page without a place for meta-data takes nothing new.
     LoadPage("<html><body>x</body></html>");

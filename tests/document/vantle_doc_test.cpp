@@ -20,7 +20,7 @@ public:
     explicit CountingView(CVantleDoc& doc) : doc_(doc) {}
     void OnUpdate() override {
         ++updates;
-        viewsReadyDuringUpdate.push_back(doc_.viewsReady);
+        viewsReadyDuringUpdate.push_back((doc_.ViewsReady() ? 1 : 0));
     }
     void OnInitialUpdate() override { ++initialUpdates; }
     int updates = 0;

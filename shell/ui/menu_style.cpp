@@ -51,7 +51,6 @@ struct MenuRecord {
     QPointer<QWidget> widget;
     bool ownStyle = false;
     QPointer<QStyle> oldStyle;
-    QImage background; // the screen behind the popup, captured before it shows
 };
 
 struct HookState {
@@ -163,23 +162,6 @@ void RestoreStyle(MenuRecord& record) {
     record.widget->setStyle(record.ownStyle ? record.oldStyle.data() : nullptr);
 }
 
-// Captures what lies behind a popup before it is shown: the soft shadow is
-// that picture, darkened.
-void CaptureBackground(QMenu* menu, MenuRecord& record) {
-    record.background = QImage();
-    QScreen* screen = menu->screen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect global = menu->geometry();
-    const QPixmap grab =
-        screen->grabWindow(0, global.x() - screen->geometry().x(),
-                           global.y() - screen->geometry().y(), global.width(), global.height());
-    if (!grab.isNull()) {
-        record.background = grab.toImage().convertToFormat(QImage::Format_RGB32);
-    }
-}
-
 // Plain popup menus answer their access keys themselves: the first item
 // whose "&" letter matches is carried out.
 bool HandleAccessKey(QMenu* menu, QKeyEvent* event) {
@@ -236,12 +218,6 @@ protected:
             return false;
         }
         ApplyStyle(widget);
-        if (menu != nullptr && type == QEvent::Show) {
-            auto it = Hook().records.find(widget);
-            if (it != Hook().records.end()) {
-                CaptureBackground(menu, *it);
-            }
-        }
         return false;
     }
 };
@@ -626,23 +602,13 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
     const QRect body(0, 0, width - 4, height - 4);
 
     // Drawn off-screen at the painter's device pixel ratio and copied in
-    // one step.
+    // one step. The strip the shadow takes at the right and below is not
+    // covered by the menu: it is drawn over the face colour of the window
+    // behind, so that no picture of the screen is needed.
     const qreal dpr = PixelRatioOf(painter, widget);
-    QImage image(qRound(width * dpr), qRound(height * dpr), QImage::Format_RGB32);
-    image.setDevicePixelRatio(dpr);
-    QPainter p(&image);
-
-    // The screen behind for the shadow, or the face colour.
-    const MenuRecord* record = nullptr;
-    if (auto it = Hook().records.constFind(const_cast<QWidget*>(widget));
-        it != Hook().records.constEnd()) {
-        record = &*it;
-    }
-    if (record != nullptr && record->background.size() == QSize(width, height)) {
-        p.drawImage(QRect(0, 0, width, height), record->background);
-    } else {
-        p.fillRect(image.rect(), Q(pal.face));
-    }
+    QPixmap buffer = Buffer(QSize(width, height), dpr);
+    buffer.fill(Q(pal.face));
+    QPainter p(&buffer);
 
     // The background of the items.
     const int fw = 3;
@@ -677,22 +643,10 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
         }
     }
 
-    // The soft shadow at the right and below, each logical pixel darkening
-    // the device pixels it covers.
-    p.end();
+    // The soft shadow at the right and below: the face colour darkened,
+    // more near the menu and fading in where each band starts.
     auto shade = [&](int x, int y, int distance, int along) {
-        const int left = qRound(x * dpr);
-        const int top = qRound(y * dpr);
-        const int right = std::min(qRound((x + 1) * dpr), image.width());
-        const int bottom = std::min(qRound((y + 1) * dpr), image.height());
-        for (int py = top; py < bottom; ++py) {
-            for (int px = left; px < right; ++px) {
-                const QRgb pixel = image.pixel(px, py);
-                const Colour c = ScaleColour(MakeColour(qRed(pixel), qGreen(pixel), qBlue(pixel)),
-                                             ShadowPercent(distance, along));
-                image.setPixel(px, py, qRgb(RedOf(c), GreenOf(c), BlueOf(c)));
-            }
-        }
+        p.fillRect(QRect(x, y, 1, 1), Q(ScaleColour(pal.face, ShadowPercent(distance, along))));
     };
     for (int d = 0; d < 4; ++d) {
         const int x = body.right() + 1 + d;
@@ -707,7 +661,8 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
             shade(x2, y, d, x2 - 4);
         }
     }
-    painter->drawImage(0, 0, image);
+    p.end();
+    painter->drawPixmap(0, 0, buffer);
 }
 
 void CMenuStyleXP::DrawMenuItem(const QStyleOptionMenuItem& option, QPainter* painter,

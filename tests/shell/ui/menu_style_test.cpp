@@ -161,10 +161,17 @@ TEST_F(MenuStyleTest, GrabOfAnOpenPopupShowsColumnHighlightAndBorder) {
     EXPECT_EQ(shot.pixel(right - 1, mid), Rgb(pal.background));
     EXPECT_EQ(shot.pixel(40, shot.height() - 5), Rgb(pal.darkShadow));
 
-    // The shadow is darker than what lies behind it, and fades outwards.
+    // The shadow is the face colour darkened, fading outwards; nothing of
+    // the screen behind is grabbed for it.
     const QRgb inner = shot.pixel(shot.width() - 4, mid);
     const QRgb outer = shot.pixel(shot.width() - 1, mid);
     EXPECT_LT(qGray(inner), qGray(outer));
+    EXPECT_EQ(inner, Rgb(ScaleColour(pal.face, ShadowPercent(0, 10))));
+    EXPECT_EQ(outer, Rgb(ScaleColour(pal.face, ShadowPercent(3, 10))));
+    EXPECT_EQ(shot.pixel(40, shot.height() - 4), Rgb(ScaleColour(pal.face, ShadowPercent(0, 36))));
+    // Above the right band and left of the bottom one: the face colour.
+    EXPECT_EQ(shot.pixel(shot.width() - 1, 0), Rgb(pal.face));
+    EXPECT_EQ(shot.pixel(0, shot.height() - 1), Rgb(pal.face));
     file->close();
 }
 

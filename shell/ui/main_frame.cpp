@@ -6,6 +6,7 @@
 #include "shell/ui/child_frame.h"
 #include "shell/ui/file_tree_view.h"
 #include "shell/ui/hideable_splitter.h"
+#include "shell/ui/lock_keys.h"
 #include "shell/ui/menu_style.h"
 #include "shell/ui/splash_window.h"
 #include "shell/ui/vantle_app.h"
@@ -243,15 +244,35 @@ void CMainFrame::BuildStatusBar() {
     charset_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     charset_->setAccessibleName(ToQ(shell_texts::kCharsetFieldName));
     bar->addPermanentWidget(charset_);
-    const char* names[3] = {"CAP", "NUM", "SCRL"};
+    // Blank until the state of the lock is known.
     for (int i = 0; i < 3; ++i) {
-        locks_[i] = new QLabel(QString::fromLatin1(names[i]), bar);
+        locks_[i] = new QLabel(bar);
         locks_[i]->setAlignment(Qt::AlignCenter);
         locks_[i]->setMinimumWidth(locks_[i]->fontMetrics().horizontalAdvance("SCRL") + 10);
         locks_[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         locks_[i]->setEnabled(false);
         bar->addPermanentWidget(locks_[i]);
     }
+    ReadLockState();
+}
+
+bool CMainFrame::ReadLockState() {
+    const std::optional<std::array<bool, 3>> state = ReadLockKeys();
+    if (!state) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        ShowLock(i, (*state)[static_cast<std::size_t>(i)]);
+    }
+    return true;
+}
+
+void CMainFrame::ShowLock(int index, bool on) {
+    static const char* const names[3] = {"CAP", "NUM", "SCRL"};
+    lockKnown_[index] = true;
+    lockOn_[index] = on;
+    locks_[index]->setText(QString::fromLatin1(names[index]));
+    locks_[index]->setEnabled(on);
 }
 
 QAction* CMainFrame::Action(int id) const {
@@ -481,17 +502,24 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        // The lock indicators follow the lock keys as they are pressed.
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        const int index = key == Qt::Key_CapsLock     ? 0
-                          : key == Qt::Key_NumLock    ? 1
-                          : key == Qt::Key_ScrollLock ? 2
-                                                      : -1;
-        if (index >= 0 && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-            lockOn_[index] = !lockOn_[index];
-            locks_[index]->setEnabled(lockOn_[index]);
+    // A key event reaches the window first and is then passed on to the
+    // focus widget and its parents; it is counted once, at the window.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWindowType()) {
+        // The lock indicators follow the lock keys.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int index = key->key() == Qt::Key_CapsLock     ? kCapsLock
+                          : key->key() == Qt::Key_NumLock    ? kNumLock
+                          : key->key() == Qt::Key_ScrollLock ? kScrollLock
+                                                             : -1;
+        if (index >= 0 && !key->isAutoRepeat() && !ReadLockState() && type == QEvent::KeyPress) {
+            // The platform does not tell: a press toggles the lock, and one
+            // whose state was not known was off before the first press.
+            ShowLock(index, lockKnown_[index] ? !lockOn_[index] : true);
         }
+    } else if (type == QEvent::WindowActivate && watched == this) {
+        // The locks may have changed while another program had the keyboard.
+        ReadLockState();
     }
     return QMainWindow::eventFilter(watched, event);
 }

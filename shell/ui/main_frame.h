@@ -57,6 +57,8 @@ public:
     CHideableSplitter* Splitter() const { return splitter_; }
     QToolBar* MainToolBar() const { return mainToolBar_; }
     QToolBar* ViewToolBar() const { return viewToolBar_; }
+    // The CAP, NUM and SCRL fields: blank while the lock's state is not
+    // known, the name (enabled while the lock is on) once it is.
     QLabel* LockIndicator(int index) const { return locks_[index]; }
     // The targets in the order a command is offered to them.
     std::vector<CommandTarget*> RouteOrder();
@@ -75,6 +77,10 @@ private:
     void BuildMenus();
     void BuildToolBars();
     void BuildStatusBar();
+    // Shows the lock keys' state as the platform tells it; false where it
+    // does not.
+    bool ReadLockState();
+    void ShowLock(int index, bool on);
 
     CVantleApp& app_;
     CHideableSplitter* splitter_ = nullptr;
@@ -89,6 +95,7 @@ private:
     QLabel* locks_[3] = {nullptr, nullptr, nullptr};
     QLabel* charset_ = nullptr;
     bool lockOn_[3] = {false, false, false};
+    bool lockKnown_[3] = {false, false, false};
     std::map<int, QAction*> actions_;
     bool browserShown_ = false;
     QTimer idleTimer_;

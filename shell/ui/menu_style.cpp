@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QStyleOption>
 #include <QToolButton>
+#include <QtMath>
 #include <optional>
 
 namespace orlen {
@@ -50,7 +51,6 @@ struct MenuRecord {
     QPointer<QWidget> widget;
     bool ownStyle = false;
     QPointer<QStyle> oldStyle;
-    QImage background; // the screen behind the popup, captured before it shows
 };
 
 struct HookState {
@@ -71,14 +71,39 @@ void FillGradient(QPainter& p, const QRect& r, Colour from, Colour to) {
     }
 }
 
-// A 1-pixel outline on the edge of r, filled inside.
+// A 1-pixel outline on the edge of r, filled inside. The edges are filled
+// rectangles so that at any device pixel ratio they cover whole device
+// pixels, as wide as one logical pixel.
 void FrameRect(QPainter& p, const QRect& r, Colour outline, std::optional<Colour> fill) {
+    if (r.isEmpty()) {
+        return;
+    }
     if (fill) {
         p.fillRect(r, Q(*fill));
     }
-    p.setPen(Q(outline));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(r.adjusted(0, 0, -1, -1));
+    const QColor edge = Q(outline);
+    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), edge);
+    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), edge);
+    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), edge);
+    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), edge);
+}
+
+// The device pixel ratio a painter draws at: that of its device, else the
+// widget's.
+qreal PixelRatioOf(const QPainter* painter, const QWidget* widget) {
+    if (painter != nullptr && painter->device() != nullptr) {
+        return painter->device()->devicePixelRatio();
+    }
+    return widget != nullptr ? widget->devicePixelRatio() : 1.0;
+}
+
+// An off-screen buffer of `size` logical pixels with the device pixels of
+// the ratio `dpr`: drawing into it keeps logical coordinates, and copying it
+// to a device of the same ratio keeps every device pixel.
+QPixmap Buffer(const QSize& size, qreal dpr) {
+    QPixmap buffer(QSize(qRound(size.width() * dpr), qRound(size.height() * dpr)));
+    buffer.setDevicePixelRatio(dpr);
+    return buffer;
 }
 
 // The picture in one colour, keeping its shape.
@@ -137,23 +162,6 @@ void RestoreStyle(MenuRecord& record) {
     record.widget->setStyle(record.ownStyle ? record.oldStyle.data() : nullptr);
 }
 
-// Captures what lies behind a popup before it is shown: the soft shadow is
-// that picture, darkened.
-void CaptureBackground(QMenu* menu, MenuRecord& record) {
-    record.background = QImage();
-    QScreen* screen = menu->screen();
-    if (screen == nullptr) {
-        return;
-    }
-    const QRect global = menu->geometry();
-    const QPixmap grab =
-        screen->grabWindow(0, global.x() - screen->geometry().x(),
-                           global.y() - screen->geometry().y(), global.width(), global.height());
-    if (!grab.isNull()) {
-        record.background = grab.toImage().convertToFormat(QImage::Format_RGB32);
-    }
-}
-
 // Plain popup menus answer their access keys themselves: the first item
 // whose "&" letter matches is carried out.
 bool HandleAccessKey(QMenu* menu, QKeyEvent* event) {
@@ -210,12 +218,6 @@ protected:
             return false;
         }
         ApplyStyle(widget);
-        if (menu != nullptr && type == QEvent::Show) {
-            auto it = Hook().records.find(widget);
-            if (it != Hook().records.end()) {
-                CaptureBackground(menu, *it);
-            }
-        }
         return false;
     }
 };
@@ -338,7 +340,7 @@ void ForgetMenuSettings() {
     TheLook().valid = false;
 }
 
-QPixmap MenuItemPicture(const QMenu* menu, const QAction* action) {
+QPixmap MenuItemPicture(const QMenu* menu, const QAction* action, qreal dpr) {
     if (menu == nullptr || action == nullptr || action->isSeparator()) {
         return {};
     }
@@ -352,9 +354,10 @@ QPixmap MenuItemPicture(const QMenu* menu, const QAction* action) {
         }
         QPixmap picture;
         if (auto* xp = qobject_cast<CToolBarXP*>(bar)) {
-            picture = xp->ButtonPicture(action);
+            picture = xp->ButtonPicture(action, CToolBarXP::ImageKind::Normal, dpr);
         } else if (!action->icon().isNull()) {
-            picture = action->icon().pixmap(QSize(16, 16));
+            picture = dpr > 0 ? action->icon().pixmap(QSize(16, 16), dpr)
+                              : action->icon().pixmap(QSize(16, 16));
         }
         if (!picture.isNull()) {
             return picture;
@@ -529,14 +532,14 @@ void CMenuStyleXP::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     case PE_IndicatorToolBarSeparator: {
         const MenuPalette& pal = CurrentMenuPalette(widget);
         const QRect r = option->rect;
-        painter->setPen(Q(pal.toolSeparator));
+        const QColor line = Q(pal.toolSeparator);
         if (option->state & State_Horizontal) {
             // A horizontal bar: a vertical line through the middle.
             const int x = r.left() + r.width() / 2;
-            painter->drawLine(x, r.top() + 2, x, r.bottom() - 2);
+            painter->fillRect(QRect(x, r.top() + 2, 1, std::max(r.height() - 4, 0)), line);
         } else {
             const int y = r.top() + r.height() / 2;
-            painter->drawLine(r.left() + 2, y, r.right() - 2, y);
+            painter->fillRect(QRect(r.left() + 2, y, std::max(r.width() - 4, 0), 1), line);
         }
         return;
     }
@@ -598,21 +601,14 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
     const int height = widget->height();
     const QRect body(0, 0, width - 4, height - 4);
 
-    // Drawn off-screen and copied in one step.
-    QImage image(width, height, QImage::Format_RGB32);
-    QPainter p(&image);
-
-    // The screen behind for the shadow, or the face colour.
-    const MenuRecord* record = nullptr;
-    if (auto it = Hook().records.constFind(const_cast<QWidget*>(widget));
-        it != Hook().records.constEnd()) {
-        record = &*it;
-    }
-    if (record != nullptr && record->background.size() == image.size()) {
-        p.drawImage(0, 0, record->background);
-    } else {
-        p.fillRect(image.rect(), Q(pal.face));
-    }
+    // Drawn off-screen at the painter's device pixel ratio and copied in
+    // one step. The strip the shadow takes at the right and below is not
+    // covered by the menu: it is drawn over the face colour of the window
+    // behind, so that no picture of the screen is needed.
+    const qreal dpr = PixelRatioOf(painter, widget);
+    QPixmap buffer = Buffer(QSize(width, height), dpr);
+    buffer.fill(Q(pal.face));
+    QPainter p(&buffer);
 
     // The background of the items.
     const int fw = 3;
@@ -643,17 +639,14 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
         const int from = std::max(item.left() + 1 - origin.x(), 1);
         const int to = std::min(item.right() - 5 - origin.x(), body.right() - 1);
         if (to >= from) {
-            p.setPen(Q(pal.column));
-            p.drawLine(from, 0, to, 0);
+            p.fillRect(QRect(from, 0, to - from + 1, 1), Q(pal.column));
         }
     }
 
-    // The soft shadow at the right and below.
+    // The soft shadow at the right and below: the face colour darkened,
+    // more near the menu and fading in where each band starts.
     auto shade = [&](int x, int y, int distance, int along) {
-        const QRgb pixel = image.pixel(x, y);
-        const Colour c = ScaleColour(MakeColour(qRed(pixel), qGreen(pixel), qBlue(pixel)),
-                                     ShadowPercent(distance, along));
-        image.setPixel(x, y, qRgb(RedOf(c), GreenOf(c), BlueOf(c)));
+        p.fillRect(QRect(x, y, 1, 1), Q(ScaleColour(pal.face, ShadowPercent(distance, along))));
     };
     for (int d = 0; d < 4; ++d) {
         const int x = body.right() + 1 + d;
@@ -669,7 +662,7 @@ void CMenuStyleXP::DrawMenuChrome(QPainter* painter, const QWidget* widget) cons
         }
     }
     p.end();
-    painter->drawImage(0, 0, image);
+    painter->drawPixmap(0, 0, buffer);
 }
 
 void CMenuStyleXP::DrawMenuItem(const QStyleOptionMenuItem& option, QPainter* painter,
@@ -688,7 +681,8 @@ void CMenuStyleXP::DrawMenuItem(const QStyleOptionMenuItem& option, QPainter* pa
     const bool checked = checkable && option.checked;
     const bool separator = option.menuItemType == QStyleOptionMenuItem::Separator;
 
-    QPixmap buffer(target.size());
+    const qreal dpr = PixelRatioOf(painter, widget);
+    QPixmap buffer = Buffer(target.size(), dpr);
     QPainter p(&buffer);
 
     // Background.
@@ -710,8 +704,9 @@ void CMenuStyleXP::DrawMenuItem(const QStyleOptionMenuItem& option, QPainter* pa
     }
 
     if (separator) {
-        p.setPen(Q(pal.disabledText));
-        p.drawLine(30, h / 2, w - 1, h / 2);
+        if (w > 30) {
+            p.fillRect(QRect(30, h / 2, w - 30, 1), Q(pal.disabledText));
+        }
         p.end();
         painter->drawPixmap(target.topLeft(), buffer);
         return;
@@ -731,7 +726,7 @@ void CMenuStyleXP::DrawMenuItem(const QStyleOptionMenuItem& option, QPainter* pa
     // Picture, lifted above its shadow while selected.
     const auto* menu = qobject_cast<const QMenu*>(widget);
     const QPixmap picture =
-        menu != nullptr ? MenuItemPicture(menu, menu->actionAt(target.center())) : QPixmap();
+        menu != nullptr ? MenuItemPicture(menu, menu->actionAt(target.center()), dpr) : QPixmap();
     if (!picture.isNull()) {
         if (!enabled || (selected && !checked)) {
             const bool lifted = selected && enabled;
@@ -818,7 +813,7 @@ void CMenuStyleXP::DrawMenuBarItem(const QStyleOptionMenuItem& option, QPainter*
     const bool open = selected && (option.state & State_Sunken) != 0;
     const bool hot = selected && !open && active;
 
-    QPixmap buffer(target.size());
+    QPixmap buffer = Buffer(target.size(), PixelRatioOf(painter, widget));
     buffer.fill(Q(pal.face));
     QPainter p(&buffer);
     const QRect narrow(0, 0, std::max(w - 4, 1), h);
@@ -828,8 +823,7 @@ void CMenuStyleXP::DrawMenuBarItem(const QStyleOptionMenuItem& option, QPainter*
         for (int d = 0; d < 4 && narrow.width() + d < w; ++d) {
             for (int y = 4; y < h; ++y) {
                 const Colour c = ScaleColour(pal.face, ShadowPercent(d, y - 4));
-                p.setPen(Q(c));
-                p.drawPoint(narrow.width() + d, y);
+                p.fillRect(QRect(narrow.width() + d, y, 1, 1), Q(c));
             }
         }
         Hook().openBarItem = QRect(widget->mapToGlobal(target.topLeft()), target.size());
@@ -870,7 +864,8 @@ void CMenuStyleXP::DrawToolButton(const QStyleOptionToolButton& option, QPainter
     const bool dropDown = (option.features & QStyleOptionToolButton::MenuButtonPopup) != 0;
     const bool mainPressed = pressed && (option.activeSubControls & SC_ToolButton) != 0;
 
-    QPixmap buffer(target.size());
+    const qreal dpr = PixelRatioOf(painter, widget);
+    QPixmap buffer = Buffer(target.size(), dpr);
     buffer.fill(Q(pal.column));
     QPainter p(&buffer);
     const QRect r(0, 0, w, h);
@@ -887,8 +882,7 @@ void CMenuStyleXP::DrawToolButton(const QStyleOptionToolButton& option, QPainter
                 FrameRect(p, arrowPart, pal.highlight, pal.dropDownPressed);
             } else {
                 FrameRect(p, r, pal.highlight, fill);
-                p.setPen(Q(pal.highlight));
-                p.drawLine(w - 14, 0, w - 14, h - 1);
+                p.fillRect(QRect(w - 14, 0, 1, h), Q(pal.highlight));
             }
         } else {
             FrameRect(p, r, pal.highlight, fill);
@@ -902,9 +896,8 @@ void CMenuStyleXP::DrawToolButton(const QStyleOptionToolButton& option, QPainter
                                    : option.palette.color(QPalette::Active, QPalette::ButtonText);
         const int cx = w - 7;
         const int cy = h / 2;
-        p.setPen(arrow);
         for (int i = 0; i < 3; ++i) {
-            p.drawLine(cx - 2 + i, cy - 1 + i, cx + 2 - i, cy - 1 + i);
+            p.fillRect(QRect(cx - 2 + i, cy - 1 + i, 5 - 2 * i, 1), arrow);
         }
         pictureWidth -= 14;
     }
@@ -914,12 +907,12 @@ void CMenuStyleXP::DrawToolButton(const QStyleOptionToolButton& option, QPainter
     const auto* bar =
         button != nullptr ? qobject_cast<const CToolBarXP*>(button->parentWidget()) : nullptr;
     if (bar != nullptr && button->defaultAction() != nullptr) {
-        picture = bar->ButtonPicture(button->defaultAction(), hot && !pressed
-                                                                  ? CToolBarXP::ImageKind::Hot
-                                                                  : CToolBarXP::ImageKind::Normal);
+        picture = bar->ButtonPicture(
+            button->defaultAction(),
+            hot && !pressed ? CToolBarXP::ImageKind::Hot : CToolBarXP::ImageKind::Normal, dpr);
     }
     if (picture.isNull() && !option.icon.isNull()) {
-        picture = option.icon.pixmap(option.iconSize);
+        picture = option.icon.pixmap(option.iconSize, dpr);
     }
     if (!picture.isNull()) {
         const QSize size = picture.deviceIndependentSize().toSize();
@@ -1014,7 +1007,7 @@ bool CToolBarXP::SetImages(int imageWidth, const QString& normal, const QString&
     return true;
 }
 
-QPixmap CToolBarXP::ButtonPicture(const QAction* action, ImageKind kind) const {
+QPixmap CToolBarXP::ButtonPicture(const QAction* action, ImageKind kind, qreal dpr) const {
     if (action == nullptr) {
         return {};
     }
@@ -1040,7 +1033,7 @@ QPixmap CToolBarXP::ButtonPicture(const QAction* action, ImageKind kind) const {
     if (action->icon().isNull()) {
         return {};
     }
-    return action->icon().pixmap(iconSize());
+    return dpr > 0 ? action->icon().pixmap(iconSize(), dpr) : action->icon().pixmap(iconSize());
 }
 
 } // namespace orlen

@@ -42,8 +42,9 @@ const MenuPalette& CurrentMenuPalette(const QWidget* widget = nullptr);
 void ForgetMenuSettings();
 
 // The picture a popup-menu item shows: that of the toolbar button with the
-// same command in the item's frame, or a null pixmap.
-QPixmap MenuItemPicture(const QMenu* menu, const QAction* action);
+// same command in the item's frame, or a null pixmap. A picture drawn from
+// an icon has the device pixels of the ratio `dpr` (0: the application's).
+QPixmap MenuItemPicture(const QMenu* menu, const QAction* action, qreal dpr = 0);
 
 // The shared style of flat menus and toolbars.
 class CMenuStyleXP final : public QProxyStyle {
@@ -96,8 +97,10 @@ public:
     bool SetImages(int imageWidth, const QString& normal, const QString& hot = {},
                    const QString& disabled = {});
     // The picture of a button: from the strips when they are set, else the
-    // action's icon. Null when there is none.
-    QPixmap ButtonPicture(const QAction* action, ImageKind kind = ImageKind::Normal) const;
+    // action's icon, with the device pixels of the ratio `dpr` (0: the
+    // application's). Null when there is none.
+    QPixmap ButtonPicture(const QAction* action, ImageKind kind = ImageKind::Normal,
+                          qreal dpr = 0) const;
     int ImageCount() const { return static_cast<int>(normal_.size()); }
 
 protected:

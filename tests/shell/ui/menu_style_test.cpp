@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QTest>
 #include <QToolButton>
 #include <cstdlib>
@@ -160,10 +161,105 @@ TEST_F(MenuStyleTest, GrabOfAnOpenPopupShowsColumnHighlightAndBorder) {
     EXPECT_EQ(shot.pixel(right - 1, mid), Rgb(pal.background));
     EXPECT_EQ(shot.pixel(40, shot.height() - 5), Rgb(pal.darkShadow));
 
-    // The shadow is darker than what lies behind it, and fades outwards.
+    // The shadow is the face colour darkened, fading outwards; nothing of
+    // the screen behind is grabbed for it.
     const QRgb inner = shot.pixel(shot.width() - 4, mid);
     const QRgb outer = shot.pixel(shot.width() - 1, mid);
     EXPECT_LT(qGray(inner), qGray(outer));
+    EXPECT_EQ(inner, Rgb(ScaleColour(pal.face, ShadowPercent(0, 10))));
+    EXPECT_EQ(outer, Rgb(ScaleColour(pal.face, ShadowPercent(3, 10))));
+    EXPECT_EQ(shot.pixel(40, shot.height() - 4), Rgb(ScaleColour(pal.face, ShadowPercent(0, 36))));
+    // Above the right band and left of the bottom one: the face colour.
+    EXPECT_EQ(shot.pixel(shot.width() - 1, 0), Rgb(pal.face));
+    EXPECT_EQ(shot.pixel(0, shot.height() - 1), Rgb(pal.face));
+    file->close();
+}
+
+// Aligned 2x2 blocks of device pixels inside `r` (device coordinates) whose
+// four pixels are not all the same colour: none when a picture of half the
+// resolution was scaled up to fill the image.
+int MixedBlocks(const QImage& image, const QRect& r) {
+    int mixed = 0;
+    for (int y = r.top() & ~1; y + 1 <= r.bottom(); y += 2) {
+        for (int x = r.left() & ~1; x + 1 <= r.right(); x += 2) {
+            const QRgb c = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c ||
+                image.pixel(x + 1, y + 1) != c) {
+                ++mixed;
+            }
+        }
+    }
+    return mixed;
+}
+
+// A picture of `size` logical pixels at device pixel ratio 2, filled white.
+QPixmap DoubleResolution(const QSize& size) {
+    QPixmap pixmap(size * 2);
+    pixmap.setDevicePixelRatio(2.0);
+    pixmap.fill(Qt::white);
+    return pixmap;
+}
+
+TEST_F(MenuStyleTest, ItemsAreDrawnAtTheDevicePixelRatio) {
+    Start();
+    QMenu* file = Open("&File");
+    ASSERT_NE(file, nullptr);
+    const MenuPalette& pal = Pal();
+    QAction* action = ActionOf(cmd::kFileNew);
+
+    // The selected "New" item, drawn by the style into a picture of device
+    // pixel ratio 2 the way the popup draws it.
+    QStyleOptionMenuItem option;
+    option.initFrom(file);
+    option.rect = file->actionGeometry(action);
+    option.state = QStyle::State_Enabled | QStyle::State_Selected;
+    option.menuItemType = QStyleOptionMenuItem::Normal;
+    option.checkType = QStyleOptionMenuItem::NotCheckable;
+    option.text = action->text() + '\t' + action->shortcut().toString(QKeySequence::NativeText);
+    option.font = file->font();
+    QPixmap pixmap = DoubleResolution(option.rect.size());
+    {
+        QPainter p(&pixmap);
+        p.translate(-option.rect.topLeft());
+        MenuStyleXP()->drawControl(QStyle::CE_MenuItem, &option, &p, file);
+    }
+    const QImage shot = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shot.size(), option.rect.size() * 2);
+
+    // The 1-pixel outline is two device pixels wide, then the fill.
+    const int mid = shot.height() / 2;
+    const QRgb highlight = Rgb(pal.highlight);
+    EXPECT_EQ(shot.pixel(0, mid), highlight);
+    EXPECT_EQ(shot.pixel(1, mid), highlight);
+    EXPECT_NE(shot.pixel(2, mid), highlight);
+    EXPECT_EQ(shot.pixel(shot.width() - 1, mid), highlight);
+    EXPECT_EQ(shot.pixel(shot.width() - 2, mid), highlight);
+    EXPECT_NE(shot.pixel(shot.width() - 3, mid), highlight);
+    EXPECT_EQ(shot.pixel(80, 1), highlight);
+    EXPECT_NE(shot.pixel(80, 2), highlight);
+
+    // The text has the detail of every device pixel: a 1x drawing scaled up
+    // would leave each 2x2 block of one colour.
+    const QRect text(60, 4, shot.width() - 60 - 24, shot.height() - 8);
+    EXPECT_GT(MixedBlocks(shot, text), 10);
+
+    // The same for a title on the menu bar.
+    QMenuBar* bar = Frame().menuBar();
+    QStyleOptionMenuItem title;
+    title.initFrom(bar);
+    title.rect = bar->actionGeometry(file->menuAction());
+    title.state = QStyle::State_Enabled | QStyle::State_Active;
+    title.menuItemType = QStyleOptionMenuItem::Normal;
+    title.text = file->title();
+    title.font = bar->font();
+    QPixmap barPixmap = DoubleResolution(title.rect.size());
+    {
+        QPainter p(&barPixmap);
+        p.translate(-title.rect.topLeft());
+        MenuStyleXP()->drawControl(QStyle::CE_MenuBarItem, &title, &p, bar);
+    }
+    const QImage barShot = barPixmap.toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(MixedBlocks(barShot, barShot.rect()), 4);
     file->close();
 }
 

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace orlen {
@@ -66,8 +67,50 @@ TEST_F(ShellTest, StartsWithANewPageAndOnlyTheEditingView) {
     EXPECT_FALSE(Frame().Action(cmd::kSaveTemplate)->isEnabled());
     EXPECT_TRUE(Frame().Action(cmd::kNewTemplate)->isEnabled());
     EXPECT_EQ(Frame().statusBar()->currentMessage(), "For Help, press F1");
-    EXPECT_EQ(Frame().LockIndicator(0)->text(), "CAP");
     EXPECT_EQ(app->FileTypes(), "*.htm;*.html;*.php;*.asp;*.aspx;*.mtpl");
+}
+
+TEST_F(ShellTest, LockIndicatorsAreBlankUntilALockKeyTellsTheirState) {
+    ASSERT_TRUE(Start());
+    Frame().show();
+    QApplication::processEvents();
+    // Offscreen nothing tells the locks' state: no field guesses it.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Frame().LockIndicator(i)->text(), "") << i;
+        EXPECT_FALSE(Frame().LockIndicator(i)->isEnabled()) << i;
+    }
+    // Other keys tell nothing.
+    QWindow* window = Frame().windowHandle();
+    ASSERT_NE(window, nullptr);
+    QTest::keyClick(window, Qt::Key_A);
+    QTest::keyClick(window, Qt::Key_Shift);
+    EXPECT_EQ(Frame().LockIndicator(0)->text(), "");
+
+    // Caps Lock pressed once: it is on, and only its field shows. The press
+    // goes on from the window to the focus widget and its parents, and is
+    // counted once all the same.
+    QTest::keyClick(window, Qt::Key_CapsLock);
+    EXPECT_EQ(Frame().LockIndicator(0)->text(), "CAP");
+    EXPECT_TRUE(Frame().LockIndicator(0)->isEnabled());
+    EXPECT_EQ(Frame().LockIndicator(1)->text(), "");
+    EXPECT_EQ(Frame().LockIndicator(2)->text(), "");
+    // Pressed again: off, and the field keeps its name.
+    QTest::keyClick(window, Qt::Key_CapsLock);
+    EXPECT_EQ(Frame().LockIndicator(0)->text(), "CAP");
+    EXPECT_FALSE(Frame().LockIndicator(0)->isEnabled());
+    // Held down, the repeats change nothing.
+    QTest::keyPress(window, Qt::Key_CapsLock);
+    QTest::simulateEvent(window, true, Qt::Key_CapsLock, Qt::NoModifier, QString(), true);
+    QTest::simulateEvent(window, true, Qt::Key_CapsLock, Qt::NoModifier, QString(), true);
+    QTest::keyRelease(window, Qt::Key_CapsLock);
+    EXPECT_TRUE(Frame().LockIndicator(0)->isEnabled());
+
+    QTest::keyClick(window, Qt::Key_NumLock);
+    EXPECT_EQ(Frame().LockIndicator(1)->text(), "NUM");
+    EXPECT_TRUE(Frame().LockIndicator(1)->isEnabled());
+    QTest::keyClick(window, Qt::Key_ScrollLock);
+    EXPECT_EQ(Frame().LockIndicator(2)->text(), "SCRL");
+    EXPECT_TRUE(Frame().LockIndicator(2)->isEnabled());
 }
 
 TEST_F(ShellTest, CommandLineFileOrTemplate) {

@@ -202,7 +202,10 @@ public:
     template <typename OnBad> std::string Convert(std::string_view in, OnBad onBad) {
         std::string out(in.size() * 2 + 16, '\0');
         std::size_t used = 0;
-        char* src = const_cast<char*>(in.data());
+        // iconv takes its input through a pointer to non-const: it reads
+        // from a copy, so that no const is cast away.
+        std::string source(in);
+        char* src = source.data();
         std::size_t srcLeft = in.size();
         // Converts while there is input, then once without input, so that
         // what the converter holds back (a character that may combine with

@@ -157,10 +157,18 @@ protected:
     void ReplaceTag(Position pos, std::string_view text);
 
 private:
+    // Where a cut stopped and where the body it met starts; npos and -1
+    // for what it did not meet.
+    struct CutMarks {
+        std::size_t headEnd = std::string::npos;
+        std::int64_t bodyTextPosition = -1;
+        std::size_t restFrom = std::string::npos;
+    };
     // Cuts t from offset p on into sections appended to the list. With
     // stopAtBody the cutting stops after the first opening body tag and the
-    // rest is left for CutRest.
-    void Split(const std::string& t, std::size_t p, bool stopAtBody);
+    // rest is left for CutRest. Const because CutRest needs it; it changes
+    // only the list.
+    CutMarks Split(const std::string& t, std::size_t p, bool stopAtBody) const;
     // Cuts the part of the body left uncut at load time. Const because
     // reading accessors need it; the list grows, but the page text does not
     // change.
@@ -171,7 +179,7 @@ private:
     // Meta tags of the whole page and the number of them before the first
     // body tag; refreshed lazily after the section list changes.
     void RefreshMetaIndex() const;
-    void InvalidateMetaIndex() { metaIndexValid_ = false; }
+    void InvalidateMetaIndex() const { metaIndexValid_ = false; }
     void IndexInsertedSection(Position at);
     void UnindexSection(Position pos);
     int NextSectionFrom(Position pos, std::string& text);
@@ -180,7 +188,11 @@ private:
     // Name of a meta tag as matching sees it: name, else http-equiv.
     static std::string MetaKey(const CHtmlTag& tag);
 
-    SectionList sections_;
+    // Mutable, with restFrom_ and closingBody_: a page loaded with
+    // bodyVerbatim cuts the rest of its body on the first read that needs
+    // it (CutRest). The cut adds sections but changes neither the text nor
+    // anything read from the page.
+    mutable SectionList sections_;
     std::string text_;
     int bodyVerbatim_ = 0;
     bool headOnly_ = false;
@@ -189,13 +201,13 @@ private:
     std::string source_;
     // Where the uncut rest of the body starts in source_; npos when the
     // whole page is cut.
-    std::size_t restFrom_ = std::string::npos;
+    mutable std::size_t restFrom_ = std::string::npos;
     // Set once a look through the uncut rest found that it cannot hold a
     // meta tag.
     bool restHasNoMeta_ = false;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();
-    Position closingBody_ = sections_.end();
+    mutable Position closingBody_ = sections_.end();
 
     mutable bool metaIndexValid_ = false;
     mutable std::vector<Position> metaIndex_;

@@ -17,7 +17,7 @@ void CHtmlPage::RefreshMetaIndex() const {
     if (metaIndexValid_) {
         return;
     }
-    auto& sections = const_cast<SectionList&>(sections_);
+    auto& sections = sections_;
     metaIndex_.clear();
     metaBeforeBody_ = 0;
     bool bodySeen = false;

@@ -275,15 +275,9 @@ std::string_view CharsetName(Charset charset) {
 }
 
 std::string DeclaredCharsetLabel(const CHtmlPage& page) {
-    for (const auto& section : page.HeadSections()) {
-        const CHtmlTag* tag = CHtmlPage::TagOf(*section);
-        if (tag == nullptr) {
-            continue;
-        }
-        if (tag->Is("body")) {
-            break;
-        }
-        if (!tag->Is("meta")) {
+    for (CHtmlPage::ConstPosition at : page.HeadSections()) {
+        const CHtmlTag* tag = CHtmlPage::TagOf(**at);
+        if (tag == nullptr || !tag->Is("meta")) {
             continue;
         }
         std::string charset = tag->Attribute("charset");

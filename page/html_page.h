@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <string>
@@ -71,10 +72,61 @@ public:
     // never need the body cut, so large pages open at the speed of copying
     // them.
     const SectionList& Sections() const;
-    // The sections cut so far: everything up to and including the first
-    // opening body tag, and maybe more. Enough for a walk that stops at the
-    // first body tag.
-    const SectionList& HeadSections() const { return sections_; }
+    using ConstPosition = SectionList::const_iterator;
+
+    // A walk over the head: the sections from the start of the page up to,
+    // not including, the first tag named "body", opening or closing. Every
+    // read and write of meta-data looks only there. It yields positions in
+    // the list, so that a loop can look at the sections after one and can
+    // change the list where it stops walking.
+    template <typename It> class HeadIterator {
+    public:
+        using value_type = It;
+        using difference_type = std::ptrdiff_t;
+
+        HeadIterator() = default;
+        HeadIterator(const CHtmlPage* page, It at) : page_(page), at_(at) { StopAtBody(); }
+
+        It operator*() const { return at_; }
+        HeadIterator& operator++() {
+            // The part cut at load time ends with the opening body tag, so
+            // a walk stops inside it. Should a change to the page have left
+            // it without a body tag, the walk goes on into the rest, as a
+            // walk over the whole page would.
+            if (std::next(at_) == page_->sections_.end()) {
+                page_->CutRest();
+            }
+            ++at_;
+            StopAtBody();
+            return *this;
+        }
+        void operator++(int) { ++*this; }
+        bool operator==(std::default_sentinel_t) const { return at_ == page_->sections_.end(); }
+
+    private:
+        void StopAtBody() {
+            if (at_ == page_->sections_.end()) {
+                return;
+            }
+            const CHtmlTag* tag = TagOf(**at_);
+            if (tag != nullptr && tag->Is("body")) {
+                at_ = page_->sections_.end();
+            }
+        }
+
+        const CHtmlPage* page_ = nullptr;
+        It at_{};
+    };
+    template <typename It> struct HeadRange {
+        HeadIterator<It> first;
+        HeadIterator<It> begin() const { return first; }
+        std::default_sentinel_t end() const { return {}; }
+    };
+    // The head walk. It cuts nothing of a body left uncut at load time.
+    HeadRange<Position> HeadSections() { return {HeadIterator<Position>(this, sections_.begin())}; }
+    HeadRange<ConstPosition> HeadSections() const {
+        return {HeadIterator<ConstPosition>(this, sections_.cbegin())};
+    }
     Position Begin();
     Position End() { return sections_.end(); }
     bool IsNull(Position pos) const { return pos == sections_.end(); }

@@ -190,6 +190,31 @@ std::string ReadSmallFile(const char* path) {
     return text;
 }
 
+// The process's umask, read without changing it: umask() can only set a
+// new mask while it reads the old one, and another thread (the window's
+// web engine) creating a file in between would get the wrong mode. The
+// kernel shows it in /proc/self/status; 022, the usual mask, when that
+// cannot be read.
+mode_t CurrentUmask() {
+    constexpr mode_t kUsual = 022;
+    const std::string status = ReadSmallFile("/proc/self/status");
+    constexpr std::string_view kLabel = "Umask:";
+    std::size_t at = status.starts_with(kLabel) ? 0 : status.find("\nUmask:");
+    if (at == std::string::npos) {
+        return kUsual;
+    }
+    at = status.find_first_not_of(" \t", status.find(':', at) + 1);
+    mode_t mask = 0;
+    std::size_t digits = 0;
+    for (; at < status.size() && status[at] >= '0' && status[at] <= '7'; ++at, ++digits) {
+        mask = static_cast<mode_t>(mask * 8 + static_cast<mode_t>(status[at] - '0'));
+    }
+    if (digits == 0 || digits > 4 || (at < status.size() && status[at] != '\n')) {
+        return kUsual;
+    }
+    return mask & 0777;
+}
+
 // When the process pid started, in clock ticks after boot: the 22nd field
 // of /proc/PID/stat, counted after the command name in parentheses (which
 // may itself hold spaces and parentheses).
@@ -471,9 +496,7 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
     if (exists) {
         mode = st.st_mode & 07777;
     } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = 0666 & ~CurrentUmask();
     }
 
     // A hidden name beside the target, so the rename stays on one file

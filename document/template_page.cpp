@@ -41,15 +41,9 @@ int CTemplatePage::GetMetaAction(std::string_view name) {
 }
 
 CHtmlPage::Position CTemplatePage::FirstTitleTag() {
-    for (auto it = Begin(); it != End(); ++it) {
+    for (Position it : HeadSections()) {
         const CHtmlTag* tag = TagAt(it);
-        if (tag == nullptr) {
-            continue;
-        }
-        if (tag->Is("body")) {
-            break;
-        }
-        if (tag->Is("title")) {
+        if (tag != nullptr && tag->Is("title")) {
             return it;
         }
     }

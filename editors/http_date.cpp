@@ -1,6 +1,7 @@
 #include "editors/http_date.h"
 #include "page/text_util.h"
 
+#include "editors/calendar.h"
 #include "editors/value_grammars.h"
 
 #include <climits>
@@ -77,43 +78,6 @@ Int FloorDiv(Int a, Int b) { // b > 0
 Int FloorMod(Int a, Int b) { // b > 0
     const Int r = a % b;
     return r < 0 ? r + b : r;
-}
-
-// Days from 1970-01-01 to the first of the given month in the proleptic
-// Gregorian calendar (month 1..12, any year). The year is counted from
-// March so that the leap day ends it; 400 years are exactly 146097 days.
-bool DaysFromCivil(Int year, int month, Int& days) {
-    if (month <= 2 && !AddChecked(year, -1, year)) {
-        return false;
-    }
-    const Int era = FloorDiv(year, 400);
-    const Int yearOfEra = FloorMod(year, 400);
-    const Int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5;
-    const Int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    Int eraDays = 0;
-    if (!MulChecked(era, 146097, eraDays)) {
-        return false;
-    }
-    return AddChecked(eraDays, dayOfEra - 719468, days);
-}
-
-// The calendar date of a day counted from 1970-01-01 (the inverse of
-// DaysFromCivil). Valid for every day a 64-bit time value can name.
-void CivilFromDays(Int days, Int& year, int& month, int& day) {
-    const Int z = days + 719468;
-    const Int era = FloorDiv(z, 146097);
-    const Int dayOfEra = z - era * 146097;
-    const Int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const Int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const Int shiftedMonth = (5 * dayOfYear + 2) / 153; // 0 = March
-    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
-
-// 0 = Sunday for a day counted from 1970-01-01, a Thursday.
-int WeekdayOfDay(Int days) {
-    return static_cast<int>(FloorMod(days + 4, 7));
 }
 
 int SaturateToInt(Int v) {

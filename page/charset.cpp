@@ -202,7 +202,10 @@ public:
     template <typename OnBad> std::string Convert(std::string_view in, OnBad onBad) {
         std::string out(in.size() * 2 + 16, '\0');
         std::size_t used = 0;
-        char* src = const_cast<char*>(in.data());
+        // iconv takes its input through a pointer to non-const: it reads
+        // from a copy, so that no const is cast away.
+        std::string source(in);
+        char* src = source.data();
         std::size_t srcLeft = in.size();
         // Converts while there is input, then once without input, so that
         // what the converter holds back (a character that may combine with
@@ -272,15 +275,9 @@ std::string_view CharsetName(Charset charset) {
 }
 
 std::string DeclaredCharsetLabel(const CHtmlPage& page) {
-    for (const auto& section : page.HeadSections()) {
-        const CHtmlTag* tag = CHtmlPage::TagOf(*section);
-        if (tag == nullptr) {
-            continue;
-        }
-        if (tag->Is("body")) {
-            break;
-        }
-        if (!tag->Is("meta")) {
+    for (CHtmlPage::ConstPosition at : page.HeadSections()) {
+        const CHtmlTag* tag = CHtmlPage::TagOf(**at);
+        if (tag == nullptr || !tag->Is("meta")) {
             continue;
         }
         std::string charset = tag->Attribute("charset");

@@ -75,7 +75,10 @@ void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     headEnd_ = std::string::npos;
     bodyTextPosition_ = -1;
     InvalidateMetaIndex();
-    Split(source_, 0, headOnly || bodyVerbatim != 0);
+    const CutMarks marks = Split(source_, 0, headOnly || bodyVerbatim != 0);
+    headEnd_ = marks.headEnd;
+    bodyTextPosition_ = marks.bodyTextPosition;
+    restFrom_ = marks.restFrom;
     RecordLandmarks();
     if (bodyTextPosition_ < 0) {
         // Nothing is written from the loaded text: its buffer becomes the
@@ -116,12 +119,12 @@ void CHtmlPage::CutRest() const {
     if (restFrom_ == std::string::npos) {
         return;
     }
-    auto* self = const_cast<CHtmlPage*>(this);
     const std::size_t from = restFrom_;
-    self->restFrom_ = std::string::npos;
-    auto& list = self->sections_;
+    restFrom_ = std::string::npos;
+    auto& list = sections_;
     const Position last = list.empty() ? list.end() : std::prev(list.end());
-    self->Split(source_, from, false);
+    // The opening body tag is behind: the cut finds no marks.
+    Split(source_, from, false);
     // The landmarks are those of the page as loaded, whatever was inserted
     // into the head since: the opening body tag is where the cut stopped,
     // and a closing one not met before it is the first in the new part.
@@ -130,12 +133,12 @@ void CHtmlPage::CutRest() const {
              ++it) {
             const CHtmlTag* tag = TagAt(it);
             if (tag != nullptr && tag->IsClosing("body")) {
-                self->closingBody_ = it;
+                closingBody_ = it;
                 break;
             }
         }
     }
-    self->InvalidateMetaIndex();
+    InvalidateMetaIndex();
 }
 
 const std::string& CHtmlPage::GetText() {
@@ -152,7 +155,8 @@ const std::string& CHtmlPage::GetText() {
 // inside an unterminated quote likewise runs to the end of the text; it is
 // kept as text rather than normalized, which would turn its line breaks into
 // spaces and append a quote and a ">" that the page never had.
-void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
+CHtmlPage::CutMarks CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) const {
+    CutMarks marks;
     const std::size_t n = t.size();
     const std::size_t lastGt = t.rfind('>');
 
@@ -213,12 +217,13 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
         auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
         bool stop = headOnly_ && section->Tag().Is("body");
         if (stop) {
-            headEnd_ = end;
+            marks.headEnd = end;
         }
-        if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && section->Tag().IsOpening("body")) {
-            bodyTextPosition_ = static_cast<std::int64_t>(p);
+        if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && marks.bodyTextPosition < 0 &&
+            section->Tag().IsOpening("body")) {
+            marks.bodyTextPosition = static_cast<std::int64_t>(p);
             if (stopAtBody) {
-                restFrom_ = end;
+                marks.restFrom = end;
                 stop = true;
             }
         }
@@ -242,6 +247,7 @@ void CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) {
             p = textEnd;
         }
     }
+    return marks;
 }
 
 void CHtmlPage::RecordLandmarks() {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <string>
@@ -71,10 +72,61 @@ public:
     // never need the body cut, so large pages open at the speed of copying
     // them.
     const SectionList& Sections() const;
-    // The sections cut so far: everything up to and including the first
-    // opening body tag, and maybe more. Enough for a walk that stops at the
-    // first body tag.
-    const SectionList& HeadSections() const { return sections_; }
+    using ConstPosition = SectionList::const_iterator;
+
+    // A walk over the head: the sections from the start of the page up to,
+    // not including, the first tag named "body", opening or closing. Every
+    // read and write of meta-data looks only there. It yields positions in
+    // the list, so that a loop can look at the sections after one and can
+    // change the list where it stops walking.
+    template <typename It> class HeadIterator {
+    public:
+        using value_type = It;
+        using difference_type = std::ptrdiff_t;
+
+        HeadIterator() = default;
+        HeadIterator(const CHtmlPage* page, It at) : page_(page), at_(at) { StopAtBody(); }
+
+        It operator*() const { return at_; }
+        HeadIterator& operator++() {
+            // The part cut at load time ends with the opening body tag, so
+            // a walk stops inside it. Should a change to the page have left
+            // it without a body tag, the walk goes on into the rest, as a
+            // walk over the whole page would.
+            if (std::next(at_) == page_->sections_.end()) {
+                page_->CutRest();
+            }
+            ++at_;
+            StopAtBody();
+            return *this;
+        }
+        void operator++(int) { ++*this; }
+        bool operator==(std::default_sentinel_t) const { return at_ == page_->sections_.end(); }
+
+    private:
+        void StopAtBody() {
+            if (at_ == page_->sections_.end()) {
+                return;
+            }
+            const CHtmlTag* tag = TagOf(**at_);
+            if (tag != nullptr && tag->Is("body")) {
+                at_ = page_->sections_.end();
+            }
+        }
+
+        const CHtmlPage* page_ = nullptr;
+        It at_{};
+    };
+    template <typename It> struct HeadRange {
+        HeadIterator<It> first;
+        HeadIterator<It> begin() const { return first; }
+        std::default_sentinel_t end() const { return {}; }
+    };
+    // The head walk. It cuts nothing of a body left uncut at load time.
+    HeadRange<Position> HeadSections() { return {HeadIterator<Position>(this, sections_.begin())}; }
+    HeadRange<ConstPosition> HeadSections() const {
+        return {HeadIterator<ConstPosition>(this, sections_.cbegin())};
+    }
     Position Begin();
     Position End() { return sections_.end(); }
     bool IsNull(Position pos) const { return pos == sections_.end(); }
@@ -157,10 +209,18 @@ protected:
     void ReplaceTag(Position pos, std::string_view text);
 
 private:
+    // Where a cut stopped and where the body it met starts; npos and -1
+    // for what it did not meet.
+    struct CutMarks {
+        std::size_t headEnd = std::string::npos;
+        std::int64_t bodyTextPosition = -1;
+        std::size_t restFrom = std::string::npos;
+    };
     // Cuts t from offset p on into sections appended to the list. With
     // stopAtBody the cutting stops after the first opening body tag and the
-    // rest is left for CutRest.
-    void Split(const std::string& t, std::size_t p, bool stopAtBody);
+    // rest is left for CutRest. Const because CutRest needs it; it changes
+    // only the list.
+    CutMarks Split(const std::string& t, std::size_t p, bool stopAtBody) const;
     // Cuts the part of the body left uncut at load time. Const because
     // reading accessors need it; the list grows, but the page text does not
     // change.
@@ -171,7 +231,7 @@ private:
     // Meta tags of the whole page and the number of them before the first
     // body tag; refreshed lazily after the section list changes.
     void RefreshMetaIndex() const;
-    void InvalidateMetaIndex() { metaIndexValid_ = false; }
+    void InvalidateMetaIndex() const { metaIndexValid_ = false; }
     void IndexInsertedSection(Position at);
     void UnindexSection(Position pos);
     int NextSectionFrom(Position pos, std::string& text);
@@ -180,7 +240,11 @@ private:
     // Name of a meta tag as matching sees it: name, else http-equiv.
     static std::string MetaKey(const CHtmlTag& tag);
 
-    SectionList sections_;
+    // Mutable, with restFrom_ and closingBody_: a page loaded with
+    // bodyVerbatim cuts the rest of its body on the first read that needs
+    // it (CutRest). The cut adds sections but changes neither the text nor
+    // anything read from the page.
+    mutable SectionList sections_;
     std::string text_;
     int bodyVerbatim_ = 0;
     bool headOnly_ = false;
@@ -189,13 +253,13 @@ private:
     std::string source_;
     // Where the uncut rest of the body starts in source_; npos when the
     // whole page is cut.
-    std::size_t restFrom_ = std::string::npos;
+    mutable std::size_t restFrom_ = std::string::npos;
     // Set once a look through the uncut rest found that it cannot hold a
     // meta tag.
     bool restHasNoMeta_ = false;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();
-    Position closingBody_ = sections_.end();
+    mutable Position closingBody_ = sections_.end();
 
     mutable bool metaIndexValid_ = false;
     mutable std::vector<Position> metaIndex_;

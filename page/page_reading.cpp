@@ -17,7 +17,7 @@ void CHtmlPage::RefreshMetaIndex() const {
     if (metaIndexValid_) {
         return;
     }
-    auto& sections = const_cast<SectionList&>(sections_);
+    auto& sections = sections_;
     metaIndex_.clear();
     metaBeforeBody_ = 0;
     bool bodySeen = false;
@@ -39,16 +39,10 @@ void CHtmlPage::RefreshMetaIndex() const {
 }
 
 std::string CHtmlPage::GetTitle() const {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    for (ConstPosition it : HeadSections()) {
         const CHtmlTag* tag = TagOf(**it);
-        if (tag == nullptr) {
-            continue;
-        }
-        if (tag->Is("body")) {
-            return {};
-        }
-        if (tag->Is("title")) {
-            const auto value = FindTitleValue(std::next(it), sections_.end());
+        if (tag != nullptr && tag->Is("title")) {
+            const auto value = FindTitleValue(std::next(it), sections_.cend());
             std::string title;
             for (auto at = value.first; at != value.last; ++at) {
                 (*at)->AppendTextTo(title);

@@ -81,13 +81,10 @@ std::string CHtmlPage::BuildMetaText(std::string_view name, std::string_view con
 CHtmlPage::Position CHtmlPage::InsertionPoint() {
     Position candidate = sections_.end();
     Position firstHead = sections_.end();
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    for (Position it : HeadSections()) {
         const CHtmlTag* tag = TagAt(it);
         if (tag == nullptr) {
             continue;
-        }
-        if (tag->Is("body")) {
-            break;
         }
         if (tag->Is("meta")) {
             candidate = it;
@@ -159,15 +156,9 @@ int CHtmlPage::SetOrRemoveMeta(std::string_view name, std::string_view content, 
 }
 
 CHtmlPage::Position CHtmlPage::TitleTag() {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    for (Position it : HeadSections()) {
         const CHtmlTag* tag = TagAt(it);
-        if (tag == nullptr) {
-            continue;
-        }
-        if (tag->Is("body")) {
-            break;
-        }
-        if (tag->Is("title") && std::next(it) != sections_.end()) {
+        if (tag != nullptr && tag->Is("title") && std::next(it) != sections_.end()) {
             return it;
         }
     }
@@ -183,17 +174,15 @@ CHtmlPage::Position CHtmlPage::InsertTitle(Position before, std::string_view tit
 }
 
 int CHtmlPage::SetTitle(std::string_view title) {
-    for (auto it = sections_.begin(); it != sections_.end(); ++it) {
+    for (Position it : HeadSections()) {
         const CHtmlTag* tag = TagAt(it);
         if (tag == nullptr) {
             continue;
         }
-        if (tag->Is("body")) {
-            return 0;
-        }
         if (tag->Is("title") && std::next(it) != sections_.end()) {
             // The old value goes, whatever follows it stays: the new text
-            // is put in front of it.
+            // is put in front of it. The walk ends here, so changing the
+            // list under it is safe.
             const auto value = FindTitleValue(std::next(it), sections_.end());
             Position next = value.first;
             while (next != value.last) {

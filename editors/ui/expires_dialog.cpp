@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 #include <qdrawutil.h>
 
-#include <cmath>
 #include <ctime>
 
 namespace orlen {
@@ -46,47 +45,7 @@ CalendarDate Today() {
     return LocalDateOf(static_cast<std::int64_t>(std::time(nullptr)));
 }
 
-// Floor division, so that month steps before January wrap correctly.
-int FloorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-// The year and month index a number of months away.
-void AddMonths(int& year, int& monthIndex, int months) {
-    const int total = monthIndex + months;
-    year += FloorDiv(total, 12);
-    monthIndex = total - FloorDiv(total, 12) * 12;
-}
-
 } // namespace
-
-int DaysInMonth(int year, int monthIndex) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return monthIndex == 1 && leap ? 29 : kDays[monthIndex];
-}
-
-int FirstWeekdayOfMonth(int year, int monthIndex) {
-    // Julian Day Number at noon of the 1st (Meeus), with the Gregorian
-    // correction from 15 October 1582 on.
-    long long y = year;
-    long long m = monthIndex + 1;
-    const bool gregorian = year > 1582 || (year == 1582 && m >= 11);
-    if (m <= 2) {
-        y -= 1;
-        m += 12;
-    }
-    long long b = 0;
-    if (gregorian) {
-        const long long a = static_cast<long long>(std::floor(y / 100.0));
-        b = 2 - a + static_cast<long long>(std::floor(a / 4.0));
-    }
-    const long long jdn =
-        static_cast<long long>(std::floor(365.25 * static_cast<double>(y + 4716))) +
-        static_cast<long long>(std::floor(30.6001 * static_cast<double>(m + 1))) + 1 + b - 1524;
-    const long long weekday = (jdn + 1) % 7;
-    return static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
-}
 
 // ---- DatePickerButton ----
 

@@ -4,6 +4,7 @@
 // serve any dialog.
 #pragma once
 
+#include "editors/calendar.h"
 #include "editors/ui/value_dialog.h"
 #include "editors/value_grammars.h"
 
@@ -18,12 +19,6 @@
 namespace orlen {
 
 class CalendarPopup;
-
-// Days in a month (index 0..11) of a year, February counting leap years.
-int DaysInMonth(int year, int monthIndex);
-// The weekday (0 = Sunday) of the 1st of a month (index 0..11), from its
-// Julian Day Number with the Gregorian correction from 15 October 1582.
-int FirstWeekdayOfMonth(int year, int monthIndex);
 
 // The date field: an owner-drawn push button showing a day as
 // "6 November, 1994" (or nothing), with a drop-down arrow at its right end.

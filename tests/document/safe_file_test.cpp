@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
+#include <thread>
 
 namespace orlen {
 namespace {
@@ -37,6 +41,50 @@ TEST(SafeFile, NewFilesFollowTheUmask) {
     ::umask(old);
     struct stat st {};
     ASSERT_EQ(::stat((dir / "f.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// The umask as the kernel shows it, read without changing it; -1 when it
+// cannot be read.
+int UmaskShownByKernel() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Umask:")) {
+            return std::stoi(line.substr(6), nullptr, 8);
+        }
+    }
+    return -1;
+}
+
+// A save of a new file reads the umask but never sets it, not even for a
+// moment: another thread creating a file meanwhile would get the wrong
+// mode. A thread watches the umask while the saves run.
+TEST(SafeFile, SavesLeaveTheUmaskAsItIs) {
+    test::TempDir dir;
+    std::string error;
+    const mode_t old = ::umask(027);
+    std::atomic<bool> done{false};
+    std::atomic<int> otherMasksSeen{0};
+    std::thread watcher([&] {
+        while (!done) {
+            const int mask = UmaskShownByKernel();
+            if (mask != -1 && mask != 027) {
+                ++otherMasksSeen;
+            }
+        }
+    });
+    int saved = 0;
+    for (int i = 0; i < 50; ++i) {
+        saved += WriteFileSafely(dir / ("f" + std::to_string(i) + ".txt"), "x", error) ? 1 : 0;
+    }
+    done = true;
+    watcher.join();
+    const mode_t after = ::umask(old);
+    EXPECT_EQ(saved, 50) << error;
+    EXPECT_EQ(after, 027u);
+    EXPECT_EQ(otherMasksSeen, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "f0.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 

@@ -1,4 +1,5 @@
 #include "shell/ui/main_frame.h"
+#include "page/ui/qt_text.h"
 
 #include "shell/command_ids.h"
 #include "shell/shell_texts.h"
@@ -27,15 +28,11 @@ namespace orlen {
 
 namespace {
 
-QString ToQ(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
 // The prompt (before the newline) and tooltip (after it) of a command.
 std::pair<QString, QString> PromptAndTip(int id) {
     for (const auto& entry : shell_texts::kCommandTexts) {
         if (entry.id == id) {
-            const QString text = ToQ(entry.text);
+            const QString text = ToQString(entry.text);
             const int newline = text.indexOf('\n');
             return {text.left(newline), text.mid(newline + 1)};
         }
@@ -133,7 +130,7 @@ void CMainFrame::BuildActions() {
     MakeAction(cmd::kOptions, tr("&Options"));
     MakeAction(cmd::kHelpTopics, tr("&Help Topics"), {K(Qt::Key_F1), K(Qt::SHIFT | Qt::Key_F1)});
     MakeAction(cmd::kOnlineTutorials, tr("Online &Tutorials and updates"));
-    MakeAction(cmd::kAbout, tr("&About %1...").arg(ToQ(shell_texts::kProductName)));
+    MakeAction(cmd::kAbout, tr("&About %1...").arg(ToQString(shell_texts::kProductName)));
     MakeAction(cmd::kPrint, tr("&Print"), {K(Qt::CTRL | Qt::Key_P)});
     MakeAction(cmd::kNextPane, tr("Next pane"), {K(Qt::Key_F6)});
     MakeAction(cmd::kPrevPane, tr("Previous pane"), {K(Qt::SHIFT | Qt::Key_F6)});
@@ -160,7 +157,7 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addSeparator();
     fileMenu_->addAction(a(cmd::kBrowse));
     fileMenu_->addSeparator();
-    recentPlaceholder_ = fileMenu_->addAction(ToQ(shell_texts::kRecentFilePlaceholder));
+    recentPlaceholder_ = fileMenu_->addAction(ToQString(shell_texts::kRecentFilePlaceholder));
     recentPlaceholder_->setEnabled(false);
     for (QAction* action : recentActions_) {
         fileMenu_->addAction(action);
@@ -232,7 +229,7 @@ void CMainFrame::BuildToolBars() {
 
 void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    const QString idle = ToQ(shell_texts::kIdleStatus);
+    const QString idle = ToQString(shell_texts::kIdleStatus);
     bar->showMessage(idle);
     // The message pane falls back to the idle text whenever a prompt ends.
     connect(bar, &QStatusBar::messageChanged, bar, [bar, idle](const QString& message) {
@@ -242,7 +239,7 @@ void CMainFrame::BuildStatusBar() {
     });
     charset_ = new QLabel(bar);
     charset_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    charset_->setAccessibleName(ToQ(shell_texts::kCharsetFieldName));
+    charset_->setAccessibleName(ToQString(shell_texts::kCharsetFieldName));
     bar->addPermanentWidget(charset_);
     // Blank until the state of the lock is known.
     for (int i = 0; i < 3; ++i) {
@@ -355,8 +352,8 @@ void CMainFrame::UpdateCommandUi() {
 
 void CMainFrame::RefreshCaption() {
     // "[*]" is where the desktop shows "*" while the page has unsaved edits.
-    const QString caption =
-        QString::fromStdString(app_.Doc().GetTitle()) + "[*] - " + ToQ(shell_texts::kAppTitle);
+    const QString caption = QString::fromStdString(app_.Doc().GetTitle()) + "[*] - " +
+                            ToQString(shell_texts::kAppTitle);
     if (windowTitle() != caption) {
         setWindowTitle(caption);
     }
@@ -368,7 +365,7 @@ void CMainFrame::ShowCharset(const QString& text) {
 }
 
 void CMainFrame::ShowStatusText(const QString& text) {
-    statusBar()->showMessage(text.isEmpty() ? ToQ(shell_texts::kIdleStatus) : text);
+    statusBar()->showMessage(text.isEmpty() ? ToQString(shell_texts::kIdleStatus) : text);
 }
 
 void CMainFrame::ShowSplash() {

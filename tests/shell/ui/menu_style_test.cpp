@@ -484,50 +484,5 @@ TEST_F(MenuStyleTest, RemovingTheHookGivesMenusTheirStyleBack) {
     app.reset();
 }
 
-// Pictures to look at: set ORLEN_MENU_SHOTS to a folder.
-TEST_F(MenuStyleTest, Screenshots) {
-    const char* folder = std::getenv("ORLEN_MENU_SHOTS");
-    if (folder == nullptr) {
-        GTEST_SKIP() << "ORLEN_MENU_SHOTS not set";
-    }
-    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
-    QIcon::setThemeName(QStringLiteral("Adwaita"));
-    Start();
-    (void)QTest::qWaitForWindowActive(&Frame(), 500);
-    const QString base = QString::fromUtf8(folder) + "/menu_";
-    QMenuBar* bar = Frame().menuBar();
-    for (const QString& title :
-         {QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Edit")}) {
-        QMenu* menu = MenuNamed(title);
-        QTest::mouseClick(bar, Qt::LeftButton, {},
-                          bar->actionGeometry(menu->menuAction()).center());
-        QApplication::processEvents();
-        menu->setActiveAction(menu->actions().at(title == "&View" ? 3 : 1));
-        QApplication::processEvents();
-        const QString name = QString(title).remove('&').toLower();
-        const QImage popup = menu->grab().toImage();
-        popup.save(base + name + ".png");
-        popup.scaled(popup.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-            .copy(0, 0, 600, 240)
-            .save(base + name + "_zoom.png");
-        // The window with the popup where it shows.
-        QImage window = Frame().grab().toImage();
-        QPainter p(&window);
-        p.drawPixmap(menu->pos() - Frame().pos(), menu->grab());
-        p.end();
-        window.copy(0, 0, 520, 360).save(base + name + "_window.png");
-        menu->close();
-        QApplication::processEvents();
-    }
-    auto* hot = Frame().MainToolBar()->widgetForAction(ActionOf(cmd::kHelpTopics));
-    hot->setAttribute(Qt::WA_UnderMouse, true);
-    QImage top = Frame().grab().toImage();
-    top.copy(0, 0, 700, 90).save(base + "toolbars.png");
-    top.copy(300, 20, 250, 30)
-        .scaled(750, 90, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-        .save(base + "toolbars_zoom.png");
-    hot->setAttribute(Qt::WA_UnderMouse, false);
-}
-
 } // namespace
 } // namespace orlen

@@ -15,8 +15,9 @@ inline constexpr std::string_view kHelp = R"(Usage: orlen-meta COMMAND [OPTIONS]
 
 Reads and changes the title and meta tags of HTML pages, exactly as the Orlen
 editor does: the head is rewritten with normalized tags, and everything from
-the first opening <body> tag on is written back byte for byte (line ends
-become CR LF). Files are replaced through a temporary file, so a failed write
+the first opening <body> tag on is written back byte for byte. Every line
+end stays as it is in the file; what is inserted uses the file's first line
+end (LF when it has none). Files are replaced through a temporary file, so a failed write
 never leaves a damaged page; a page with several hard links is written in
 place after a copy of its old content, so that all its names keep showing
 the same page.
@@ -96,6 +97,8 @@ KOI8-U, Shift_JIS, EUC-JP, GBK, gb18030, Big5 and EUC-KR is never changed
 (set and apply: exit status 3, counted as refused).
 
 Other options:
+  --crlf                With set, apply and rebuild: make every line end of
+                        the page CR LF.
   --help                Show this help and exit.
   --version             Show the version and exit.
 

@@ -67,6 +67,7 @@ struct Options {
     std::vector<std::string> args;
     bool json = false;
     bool dryRun = false;
+    bool crlf = false; // --crlf: every line end of a page read becomes CR LF
     bool help = false;
     bool version = false;
     std::string commonWords; // --common-words FILE; "" for the default list
@@ -175,6 +176,7 @@ struct CommandLine {
     CLI::Option* version = nullptr;
     CLI::Option* json = nullptr;
     CLI::Option* dryRun = nullptr;
+    CLI::Option* crlf = nullptr;
     CLI::Option* title = nullptr;
     CLI::Option* meta = nullptr;
     CLI::Option* httpEquiv = nullptr;
@@ -192,6 +194,7 @@ struct CommandLine {
         version = app.add_flag("--version");
         json = app.add_flag("--json");
         dryRun = app.add_flag("-n,--dry-run");
+        crlf = app.add_flag("--crlf");
         // One value each time, every time kept: set applies its changes in
         // the order given.
         const auto valueOption = [this](const char* name, const char* needs) {
@@ -301,6 +304,7 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
         o.version = line.version->count() > 0;
         o.json = line.json->count() > 0;
         o.dryRun = line.dryRun->count() > 0;
+        o.crlf = line.crlf->count() > 0;
         for (const std::string& file : line.commonWords->results()) {
             if (file.empty()) {
                 return Usage("--common-words needs a FILE");
@@ -354,6 +358,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (o.dryRun && c != "set" && c != "apply") {
         return Usage("--dry-run is an option of set and apply");
+    }
+    if (o.crlf && c != "set" && c != "apply" && c != "rebuild") {
+        return Usage("--crlf is an option of set, apply and rebuild");
     }
     if (o.commonWordsGiven && !(c == "suggest" && !o.args.empty() && o.args[0] == "keywords")) {
         return Usage("--common-words is an option of suggest keywords");
@@ -880,6 +887,7 @@ int Tool::Run(const std::vector<std::string>& args) {
         out_ << cli_texts::kVersion << "\n";
         return kExitOk;
     }
+    doc_->SetCrLfLineEnds(o.crlf);
     const int status = Dispatch(o);
     ReportLeftovers();
     return status;

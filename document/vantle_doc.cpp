@@ -116,7 +116,10 @@ int CVantleDoc::OpenDocument(const std::string& path) {
         return 0;
     }
     diskStamp_ = StampFile(path, bytes);
-    LinesToCrLfInPlace(bytes);
+    // The file's line ends stay as they are, unless the user asked for CR LF.
+    if (crlfLineEnds_) {
+        LinesToCrLfInPlace(bytes);
+    }
     page_.SetText(std::move(bytes), 1);
     pageCharset_ = ChoosePageCharset(page_, page_.GetText());
     if (!pageCharset_.charset.IsSupported()) {
@@ -479,10 +482,12 @@ void CVantleDoc::ApplyTemplateMeta() {
 }
 
 std::string CVantleDoc::ForPage(const std::string& templateValue) const {
+    // The template's own line ends stay in the template.
+    std::string value = WithLineEnds(templateValue, page_.LineEnd());
     if (templateCharset_ == pageCharset_.charset) {
-        return templateValue;
+        return value;
     }
-    return EncodeFromUtf8(DecodeToUtf8(templateValue, templateCharset_), pageCharset_.charset);
+    return EncodeFromUtf8(DecodeToUtf8(value, templateCharset_), pageCharset_.charset);
 }
 
 int CVantleDoc::ApplyTemplate() {

@@ -83,6 +83,10 @@ public:
     bool IsModified() const { return modified_; }
     void SetModifiedFlag(bool modified = true) { modified_ = modified; }
     bool IsUnwritable() const { return unwritable_; }
+    // Pages keep their own line ends; with this set, every line end of a
+    // page read from now on becomes CR LF, as some teams want.
+    void SetCrLfLineEnds(bool crlf) { crlfLineEnds_ = crlf; }
+    bool CrLfLineEnds() const { return crlfLineEnds_; }
     // Why the last OpenDocument warned: set before each warning it shows,
     // so that a DocumentUi can tell which one it is being shown, and kept
     // after the open; None when it showed none.
@@ -202,6 +206,7 @@ private:
     CTemplatePage template_;
     bool unwritable_ = false;
     bool viewsReady_ = false;
+    bool crlfLineEnds_ = false;
     OpenNotice openNotice_ = OpenNotice::None;
     CharsetChoice pageCharset_;
     Charset templateCharset_ = Charset::Utf8;

@@ -56,6 +56,15 @@ int CHtmlPage::Store(std::ostream& out) {
     return out ? 1 : 0;
 }
 
+std::string_view FirstLineEnd(std::string_view text) {
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos || text[at] == '\n') {
+        return "\n";
+    }
+    return at + 1 < text.size() && text[at + 1] == '\n' ? std::string_view("\r\n")
+                                                        : std::string_view("\r");
+}
+
 void CHtmlPage::SetHeadText(std::string text) {
     Reset(std::move(text), 0, true);
 }
@@ -74,6 +83,7 @@ void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     restHasNoMeta_ = false;
     headEnd_ = std::string::npos;
     bodyTextPosition_ = -1;
+    lineEnd_ = FirstLineEnd(source_);
     InvalidateMetaIndex();
     const CutMarks marks = Split(source_, 0, headOnly || bodyVerbatim != 0);
     headEnd_ = marks.headEnd;

@@ -23,6 +23,9 @@
 
 namespace orlen {
 
+// The first line end of a text (LF, CR LF or a bare CR); LF when it has none.
+std::string_view FirstLineEnd(std::string_view text);
+
 class CHtmlPage {
 public:
     using SectionList = std::list<std::unique_ptr<CPageSection>>;
@@ -57,6 +60,9 @@ public:
     const std::string& GetText();
 
     int BodyVerbatim() const { return bodyVerbatim_; }
+    // The line end of what is inserted into the page (in front of a new
+    // meta tag): the page's first line end, LF when it has none.
+    std::string_view LineEnd() const { return lineEnd_; }
     // With bodyVerbatim, the text from the first opening body tag on as it
     // was read; empty otherwise.
     std::string_view SavedBody() const;
@@ -249,6 +255,7 @@ private:
     int bodyVerbatim_ = 0;
     bool headOnly_ = false;
     std::size_t headEnd_ = std::string::npos;
+    std::string_view lineEnd_ = "\n";
     // The text as it was set, kept while the body is written from it.
     std::string source_;
     // Where the uncut rest of the body starts in source_; npos when the

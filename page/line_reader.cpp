@@ -7,6 +7,22 @@
 
 namespace orlen {
 
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            out += lineEnd;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string LinesToCrLf(std::string_view bytes) {
     std::string text;
     text.reserve(CapacityForLines(bytes.size()));

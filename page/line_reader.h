@@ -18,6 +18,10 @@ std::string LinesToCrLf(std::string_view bytes);
 // over bytes.
 void LinesToCrLfInPlace(std::string& text);
 
+// Text with each of its line ends (LF, CR LF or a bare CR) written as
+// lineEnd, and no line end added; for text one file brings into another.
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd);
+
 // Room a buffer for a file of that many bytes should reserve, so that the
 // line ends of a typical page can grow in place.
 inline std::size_t CapacityForLines(std::size_t bytes) {

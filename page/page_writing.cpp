@@ -16,7 +16,8 @@ namespace orlen {
 
 namespace {
 
-constexpr std::string_view kNewMetaIndent = "\r\n\t";
+// What goes in front of a new meta tag, after the page's line end.
+constexpr char kNewMetaIndent = '\t';
 
 std::string EscapeTitle(std::string_view title) {
     std::string out;
@@ -120,7 +121,8 @@ int CHtmlPage::WriteMetaTag(std::string_view name, std::string_view text, std::s
 }
 
 int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int httpEquiv) {
-    return WriteMetaTag(name, BuildMetaText(name, content, httpEquiv), kNewMetaIndent);
+    return WriteMetaTag(name, BuildMetaText(name, content, httpEquiv),
+                        std::string(lineEnd_) + kNewMetaIndent);
 }
 
 int CHtmlPage::RemoveMeta(std::string_view name) {
@@ -128,12 +130,13 @@ int CHtmlPage::RemoveMeta(std::string_view name) {
     if (IsNull(found)) {
         return 1;
     }
-    // The tag goes with the line break that belongs to it: the CR LF TAB a
-    // new tag is written after, else a blank text right after it. So adding
+    // The tag goes with the line break that belongs to it: the line end and
+    // tab a new tag is written after, else a blank text right after it. So adding
     // a tag and removing it again leaves the head exactly as it was.
     if (found != sections_.begin()) {
         Position before = std::prev(found);
-        if ((*before)->GetType() == kSectionText && (*before)->GetText() == kNewMetaIndent) {
+        if ((*before)->GetType() == kSectionText &&
+            (*before)->GetText() == std::string(lineEnd_) + kNewMetaIndent) {
             Remove(before);
             Remove(found);
             return 1;

@@ -14,6 +14,7 @@ namespace {
 // Settings names of the catalogue.
 constexpr std::string_view kSection = "User";
 constexpr std::string_view kFileTypes = "FileTypes";
+constexpr std::string_view kWriteCrLf = "CRLF";
 constexpr std::string_view kCount = "IBC";
 
 std::string StandardPrefix(int i) {
@@ -96,6 +97,7 @@ TagCatalogue::TagCatalogue(SettingsStore& settings, std::string& fileTypes)
 
 void TagCatalogue::loadSettings() {
     fileTypes_ = settings_.GetSettingString(kSection, kFileTypes, kDefaultFileTypes);
+    writeCrLf = settings_.GetSettingInt(kSection, kWriteCrLf, 0) != 0;
     const int stored = settings_.GetSettingInt(kSection, kCount, StandardTagCount);
     const int total = std::clamp(stored, StandardTagCount, StandardTagCount + kMaxUserDefinedTags);
     for (int i = 0; i < StandardTagCount; ++i) {
@@ -118,6 +120,7 @@ void TagCatalogue::loadSettings() {
 
 void TagCatalogue::saveSettings() {
     settings_.WriteSettingString(kSection, kFileTypes, fileTypes_);
+    settings_.WriteSettingInt(kSection, kWriteCrLf, writeCrLf ? 1 : 0);
     for (int i = 0; i < StandardTagCount; ++i) {
         settings_.WriteSettingInt(kSection, StandardPrefix(i) + "D", at(i).displayMode);
     }

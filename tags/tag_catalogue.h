@@ -118,6 +118,10 @@ public:
     static TagDefinition standardDefinition(int index);
     static int standardDisplayMode(int index);
 
+    // "Write CR LF line ends": pages read make every line end CR LF instead
+    // of keeping their own. Kept in the settings with the file types.
+    bool writeCrLf = false;
+
     // The most user-defined tags read from the settings; a damaged count
     // cannot make start-up build millions of rows.
     static constexpr int kMaxUserDefinedTags = 1000;

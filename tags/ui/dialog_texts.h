@@ -30,6 +30,7 @@ inline constexpr std::string_view kExtension = "Extension";
 inline constexpr std::string_view kAddType = "Add";
 inline constexpr std::string_view kReplaceType = "Replace";
 inline constexpr std::string_view kRemoveType = "Remove";
+inline constexpr std::string_view kWriteCrLf = "Write CR LF line ends";
 
 // Defining a user's own meta tag.
 inline constexpr std::string_view kDefineTagCaption = "Define Meta Tag";

@@ -333,8 +333,10 @@ void CCustomTagsPage::Apply() {
 
 // --- File types --------------------------------------------------------------
 
-CFileTypesPage::CFileTypesPage(const std::string& fileTypes, QWidget* parent)
+CFileTypesPage::CFileTypesPage(const std::string& fileTypes, bool writeCrLf, QWidget* parent)
     : QWidget(parent), model_(fileTypes) {
+    crlf_ = new QCheckBox(ToQString(dialog_texts::kWriteCrLf), this);
+    crlf_->setChecked(writeCrLf);
     auto* label = new QLabel(ToQString(dialog_texts::kExtension), this);
     edit_ = new QLineEdit(this);
     label->setBuddy(edit_);
@@ -359,6 +361,7 @@ CFileTypesPage::CFileTypesPage(const std::string& fileTypes, QWidget* parent)
     grid->addWidget(edit_, 1, 0);
     grid->addWidget(list_, 2, 0);
     grid->addLayout(buttons, 1, 1, 2, 1);
+    grid->addWidget(crlf_, 3, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(2, 1);
 
@@ -372,6 +375,10 @@ CFileTypesPage::CFileTypesPage(const std::string& fileTypes, QWidget* parent)
     connect(add_, &QPushButton::clicked, this, &CFileTypesPage::AddType);
     connect(replace_, &QPushButton::clicked, this, &CFileTypesPage::ReplaceType);
     connect(remove_, &QPushButton::clicked, this, &CFileTypesPage::RemoveType);
+    connect(crlf_, &QCheckBox::toggled, this, [this] {
+        crlfModified_ = true;
+        emit Changed();
+    });
 }
 
 namespace {
@@ -437,20 +444,22 @@ void CFileTypesPage::RemoveType() {
     emit Changed();
 }
 
-void CFileTypesPage::Apply(std::string& fileTypes) {
+void CFileTypesPage::Apply(std::string& fileTypes, bool& writeCrLf) {
     model_.Apply(fileTypes);
     model_.modified = false;
+    writeCrLf = crlf_->isChecked();
+    crlfModified_ = false;
 }
 
 // --- The sheet ---------------------------------------------------------------
 
 COptionsSheet::COptionsSheet(TagCatalogue& catalogue, std::string& fileTypes, QWidget* parent)
-    : QDialog(parent), fileTypes_(fileTypes) {
+    : QDialog(parent), catalogue_(catalogue), fileTypes_(fileTypes) {
     setWindowTitle(ToQString(dialog_texts::kOptionsCaption));
     tabs_ = new QTabWidget(this);
     standard_ = new CStdTagsPage(catalogue, tabs_);
     custom_ = new CCustomTagsPage(catalogue, tabs_);
-    fileTypesPage_ = new CFileTypesPage(fileTypes, tabs_);
+    fileTypesPage_ = new CFileTypesPage(fileTypes, catalogue.writeCrLf, tabs_);
     tabs_->addTab(standard_, ToQString(dialog_texts::kStandardPageTitle));
     tabs_->addTab(custom_, ToQString(dialog_texts::kCustomPageTitle));
     tabs_->addTab(fileTypesPage_, ToQString(dialog_texts::kFileTypesPageTitle));
@@ -506,7 +515,7 @@ void COptionsSheet::ApplyPages() {
         custom_->Apply();
     }
     if (fileTypesPage_->Activated()) {
-        fileTypesPage_->Apply(fileTypes_);
+        fileTypesPage_->Apply(fileTypes_, catalogue_.writeCrLf);
     }
     apply_->setEnabled(false);
     emit Applied();

@@ -146,15 +146,17 @@ class CFileTypesPage : public QWidget {
     Q_OBJECT
 public:
     // Takes its own copy of the file-type string.
-    explicit CFileTypesPage(const std::string& fileTypes, QWidget* parent = nullptr);
+    CFileTypesPage(const std::string& fileTypes, bool writeCrLf, QWidget* parent = nullptr);
 
     // Called each time the page is shown: refills the list from the working
     // string.
     void Activate();
     bool Activated() const { return activated_; }
-    bool Modified() const { return model_.modified; }
-    // Writes the working string to fileTypes; the page is then unmodified.
-    void Apply(std::string& fileTypes);
+    bool Modified() const { return model_.modified || crlfModified_; }
+    // Writes the working string to fileTypes and the line-end choice to
+    // writeCrLf; the page is then unmodified.
+    void Apply(std::string& fileTypes, bool& writeCrLf);
+    QCheckBox* CrLfBox() const { return crlf_; }
 
     const std::string& WorkingTypes() const { return model_.Types(); }
     QLineEdit* ExtensionEdit() const { return edit_; }
@@ -180,6 +182,8 @@ private:
     QPushButton* add_ = nullptr;
     QPushButton* replace_ = nullptr;
     QPushButton* remove_ = nullptr;
+    QCheckBox* crlf_ = nullptr;
+    bool crlfModified_ = false;
 };
 
 // "Options": the three pages above with OK, Cancel and Apply. Apply is
@@ -212,6 +216,7 @@ private:
     void PageChanged();
     void ApplyPages();
 
+    TagCatalogue& catalogue_;
     std::string& fileTypes_;
     QTabWidget* tabs_ = nullptr;
     CStdTagsPage* standard_ = nullptr;

@@ -232,6 +232,7 @@ CVantleView::CVantleView(CVantleDoc& doc, SettingsStore& settings, std::string& 
                          QWidget* parent)
     : QScrollArea(parent), doc_(doc), catalogue_(settings, fileTypes), fileTypes_(fileTypes) {
     catalogue_.loadSettings();
+    doc_.SetCrLfLineEnds(catalogue_.writeCrLf);
     commonWords_ = LoadCommonWords(DefaultCommonWordsPath());
     setObjectName(QStringLiteral("editingView"));
     setFocusPolicy(Qt::StrongFocus);
@@ -889,9 +890,13 @@ void CVantleView::ShowOptions() {
         accepted = optionsRunner();
     } else {
         COptionsSheet sheet(catalogue_, fileTypes_, this);
-        connect(&sheet, &COptionsSheet::Applied, this, &CVantleView::Refresh);
+        connect(&sheet, &COptionsSheet::Applied, this, [this] {
+            doc_.SetCrLfLineEnds(catalogue_.writeCrLf);
+            Refresh();
+        });
         accepted = sheet.exec() == QDialog::Accepted;
     }
+    doc_.SetCrLfLineEnds(catalogue_.writeCrLf);
     if (accepted) {
         Refresh();
     }

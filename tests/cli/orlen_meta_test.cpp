@@ -159,16 +159,22 @@ TEST_F(OrlenMeta, SingleValuesAndRebuild) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(Run({"body-text", "p.html"}).out, "Body text\n");
+    // Line ends stay as they are; --crlf makes every one CR LF.
     Result rebuilt = Run({"rebuild", "p.html"});
-    EXPECT_EQ(rebuilt.out, "<html><head><title>Home\tpage</title>\r\n"
-                           "<meta name=\"Description\" content=\"a\\b\">\r\n"
-                           "<meta http-equiv=\"Refresh\" content=\"5\">\r\n"
-                           "</head><BODY BGCOLOR=White>\r\nBody text</BODY></HTML>\r\n");
+    EXPECT_EQ(rebuilt.out, "<html><head><title>Home\tpage</title>\n"
+                           "<meta name=\"Description\" content=\"a\\b\">\n"
+                           "<meta http-equiv=\"Refresh\" content=\"5\">\n"
+                           "</head><BODY BGCOLOR=White>\nBody text</BODY></HTML>\n");
+    EXPECT_EQ(Run({"rebuild", "--crlf", "p.html"}).out,
+              "<html><head><title>Home\tpage</title>\r\n"
+              "<meta name=\"Description\" content=\"a\\b\">\r\n"
+              "<meta http-equiv=\"Refresh\" content=\"5\">\r\n"
+              "</head><BODY BGCOLOR=White>\r\nBody text</BODY></HTML>\r\n");
     EXPECT_EQ(ReadFile(dir / "p.html"), kPage);
 
     // A page with no place for meta-data: rebuild still shows its bytes.
     dir.Write("u.html", "<p>x</p>\n");
-    EXPECT_EQ(Run({"rebuild", "u.html"}).out, "<p>x</p>\r\n");
+    EXPECT_EQ(Run({"rebuild", "u.html"}).out, "<p>x</p>\n");
 }
 
 TEST_F(OrlenMeta, SetAppliesChangesInOrderAndSaves) {
@@ -177,10 +183,10 @@ TEST_F(OrlenMeta, SetAppliesChangesInOrderAndSaves) {
     Result r = Run({"set", "p.html", "--meta", "keywords= a, b ", "--remove", "description",
                     "--http-equiv=Expires=0", "--title", "New", "--meta", "refresh="});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(path), "<html><head><title>New</title>\r\n"
+    EXPECT_EQ(ReadFile(path), "<html><head><title>New</title>\n"
                               "<meta name=\"keywords\" content=\"a, b\"/>"
-                              "\r\n\t<meta http-equiv=\"Expires\" content=\"0\"/>\r\n"
-                              "</head><BODY BGCOLOR=White>\r\nBody text</BODY></HTML>\r\n");
+                              "\n\t<meta http-equiv=\"Expires\" content=\"0\"/>\n"
+                              "</head><BODY BGCOLOR=White>\nBody text</BODY></HTML>\n");
     struct stat st {};
     ::stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0604u);
@@ -193,7 +199,9 @@ TEST_F(OrlenMeta, SetAppliesChangesInOrderAndSaves) {
     EXPECT_EQ(ReadFile(path), saved);
     dir.Write("-odd.html", "<head></head>");
     EXPECT_EQ(Run({"set", "--title", "T", "--", "-odd.html"}).status, 0);
-    EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>T</title></head>\r\n");
+    EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>T</title></head>");
+    EXPECT_EQ(Run({"set", "--crlf", "--title", "U", "--", "-odd.html"}).status, 0);
+    EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>U</title></head>\r\n");
 }
 
 TEST_F(OrlenMeta, SetRefusesWhatCannotBeDoneAndWritesNothing) {
@@ -267,7 +275,7 @@ TEST_F(OrlenMeta, ApplyChangesPagesRefusesThoseWithoutPlaceAndSkipsTemplates) {
         << r.err;
     EXPECT_EQ(ReadFile(dir / "site/a.html"),
               "<head><title>Site</title><meta name=\"keywords\" content=\"k\"/>"
-              "\r\n\t<meta name=\"author\" content=\"Ann\"/></head>\r\n");
+              "\n\t<meta name=\"author\" content=\"Ann\"/></head>\n");
     EXPECT_EQ(ReadFile(dir / "site/done.html"), doneBefore);
     EXPECT_EQ(ReadFile(dir / "site/u.html"), "<body>no head</body>\n");
     EXPECT_EQ(ReadFile(dir / "site/other.mtpl"), "<head></head>");
@@ -276,8 +284,8 @@ TEST_F(OrlenMeta, ApplyChangesPagesRefusesThoseWithoutPlaceAndSkipsTemplates) {
     dir.Write("one.html", "<head></head>");
     Result one = Run({"apply", "--dry-run", "t.mtpl", "one.html"});
     EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(one.out, "<head>\r\n\t<meta name=\"author\" content=\"Ann\"/><title>Site</title>"
-                       "</head>\r\n");
+    EXPECT_EQ(one.out, "<head>\n\t<meta name=\"author\" content=\"Ann\"/><title>Site</title>"
+                       "</head>");
     EXPECT_EQ(ReadFile(dir / "one.html"), "<head></head>");
 
     EXPECT_EQ(Run({"apply", "missing.mtpl", "site"}).status, 4);

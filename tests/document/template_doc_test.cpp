@@ -112,8 +112,8 @@ TEST_F(TemplateTest, ApplyKeepsHttpEquivAndSkipsAMissingTitle) {
     LoadPage("<head><title>P</title></head><body>x</body>");
     RecordingView view(doc);
     doc.ApplyTemplate();
-    EXPECT_EQ(doc.GetPageText(), "<head>\r\n\t<meta http-equiv=\"Refresh\" content=\"10\"/>"
-                                 "\r\n\t<meta name=\"robots\" content=\"noindex\"/>"
+    EXPECT_EQ(doc.GetPageText(), "<head>\n\t<meta http-equiv=\"Refresh\" content=\"10\"/>"
+                                 "\n\t<meta name=\"robots\" content=\"noindex\"/>"
                                  "<title>P</title></head><body>x</body>");
     EXPECT_EQ(view.readiness, std::vector<int>{0});
     EXPECT_TRUE(doc.ViewsReady());

@@ -50,7 +50,7 @@ TEST_F(DocumentTest, NewDocumentIsAnUntitledWritableEmptyPage) {
     ui.files.push_back(dir / "new.html");
     EXPECT_EQ(doc.SaveDocument(), 1); // no path yet: asks for one
     EXPECT_EQ(ReadFile(dir / "new.html"),
-              "<html><head>\r\n\t<meta name=\"description\" content=\"a page\"/></head><body>"
+              "<html><head>\n\t<meta name=\"description\" content=\"a page\"/></head><body>"
               "Empty file created by  <a href='https://orlen-editor.org/'>Orlen meta-data "
               "editor</a></body></html>");
     EXPECT_EQ(doc.GetTitle(), "new.html");
@@ -69,8 +69,8 @@ TEST_F(DocumentTest, OpensAPageAndSavesItWithTheBodyAsRead) {
     doc.SetPageMeta("keywords", "a, b", 0);
     EXPECT_EQ(doc.SetPageTitle("New"), 1);
     EXPECT_EQ(doc.SaveDocument(), 1);
-    EXPECT_EQ(ReadFile(path), "<html><head>\r\n\t<meta name=\"keywords\" content=\"a, b\"/>"
-                              "<title>New</title></head>\r\n<BODY>\r\n<P>Text</BODY></HTML>\r\n");
+    EXPECT_EQ(ReadFile(path), "<html><head>\n\t<meta name=\"keywords\" content=\"a, b\"/>"
+                              "<title>New</title></head>\n<BODY>\n<P>Text</BODY></HTML>\n");
 
     std::string name, content;
     int httpEquiv = 0;
@@ -178,7 +178,7 @@ TEST_F(DocumentTest, SavingKeepsPermissionsAndFollowsSymbolicLinks) {
     doc.SetPageMeta("a", "1", 0);
     ASSERT_EQ(doc.SaveDocument(), 1);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.html"));
-    EXPECT_EQ(ReadFile(path), "<head>\r\n\t<meta name=\"a\" content=\"1\"/></head>\r\n");
+    EXPECT_EQ(ReadFile(path), "<head>\n\t<meta name=\"a\" content=\"1\"/></head>");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 namespace orlen {
@@ -367,6 +368,50 @@ TEST(PageRoundTrip, ListChangesPastTheHeadCutTheRestFirst) {
     removed.SetText(text, 1);
     removed.Remove(removed.OpeningBody());
     EXPECT_NE(removed.GetText().find("<p>kept</p>"), std::string::npos) << removed.GetText();
+}
+
+// Pages keep their own line ends: LF, CR LF, a bare CR, or a mixture, with or
+// without a final one. Rebuilding gives the bytes read; adding a tag and
+// removing it again gives them too; a tag inserted uses the page's first
+// line end, so an LF page gains no CR.
+TEST(PageRoundTrip, LineEndsAreKeptAndInsertedOnesFollowThePage) {
+    std::mt19937 rng(20261208);
+    const char* const ends[] = {"\n", "\r\n", "\r"};
+    const char* const lines[] = {
+        "<html>",    "<head>", "<title>T</title>", "<meta name=\"a\" content=\"b\">",
+        "text line", "",       "<!-- note -->",    "<script>if (a < b) x();</script>",
+    };
+    const char* const bodyLines[] = {"<P>Body", "  indented", "</BODY></HTML>", "", "\tTab"};
+    for (int round = 0; round < 400; ++round) {
+        const int style = round % 4; // LF, CR LF, CR, mixed
+        auto end = [&] { return std::string(style < 3 ? ends[style] : ends[rng() % 3]); };
+        std::string page;
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) {
+            page += lines[rng() % std::size(lines)] + end();
+        }
+        page += "</head>" + end() + "<body>";
+        for (int i = 0, n = static_cast<int>(rng() % 5); i < n; ++i) {
+            page += end() + bodyLines[rng() % std::size(bodyLines)];
+        }
+        if (rng() % 2 == 0) {
+            page += end();
+        }
+        CHtmlPage p;
+        p.SetText(page, 1);
+        ASSERT_EQ(p.GetText(), page) << round;
+        ASSERT_EQ(p.SetMeta("x-added", "v", 0), 1);
+        const std::string added = p.GetText();
+        const std::size_t first = page.find_first_of("\r\n");
+        const std::string lineEnd = first == std::string::npos            ? "\n"
+                                    : page.compare(first, 2, "\r\n") == 0 ? "\r\n"
+                                                                          : page.substr(first, 1);
+        EXPECT_NE(added.find(lineEnd + "\t<meta name=\"x-added\""), std::string::npos) << round;
+        if (style == 0) {
+            EXPECT_EQ(added.find('\r'), std::string::npos) << round;
+        }
+        p.RemoveMeta("x-added");
+        EXPECT_EQ(p.GetText(), page) << round;
+    }
 }
 
 } // namespace

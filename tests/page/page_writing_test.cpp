@@ -21,10 +21,10 @@ TEST_F(PageWriting, NewMetaTagsGoAfterTheHeadTagThenAfterEachOther) {
     EXPECT_EQ(page.HasMetaDataPosition(), 1);
     EXPECT_EQ(page.SetMeta("description", "x", 0), 1);
     EXPECT_EQ(page.GetText(),
-              "<head>\r\n\t<meta name=\"description\" content=\"x\"/><title>T</title></head>");
+              "<head>\n\t<meta name=\"description\" content=\"x\"/><title>T</title></head>");
     EXPECT_EQ(page.SetMeta("Refresh", "5", 1), 1);
-    EXPECT_EQ(page.GetText(), "<head>\r\n\t<meta name=\"description\" content=\"x\"/>"
-                              "\r\n\t<meta http-equiv=\"Refresh\" content=\"5\"/>"
+    EXPECT_EQ(page.GetText(), "<head>\n\t<meta name=\"description\" content=\"x\"/>"
+                              "\n\t<meta http-equiv=\"Refresh\" content=\"5\"/>"
                               "<title>T</title></head>");
     EXPECT_EQ(page.GetMetaContent("refresh"), "5");
 }
@@ -35,7 +35,7 @@ TEST_F(PageWriting, NewMetaTagsFollowTheLastMetaTagOfTheHead) {
                  0);
     page.SetMeta("new", "v", 0);
     EXPECT_EQ(page.GetText(), "<head><meta name=a content=1><title>T</title>"
-                              "<meta name=b content=2>\r\n\t<meta name=\"new\" content=\"v\"/>"
+                              "<meta name=b content=2>\n\t<meta name=\"new\" content=\"v\"/>"
                               "</head><meta name=c content=3>");
 }
 

@@ -8,9 +8,11 @@
 #include "shell/ui/main_frame.h"
 #include "shell/ui/vantle_app.h"
 #include "tags/options_model.h"
+#include "tags/ui/options_sheet.h"
 #include "tags/ui/vantle_view.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
@@ -128,10 +130,10 @@ TEST_F(ViewTest, TypingMarksModifiedAndTheSavedFileCarriesIt) {
     ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kFileSave));
     EXPECT_FALSE(Doc().IsModified());
     // The tag the user did not touch keeps its form; the new one follows it.
-    EXPECT_EQ(ReadFile(page), "<html><head><title>T</title>\r\n"
+    EXPECT_EQ(ReadFile(page), "<html><head><title>T</title>\n"
                               "<meta name=\"Author\" lang=en content=\"Ann\">"
-                              "\r\n\t<meta name=\"keywords\" content=\"bread, cake\"/>\r\n"
-                              "</head><body>Body</body></html>\r\n");
+                              "\n\t<meta name=\"keywords\" content=\"bread, cake\"/>\n"
+                              "</head><body>Body</body></html>");
 
     // Emptying a box removes the tag.
     keywords->clear();
@@ -266,9 +268,9 @@ TEST_F(ViewTest, TheRobotsRowTakesTypedTextIntoThePage) {
     EXPECT_EQ(View().RowValue(Row("robots")), "noindex, noarchive");
     EXPECT_TRUE(Doc().IsModified());
     ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kFileSave));
-    EXPECT_EQ(ReadFile(page), "<html><head><title>T</title>\r\n"
-                              "<meta name=\"robots\" content=\"noindex, noarchive\"/>\r\n"
-                              "</head><body></body></html>\r\n");
+    EXPECT_EQ(ReadFile(page), "<html><head><title>T</title>\n"
+                              "<meta name=\"robots\" content=\"noindex, noarchive\"/>\n"
+                              "</head><body></body></html>");
 
     // Typed into an empty row, the tag is added.
     robots->selectAll();
@@ -415,6 +417,37 @@ TEST_F(ViewTest, OtherCharsetsAreShownAsTextAndUnsupportedOnesLocked) {
     // The next page unlocks the rows again.
     ASSERT_TRUE(app->OpenByPath(ru));
     EXPECT_FALSE(Line(0)->isReadOnly());
+}
+
+TEST_F(ViewTest, PagesKeepTheirLineEndsUnlessTheOptionsAskForCrLf) {
+    const std::string text = "<html><head>\n<title>T</title>\n</head><body>\nb\n</body>";
+    const std::string page = dir.Write("lf.html", text);
+    Start(page);
+    Line(0)->setFocus();
+    Line(0)->setText("U");
+    app->Frame()->RouteCommand(cmd::kFileSave);
+    EXPECT_EQ(ReadFile(page), "<html><head>\n<title>U</title>\n</head><body>\nb\n</body>");
+
+    // "Write CR LF line ends" on the File types page: kept in the settings,
+    // and the next page read is written with CR LF.
+    QTimer::singleShot(0, [] {
+        auto* sheet = qobject_cast<COptionsSheet*>(QApplication::activeModalWidget());
+        ASSERT_NE(sheet, nullptr);
+        sheet->ShowPage(2);
+        sheet->FileTypesPage()->CrLfBox()->setChecked(true);
+        sheet->OkButton()->click();
+    });
+    app->Frame()->RouteCommand(cmd::kOptions);
+    EXPECT_TRUE(Doc().CrLfLineEnds());
+    View().SaveSettings();
+    EXPECT_EQ(settings.GetSettingInt("User", "CRLF", 0), 1);
+    const std::string other = dir.Write("other.html", text);
+    ASSERT_TRUE(app->OpenByPath(other));
+    Line(0)->setFocus();
+    Line(0)->setText("V");
+    app->Frame()->RouteCommand(cmd::kFileSave);
+    EXPECT_EQ(ReadFile(other),
+              "<html><head>\r\n<title>V</title>\r\n</head><body>\r\nb\r\n</body>\r\n");
 }
 
 } // namespace

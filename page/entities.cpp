@@ -155,7 +155,39 @@ std::string EscapeAttributeText(std::string_view text) {
 }
 
 std::string EscapeTitleText(std::string_view text) {
-    return Escape(text, '<', "&lt;");
+    std::string out;
+    out.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;
+         at = text.find('<', at + 1)) {
+        const char kind = at + 1 < text.size() ? text[at + 1] : '\0';
+        if (kind != '?' && kind != '%') {
+            continue;
+        }
+        const char marker[2] = {kind, '>'};
+        const std::size_t close = text.find(std::string_view(marker, 2), at + 2);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        out += Escape(text.substr(from, at - from), '<', "&lt;");
+        out += text.substr(at, close + 2 - at);
+        from = close + 2;
+        at = close + 1;
+    }
+    out += Escape(text.substr(from), '<', "&lt;");
+    return out;
+}
+
+std::string SourceToText(std::string_view source, Charset charset) {
+    return DecodeCharacterReferences(DecodeToUtf8(source, charset));
+}
+
+std::string TitleTextToSource(std::string_view text, Charset charset) {
+    return EncodeFromUtf8(EscapeTitleText(text), charset);
+}
+
+std::string AttributeTextToSource(std::string_view text, Charset charset) {
+    return EncodeFromUtf8(EscapeAttributeText(text), charset);
 }
 
 } // namespace orlen

@@ -2,6 +2,8 @@
 // page holds, and back.
 #pragma once
 
+#include "page/charset.h"
+
 #include <string>
 #include <string_view>
 
@@ -20,7 +22,17 @@ std::string DecodeCharacterReferences(std::string_view utf8);
 std::string EscapeAttributeText(std::string_view text);
 
 // Text written as the title element's content: "&" as "&amp;" and "<" as
-// "&lt;", nothing else.
+// "&lt;", nothing else; server-script blocks ("<?...?>", "<%...%>") stay as
+// they are, so that a title made by a script keeps it.
 std::string EscapeTitleText(std::string_view text);
+
+// A value as the user reads it: the page's bytes decoded from its charset,
+// then from their character references.
+std::string SourceToText(std::string_view source, Charset charset);
+// A title or an attribute value the user typed, as the page's HTML source:
+// escaped for its place, then encoded in the page's charset (characters it
+// cannot hold as numeric references).
+std::string TitleTextToSource(std::string_view text, Charset charset);
+std::string AttributeTextToSource(std::string_view text, Charset charset);
 
 } // namespace orlen

@@ -1,5 +1,6 @@
 #include "tags/ui/vantle_view.h"
 #include "document/template_action.h"
+#include "page/entities.h"
 #include "page/ui/qt_text.h"
 
 #include "page/text_util.h"
@@ -96,7 +97,7 @@ public:
         if (shown == originalText) {
             return originalBytes;
         }
-        return EncodeFromUtf8(shown.toStdString(), view.charset_);
+        return view.Source(shown, id / 10 - 1);
     }
     QWidget* ValueWidget() const {
         return line != nullptr   ? static_cast<QWidget*>(line)
@@ -378,7 +379,12 @@ void CVantleView::SetLocked(bool locked) {
 }
 
 QString CVantleView::Decode(const std::string& bytes) const {
-    return QString::fromStdString(DecodeToUtf8(bytes, charset_));
+    return QString::fromStdString(SourceToText(bytes, charset_));
+}
+
+std::string CVantleView::Source(const QString& text, int row) const {
+    const std::string utf8 = text.toStdString();
+    return row == 0 ? TitleTextToSource(utf8, charset_) : AttributeTextToSource(utf8, charset_);
 }
 
 std::string CVantleView::Encode(const QString& text, int row) const {
@@ -386,7 +392,7 @@ std::string CVantleView::Encode(const QString& text, int row) const {
     if (w != nullptr && text == w->originalText) {
         return w->originalBytes;
     }
-    return EncodeFromUtf8(text.toStdString(), charset_);
+    return Source(text, row);
 }
 
 QWidget* CVantleView::ValueBox(int row) const {
@@ -420,7 +426,7 @@ void CVantleView::SetRowValue(int row, const QString& value) {
     RowWidgets* w = Widgets(row);
     if (w == nullptr) {
         if (row >= 0 && row < catalogue_.count()) {
-            catalogue_.at(row).value = EncodeFromUtf8(value.toStdString(), charset_);
+            catalogue_.at(row).value = Source(value, row);
         }
         return;
     }

@@ -123,8 +123,11 @@ private:
     void SuggestKeywords(int row);
     void ShowOptions();
 
-    // Page bytes and the text shown, in the charset of the page or template.
+    // Page bytes and the text shown: decoded from the charset of the page
+    // or template and from character references; typed text escaped for
+    // its place (the title row or an attribute value) and encoded back.
     QString Decode(const std::string& bytes) const;
+    std::string Source(const QString& text, int row) const;
     std::string Encode(const QString& text, int row) const;
 
     CVantleDoc& doc_;

@@ -45,5 +45,16 @@ TEST(CharacterReferences, EscapingWritesOnlyWhatThePlaceNeedsAndReadsBack) {
     }
 }
 
+TEST(CharacterReferences, TitlesKeepTheirScriptsAndValuesGoIntoThePagesCharset) {
+    // A title's server scripts stay; only the text around them is escaped.
+    EXPECT_EQ(EscapeTitleText("<?php echo $t; ?> & <b> <% x %> <?no end"),
+              "<?php echo $t; ?> &amp; &lt;b> <% x %> &lt;?no end");
+    // As the page's source: escaped, then in its charset.
+    EXPECT_EQ(AttributeTextToSource("Caf\xc3\xa9 & \"Co\" \xe2\x80\x93", Charset::Latin1),
+              "Caf\xe9 &amp; &quot;Co&quot; &#8211;");
+    EXPECT_EQ(TitleTextToSource("a < b & \xc3\xa9", Charset::Utf8), "a &lt; b &amp; \xc3\xa9");
+    EXPECT_EQ(SourceToText("Caf\xe9 &amp; &#8211;", Charset::Latin1), "Caf\xc3\xa9 & \xe2\x80\x93");
+}
+
 } // namespace
 } // namespace orlen

@@ -450,5 +450,38 @@ TEST_F(ViewTest, PagesKeepTheirLineEndsUnlessTheOptionsAskForCrLf) {
               "<html><head>\r\n<title>V</title>\r\n</head><body>\r\nb\r\n</body>\r\n");
 }
 
+TEST_F(ViewTest, ValuesAreShownAndTypedAsText) {
+    const std::string text =
+        "<head><meta charset=\"iso-8859-1\"><title>Tom &amp; Jerry</title>"
+        "<meta name=\"Author\" content=\"caf&eacute; &#x26; Co &quot;Ltd&quot;\">"
+        "<meta name=\"copyright\" content=\"A&amp;B &copy; 2026\"></head><body>b";
+    const std::string page = dir.Write("t.html", text);
+    Start(page);
+    EXPECT_EQ(View().RowValue(0), "Tom & Jerry");
+    const int author = Row("Author");
+    EXPECT_EQ(View().RowValue(author), QString::fromUtf8("caf\xc3\xa9 & Co \"Ltd\""));
+    EXPECT_EQ(View().RowValue(Row("copyright")), QString::fromUtf8("A&B \xc2\xa9 2026"));
+
+    // What is typed is escaped for its place and no more; characters the
+    // page's charset cannot hold become references; untouched rows keep
+    // their source byte for byte.
+    Line(0)->setFocus();
+    Line(0)->setText(QString::fromUtf8("Tom & Jerry <3 \xe2\x80\x93 \"live\""));
+    Line(author)->setFocus();
+    Line(author)->setText(QString::fromUtf8("Caf\xc3\xa9 & \"Co\""));
+    app->Frame()->RouteCommand(cmd::kFileSave);
+    const std::string saved = ReadFile(page);
+    EXPECT_NE(saved.find("<title>Tom &amp; Jerry &lt;3 &#8211; \"live\"</title>"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("content=\"Caf\xe9 &amp; &quot;Co&quot;\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<meta name=\"copyright\" content=\"A&amp;B &copy; 2026\">"),
+              std::string::npos)
+        << saved;
+    // Read again, the dash is a dash.
+    ASSERT_TRUE(app->OpenByPath(dir.Write("copy.html", saved)));
+    EXPECT_EQ(View().RowValue(0), QString::fromUtf8("Tom & Jerry <3 \xe2\x80\x93 \"live\""));
+}
+
 } // namespace
 } // namespace orlen

@@ -30,13 +30,17 @@ Commands:
                         than one page, each page's lines follow a line
                         "==> PATH <==".
       --json            Print one JSON object per page and line instead:
-                        {"path":..., "charset":..., "title":..., "meta":[
-                        {"name":..., "content":..., "httpEquiv":true|false}]},
-                        text decoded by the page's charset.
-  title PAGE            Print the title.
+                        {"path":..., "charset":..., "title":...,
+                        "titleText":..., "meta":[{"name":..., "content":...,
+                        "contentText":..., "httpEquiv":true|false}]}: title
+                        and content are the page's source decoded by its
+                        charset, titleText and contentText the text with
+                        character references (&amp;, &eacute;, &#8211;)
+                        decoded too.
+  title PAGE            Print the title as text (--raw: as source).
   get PAGE NAME         Print the content of the meta tag NAME (any case,
-                        name or http-equiv, anywhere in the page); exit 1
-                        when there is none.
+                        name or http-equiv, anywhere in the page) as text
+                        (--raw: as source); exit 1 when there is none.
   body-text PAGE        Print the visible text of the body.
   rebuild PAGE          Print the bytes a save would write; change nothing.
   set PAGE [CHANGES]... Apply the changes in the order given, then save.
@@ -45,6 +49,10 @@ Commands:
       --http-equiv NAME=CONTENT  the same as an http-equiv tag
       --remove NAME           remove the meta tag NAME
       --dry-run               print the result instead of saving
+      --raw                   TEXT and CONTENT are the page's HTML source,
+                              written as given; without it they are text,
+                              written with & and " (or <, in the title)
+                              escaped
                         If any change cannot be made, nothing is written.
   apply TEMPLATE PATH...  Apply a meta-tag template (.mtpl) to every page and
                         save the pages that changed. Progress (on a

@@ -8,6 +8,7 @@
 #include "document/vantle_doc.h"
 #include "editors/http_date.h"
 #include "page/charset.h"
+#include "page/entities.h"
 #include "page/line_reader.h"
 #include "tags/suggestions.h"
 
@@ -68,6 +69,7 @@ struct Options {
     bool json = false;
     bool dryRun = false;
     bool crlf = false; // --crlf: every line end of a page read becomes CR LF
+    bool raw = false;  // --raw: values are the page's HTML source
     bool help = false;
     bool version = false;
     std::string commonWords; // --common-words FILE; "" for the default list
@@ -177,6 +179,7 @@ struct CommandLine {
     CLI::Option* json = nullptr;
     CLI::Option* dryRun = nullptr;
     CLI::Option* crlf = nullptr;
+    CLI::Option* raw = nullptr;
     CLI::Option* title = nullptr;
     CLI::Option* meta = nullptr;
     CLI::Option* httpEquiv = nullptr;
@@ -195,6 +198,7 @@ struct CommandLine {
         json = app.add_flag("--json");
         dryRun = app.add_flag("-n,--dry-run");
         crlf = app.add_flag("--crlf");
+        raw = app.add_flag("--raw");
         // One value each time, every time kept: set applies its changes in
         // the order given.
         const auto valueOption = [this](const char* name, const char* needs) {
@@ -305,6 +309,7 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
         o.json = line.json->count() > 0;
         o.dryRun = line.dryRun->count() > 0;
         o.crlf = line.crlf->count() > 0;
+        o.raw = line.raw->count() > 0;
         for (const std::string& file : line.commonWords->results()) {
             if (file.empty()) {
                 return Usage("--common-words needs a FILE");
@@ -358,6 +363,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (o.dryRun && c != "set" && c != "apply") {
         return Usage("--dry-run is an option of set and apply");
+    }
+    if (o.raw && c != "set" && c != "title" && c != "get") {
+        return Usage("--raw is an option of title, get and set");
     }
     if (o.crlf && c != "set" && c != "apply" && c != "rebuild") {
         return Usage("--crlf is an option of set, apply and rebuild");
@@ -595,6 +603,7 @@ void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::stri
     line["path"] = DecodeToUtf8(page.shown, pathCharset);
     line["charset"] = DecodeToUtf8(charsetName, Charset::Latin1);
     line["title"] = text(head.GetTitle());
+    line["titleText"] = SourceToText(head.GetTitle(), charset);
     line["meta"] = nlohmann::ordered_json::array();
     std::string name, content;
     int httpEquiv = 0;
@@ -602,6 +611,7 @@ void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::stri
         nlohmann::ordered_json tag;
         tag["name"] = text(name);
         tag["content"] = text(content);
+        tag["contentText"] = SourceToText(content, charset);
         tag["httpEquiv"] = httpEquiv != 0;
         line["meta"].push_back(std::move(tag));
     }
@@ -639,8 +649,12 @@ int Tool::ShowValue(const Options& o) {
     if (!Open(page, false)) {
         return status_;
     }
+    // Text as the author reads it, in UTF-8; --raw prints the page's source.
+    const auto value = [&](const std::string& source) {
+        return o.raw ? source : SourceToText(source, doc_->PageCharset());
+    };
     if (o.command == "title") {
-        out_ << doc_->GetPageTitle() << "\n";
+        out_ << value(doc_->GetPageTitle()) << "\n";
     } else if (o.command == "body-text") {
         out_ << doc_->GetBodyText() << "\n";
     } else {
@@ -648,7 +662,7 @@ int Tool::ShowValue(const Options& o) {
         if (p.IsNull(p.FindMetaByName(o.args[1]))) {
             return kExitNotFound;
         }
-        out_ << p.GetMetaContent(o.args[1]) << "\n";
+        out_ << value(p.GetMetaContent(o.args[1])) << "\n";
     }
     return kExitOk;
 }
@@ -672,22 +686,30 @@ int Tool::Set(const Options& o) {
     if (!RefuseUnsupportedCharset(page)) {
         return kExitNoPlace;
     }
-    // Values are given as UTF-8 and written in the page's charset.
+    // Values are given as UTF-8 text, escaped for their place and written
+    // in the page's charset; with --raw they are the page's HTML source,
+    // only encoded.
     const Charset charset = doc_->PageCharset();
     const auto bytes = [charset](const std::string& text) { return EncodeFromUtf8(text, charset); };
+    const auto titleSource = [&](const std::string& text) {
+        return o.raw ? bytes(text) : TitleTextToSource(text, charset);
+    };
+    const auto valueSource = [&](const std::string& text) {
+        return o.raw ? bytes(text) : AttributeTextToSource(text, charset);
+    };
     const std::string before = doc_->GetPageText();
     for (const Change& c : o.changes) {
         int ok = 1;
         switch (c.kind) {
         case Change::Title:
-            ok = doc_->SetPageTitle(bytes(c.value));
+            ok = doc_->SetPageTitle(titleSource(c.value));
             if (ok == 0) {
                 Report(page.shown, std::string(cli_texts::kNoTitlePlace));
             }
             break;
         case Change::Meta:
         case Change::HttpEquiv:
-            ok = doc_->SetPageMeta(bytes(c.name), bytes(c.value),
+            ok = doc_->SetPageMeta(bytes(c.name), valueSource(c.value),
                                    c.kind == Change::HttpEquiv ? 1 : 0);
             if (ok == 0) {
                 Report(page.shown, std::string(cli_texts::kNoMetaPlace) + " (" + c.name + ")");

@@ -88,8 +88,40 @@ TEST_F(OrlenMeta, ShowPrintsTitleAndTagsEscaped) {
 
     r = Run({"--json", "show", "p.html"});
     EXPECT_EQ(r.out, "{\"path\":\"p.html\",\"charset\":\"UTF-8\",\"title\":\"Home\\tpage\","
-                     "\"meta\":[{\"name\":\"Description\",\"content\":\"a\\\\b\",\"httpEquiv\":"
-                     "false},{\"name\":\"Refresh\",\"content\":\"5\",\"httpEquiv\":true}]}\n");
+                     "\"titleText\":\"Home\\tpage\",\"meta\":[{\"name\":\"Description\","
+                     "\"content\":\"a\\\\b\",\"contentText\":\"a\\\\b\",\"httpEquiv\":"
+                     "false},{\"name\":\"Refresh\",\"content\":\"5\",\"contentText\":\"5\","
+                     "\"httpEquiv\":true}]}\n");
+}
+
+// Values as text: show --json gives both forms, title and get print the
+// text (--raw the source), set escapes what it is given (--raw takes it as
+// the page's source).
+TEST_F(OrlenMeta, ValuesAreTextUnlessRawIsAsked) {
+    dir.Write("t.html",
+              "<head><meta charset=\"iso-8859-1\"><title>Tom &amp; Jerry</title>"
+              "<meta name=\"author\" content=\"caf&eacute; &quot;x&quot;\"></head><body>b");
+    Result r = Run({"show", "--json", "t.html"});
+    EXPECT_NE(r.out.find("\"title\":\"Tom &amp; Jerry\",\"titleText\":\"Tom & Jerry\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"contentText\":\"caf\xc3\xa9 \\\"x\\\"\""), std::string::npos) << r.out;
+    EXPECT_EQ(Run({"title", "t.html"}).out, "Tom & Jerry\n");
+    EXPECT_EQ(Run({"title", "--raw", "t.html"}).out, "Tom &amp; Jerry\n");
+    EXPECT_EQ(Run({"get", "t.html", "author"}).out, "caf\xc3\xa9 \"x\"\n");
+    EXPECT_EQ(Run({"get", "--raw", "t.html", "author"}).out, "caf&eacute; &quot;x&quot;\n");
+
+    ASSERT_EQ(
+        Run({"set", "t.html", "--title", "A & B <3 \xe2\x80\x93", "--meta", "author=\"Ann\" & Co"})
+            .status,
+        0);
+    std::string saved = ReadFile(dir / "t.html");
+    EXPECT_NE(saved.find("<title>A &amp; B &lt;3 &#8211;</title>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("content=\"&quot;Ann&quot; &amp; Co\""), std::string::npos) << saved;
+    ASSERT_EQ(Run({"set", "--raw", "t.html", "--title", "C &amp; D \xc3\xa9"}).status, 0);
+    saved = ReadFile(dir / "t.html");
+    EXPECT_NE(saved.find("<title>C &amp; D \xe9</title>"), std::string::npos) << saved;
+    EXPECT_EQ(Run({"rebuild", "--raw", "t.html"}).status, 2);
 }
 
 TEST_F(OrlenMeta, ShowWalksFoldersInTheBrowsersOrder) {

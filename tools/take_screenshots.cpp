@@ -1,7 +1,7 @@
 // Takes the pictures a reviewer looks at, on a real X display with a window
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
 // File and View menus open, the form with all fields and while a template is
-// edited, the split view, and the Robots editor.
+// edited, the split view, the Robots editor and the Options sheet.
 //   orlen-shots PAGE OUTDIR
 #include "shell/command_ids.h"
 #include "shell/ui/child_frame.h"
@@ -9,6 +9,7 @@
 #include "shell/ui/qt_app_ui.h"
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/vantle_app.h"
+#include "tags/ui/options_sheet.h"
 #include "tags/ui/vantle_view.h"
 
 #include <QApplication>
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
     ok = Shoot(folder, "form-all-fields.png") && ok;
     frame.RouteCommand(orlen::cmd::kViewAllFields);
     const QString site = QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath();
-    if (QFileInfo::exists(site + "/site.mtpl") && app.OpenByPath((site + "/site.mtpl").toStdString())) {
+    if (QFileInfo::exists(site + "/site.mtpl") &&
+        app.OpenByPath((site + "/site.mtpl").toStdString())) {
         frame.RouteCommand(orlen::cmd::kEditTemplate);
         ok = Shoot(folder, "form-template-editing.png") && ok;
         frame.RouteCommand(orlen::cmd::kEditTemplate);
@@ -133,6 +135,15 @@ int main(int argc, char** argv) {
         });
         edit->click();
     }
+    // The Options sheet on its File types page.
+    QTimer::singleShot(0, [&] {
+        if (auto* sheet = qobject_cast<orlen::COptionsSheet*>(QApplication::activeModalWidget())) {
+            sheet->ShowPage(2);
+            ok = Shoot(folder, "options-file-types.png") && ok;
+            sheet->reject();
+        }
+    });
+    frame.RouteCommand(orlen::cmd::kOptions);
     app.Shutdown();
     return ok ? 0 : 1;
 }

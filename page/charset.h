@@ -3,6 +3,7 @@
 // decoded, and only what the user typed is encoded.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,6 +96,12 @@ Charset PageCharset(const CHtmlPage& page, std::string_view text);
 std::optional<Charset> DetectCharset(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
+
+// Appends a code point to UTF-8 text.
+void AppendUtf8(std::string& out, std::uint32_t cp);
+// The character a byte stands for in windows-1252; the five bytes it leaves
+// undefined stand for the C1 controls of the same number.
+std::uint32_t Windows1252CodePoint(unsigned char byte);
 
 // Bytes in a charset to UTF-8. Bytes that are not a character of the
 // charset become U+FFFD. US-ASCII is read as Windows-1252, as browsers do;

@@ -1,7 +1,6 @@
 #include "page/entities.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <iterator>
 
@@ -17,32 +16,6 @@ struct NamedReference {
 constexpr NamedReference kNamed[] = {
 #include "page/entity_table.inc"
 };
-
-// What browsers read for the numbers 0x80 to 0x9F: the windows-1252
-// characters of those bytes (0 where the byte is undefined there and the
-// number stands for itself).
-constexpr std::array<std::uint16_t, 32> kC1AsWindows1252 = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool IsAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -82,8 +55,9 @@ std::size_t NumericReference(std::string_view s, std::size_t at, std::string& ou
     }
     if (tooBig || cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) {
         cp = 0xFFFD;
-    } else if (cp >= 0x80 && cp <= 0x9F && kC1AsWindows1252[cp - 0x80] != 0) {
-        cp = kC1AsWindows1252[cp - 0x80];
+    } else if (cp >= 0x80 && cp <= 0x9F) {
+        // What browsers read for these numbers: the windows-1252 characters.
+        cp = Windows1252CodePoint(static_cast<unsigned char>(cp));
     }
     AppendUtf8(out, cp);
     return i - at;

@@ -141,7 +141,8 @@ TEST(KeywordCounting, PiecesAreLowerCasedTrimmedAndFiltered) {
     // part of a word, and so is a letter outside ASCII.
     const WordCounts counted =
         CountWords("Cat CAT cat. ab 12 123 a+b x! \vcat\f The the THE theory there \xe2\x80\x93 "
-                   "\xe2\x82\xac" "10 100% \xc3\xa9t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
+                   "\xe2\x82\xac"
+                   "10 100% \xc3\xa9t\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
                    " the ");
     const std::vector<std::string> words = {
         "cat", "a+b", "theory", "there", "\xc3\xa9t\xc3\xa9", "\xe6\x97\xa5\xe6\x9c\xac"};
@@ -343,14 +344,17 @@ TEST(SuggestionText, CleanWordsAndADescriptionFromTheMainText) {
     for (const char* word : {"sourdough", "bakery", "bread", "crumb"}) {
         EXPECT_NE(std::find(items.begin(), items.end(), word), items.end()) << keywords;
     }
-    for (const char* word : {"&amp", "\xe2\x80\x93", "4.80", "\xe2\x82\xac" "4"}) {
+    for (const char* word : {"&amp", "\xe2\x80\x93", "4.80",
+                             "\xe2\x82\xac"
+                             "4"}) {
         EXPECT_EQ(std::find(items.begin(), items.end(), word), items.end()) << word;
     }
     // The description comes from the main element, without the menu, the
     // form, the scripts and the footer, with its references decoded.
     EXPECT_EQ(SuggestDescription(texts.description),
               "Sourdough bread Our sourdough is baked every morning \xe2\x80\x94 with flour from "
-              "the mill & water. Fresh sourdough \xe2\x82\xac" "4.80.");
+              "the mill & water. Fresh sourdough \xe2\x82\xac"
+              "4.80.");
 
     // Without main or article: the body, still without its frame.
     CHtmlPage plain;

@@ -680,7 +680,7 @@ bool ReadFileStart(const std::string& path, std::size_t limit, std::string& byte
     const std::size_t expected = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0));
     const std::size_t want = std::min(limit, expected + 1);
     // Spare room for the line ends to grow in place once read.
-    bytes.reserve(CapacityForLines(want));
+    ReservePageBuffer(bytes, CapacityForLines(want));
     bytes.resize(std::max<std::size_t>(want, 1));
     std::size_t have = 0;
     for (;;) {

@@ -1,9 +1,12 @@
 #include "page/line_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <istream>
 #include <string.h> // memrchr
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace orlen {
 
@@ -23,9 +26,31 @@ std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     return out;
 }
 
+void ReservePageBuffer(std::string& buffer, std::size_t n) {
+    if (buffer.capacity() >= n) {
+        return;
+    }
+    buffer.reserve(n);
+#ifdef MADV_HUGEPAGE
+    // Only worth it for buffers of several huge pages; the advice must come
+    // before the memory is first touched, which a fresh reservation is not
+    // (beyond the allocator's own header).
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    if (buffer.capacity() >= 4 * kHuge) {
+        const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+        const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
+        const std::uintptr_t last = (begin + buffer.capacity()) & ~(kHuge - 1);
+        if (last > first) {
+            // Advice only: without huge pages the buffer works the same.
+            (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+        }
+    }
+#endif
+}
+
 std::string LinesToCrLf(std::string_view bytes) {
     std::string text;
-    text.reserve(CapacityForLines(bytes.size()));
+    ReservePageBuffer(text, CapacityForLines(bytes.size()));
     text.assign(bytes);
     LinesToCrLfInPlace(text);
     return text;
@@ -122,7 +147,7 @@ bool ReadAll(std::istream& in, std::string& out) {
         // one, so a hint beyond 1 GiB is not trusted.
         constexpr std::streamoff kLargestHint = std::streamoff{1} << 30;
         if (stop != std::istream::pos_type(-1) && stop >= start && stop - start <= kLargestHint) {
-            out.reserve(CapacityForLines(static_cast<std::size_t>(stop - start)));
+            ReservePageBuffer(out, CapacityForLines(static_cast<std::size_t>(stop - start)));
             out.resize(static_cast<std::size_t>(stop - start));
             in.read(out.data(), static_cast<std::streamsize>(out.size()));
             out.resize(static_cast<std::size_t>(in.gcount()));

@@ -28,6 +28,13 @@ inline std::size_t CapacityForLines(std::size_t bytes) {
     return bytes + bytes / 16 + 64;
 }
 
+// Reserves room for n bytes in an empty buffer, as a page buffer should be:
+// a large one is backed by huge pages where the system offers them, so that
+// filling it takes a few hundred page faults instead of one per 4 KiB (on a
+// virtual machine those faults, not the copying, are most of what reading
+// and rebuilding a large page costs).
+void ReservePageBuffer(std::string& buffer, std::size_t n);
+
 // Reads the whole stream into a string. Returns false when the stream fails.
 bool ReadAll(std::istream& in, std::string& out);
 

@@ -110,6 +110,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CHECK(lateSections == wholeSections);
     CHECK(page.GetText() == rebuilt);
 
+    // A page cut only as far as its head (with or without a body tag) reads
+    // and takes edits as the page cut whole.
+    {
+        orlen::CHtmlPage lazy;
+        lazy.SetText(text, 1);
+        orlen::CHtmlPage cut;
+        cut.SetText(text, 1);
+        (void)cut.Sections();
+        CHECK(lazy.GetMetaDataSet() == cut.GetMetaDataSet());
+        lazy.SetTitle("n");
+        cut.SetTitle("n");
+        lazy.SetOrRemoveMeta("description", "d", 0);
+        cut.SetOrRemoveMeta("description", "d", 0);
+        CHECK(lazy.GetText() == cut.GetText());
+    }
+
     (void)page.GetMetaDataSet();
     // A tag added where there was none and removed again leaves no trace.
     const bool hadTag = !page.IsNull(page.FindMetaByName("fuzz-tag"));

@@ -1,9 +1,11 @@
 #include "page/html_page.h"
 
+#include "page/element_table.h"
 #include "page/line_reader.h"
 #include "page/text_util.h"
 
 #include <algorithm>
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -65,13 +67,23 @@ std::string_view FirstLineEnd(std::string_view text) {
                                                         : std::string_view("\r");
 }
 
-void CHtmlPage::SetHeadText(std::string text) {
-    Reset(std::move(text), 0, true);
+void CHtmlPage::SetHeadText(const std::string& text) {
+    // Only the sections are kept, not the text: a page without a body tag
+    // may be all head as far as its last meta tag, and its reader holds the
+    // text already.
+    Reset(std::string(), 0, true);
+    lineEnd_ = FirstLineEnd(text);
+    const CutMarks marks = Split(text, 0, true);
+    headEnd_ = marks.headEnd;
+    restOutsideHead_ = marks.restOutsideHead;
+    restHasNoMeta_ = true;
+    RecordLandmarks();
 }
 
 void CHtmlPage::SetText(std::string text, int bodyVerbatim) {
+    // The text is rebuilt when it is asked for (GetText), not here: opening
+    // a large page then costs no copy of it.
     Reset(std::move(text), bodyVerbatim, false);
-    Rebuild();
 }
 
 void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
@@ -89,8 +101,12 @@ void CHtmlPage::Reset(std::string text, int bodyVerbatim, bool headOnly) {
     headEnd_ = marks.headEnd;
     bodyTextPosition_ = marks.bodyTextPosition;
     restFrom_ = marks.restFrom;
+    restOutsideHead_ = marks.restOutsideHead;
+    // Nothing in a rest outside the head is a meta tag of the head, and
+    // nothing in it is a meta tag at all (FindHeadTagMark would have met it).
+    restHasNoMeta_ = marks.restOutsideHead;
     RecordLandmarks();
-    if (bodyTextPosition_ < 0) {
+    if (bodyTextPosition_ < 0 && restFrom_ == std::string::npos) {
         // Nothing is written from the loaded text: its buffer becomes the
         // one the text is rebuilt into.
         text_ = std::move(source_);
@@ -131,6 +147,7 @@ void CHtmlPage::CutRest() const {
     }
     const std::size_t from = restFrom_;
     restFrom_ = std::string::npos;
+    restOutsideHead_ = false;
     auto& list = sections_;
     const Position last = list.empty() ? list.end() : std::prev(list.end());
     // The opening body tag is behind: the cut finds no marks.
@@ -152,11 +169,23 @@ void CHtmlPage::CutRest() const {
 }
 
 const std::string& CHtmlPage::GetText() {
-    Rebuild();
+    const TextParts parts = GetTextParts(true);
+    if (parts.kept.data() != text_.data() + parts.rebuilt.size()) {
+        text_ += parts.kept; // the saved body, after the head rebuilt
+    }
     return text_;
 }
 
-// Cuts the text into sections in one left-to-right pass.
+namespace {
+
+// What the cut reads at a position: the kind of section and where it ends.
+enum class Lex { Text, KeptTail, Comment, UnterminatedComment, Script, Tag };
+struct Lexeme {
+    Lex kind;
+    std::size_t end;
+};
+
+// The section that starts at p (p < t.size()); lastGt is the last ">" of t.
 //
 // Two kinds of tail are kept verbatim as a single last section, so that
 // nothing is ever dropped or rewritten: a "<" with no ">" anywhere after it
@@ -165,99 +194,249 @@ const std::string& CHtmlPage::GetText() {
 // inside an unterminated quote likewise runs to the end of the text; it is
 // kept as text rather than normalized, which would turn its line breaks into
 // spaces and append a quote and a ">" that the page never had.
+Lexeme NextLexeme(const std::string& t, std::size_t p, std::size_t lastGt) {
+    const std::size_t n = t.size();
+    if (t[p] != '<') {
+        const std::size_t next = t.find('<', p);
+        return {Lex::Text, next == std::string::npos ? n : next};
+    }
+    if (lastGt == std::string::npos || lastGt < p + 2) {
+        return {Lex::KeptTail, n};
+    }
+    if (n - p >= 4 && t[p + 1] == '!' && t[p + 2] == '-' && t[p + 3] == '-') {
+        const std::size_t close = t.find("-->", p + 4);
+        if (close == std::string::npos) {
+            return {Lex::UnterminatedComment, n};
+        }
+        return {Lex::Comment, close + 3};
+    }
+    if (t[p + 1] == '?' || t[p + 1] == '%') {
+        const char marker[2] = {t[p + 1], '>'};
+        const std::size_t close = t.find(std::string_view(marker, 2), p);
+        return {Lex::Script, close == std::string::npos ? n : close + 2};
+    }
+    // A tag: up to the first ">" outside quotes. A quoted part is skipped
+    // with memchr.
+    const char* const d = t.data();
+    for (std::size_t i = p + 1; i < n; ++i) {
+        const char c = d[i];
+        if (c == '>') {
+            return {Lex::Tag, i + 1};
+        }
+        if (c == '"' || c == '\'') {
+            const void* close = std::memchr(d + i + 1, c, n - i - 1);
+            if (close == nullptr) {
+                break;
+            }
+            i = static_cast<std::size_t>(static_cast<const char*>(close) - d);
+        }
+    }
+    return {Lex::KeptTail, n};
+}
+
+// The content of a script or style element is text up to its closing tag,
+// as browsers read it: a "<" in code such as "if (a < b)" starts no tag, so
+// the code is written back unchanged. The closing text to look for after a
+// tag of that name and kind; empty for other tags.
+std::string_view RawTextClosing(std::string_view name, TagKind kind) {
+    if (kind != TagKind::Opening) {
+        return {};
+    }
+    if (name == "script") {
+        return "</script";
+    }
+    if (name == "style") {
+        return "</style";
+    }
+    return {};
+}
+
+// A tag of letters, digits and slashes only between its "<" and ">", such
+// as "<P>", "</TD>" or "<BR/>": the most common tags of a body.
+bool IsPlainTag(std::string_view raw) {
+    for (std::size_t i = 1; i + 1 < raw.size(); ++i) {
+        const char c = raw[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '/')) {
+            return false;
+        }
+    }
+    return raw.size() >= 2 && raw.front() == '<' && raw.back() == '>';
+}
+
+bool IsTagSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool StartsWithLower(const std::string& t, std::size_t at, std::string_view word) {
+    if (t.size() - at < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (AsciiLower(t[at + i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first "<" from pos on that may start a tag a reading or writing of
+// meta-data looks at before the first body tag: one named meta, title or
+// head (opening or closing), or an opening body tag. Anything such a tag
+// could be is matched (white space after the "<" is dropped when a tag is
+// normalized), and more: the same words inside comments, scripts or
+// attribute values, and longer names. npos when there is none.
+std::size_t FindHeadTagMark(const std::string& t, std::size_t pos) {
+    const std::size_t n = t.size();
+    for (std::size_t at = t.find('<', pos); at != std::string::npos; at = t.find('<', at + 1)) {
+        std::size_t i = at + 1;
+        while (i < n && IsTagSpace(t[i])) {
+            ++i;
+        }
+        const bool closing = i < n && t[i] == '/';
+        while (i < n && (IsTagSpace(t[i]) || t[i] == '/')) {
+            ++i;
+        }
+        if (StartsWithLower(t, i, "meta") || StartsWithLower(t, i, "title") ||
+            StartsWithLower(t, i, "head") || (!closing && StartsWithLower(t, i, "body"))) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+// Cuts the text into sections in one left-to-right pass.
+//
+// With stopAtBody, a page cut from its start stops at the first opening
+// body tag, and also where the rest of the text can hold no tag that
+// meta-data reading or writing looks at (FindHeadTagMark): such a rest is
+// kept as it was read, marked as outside the head, and cut only when asked,
+// so a page without a body tag is as cheap to load as one with it. The cut
+// goes on past the last such tag until a tag or comment after it, so that
+// the title's value and the text after the last meta tag are cut too.
 CHtmlPage::CutMarks CHtmlPage::Split(const std::string& t, std::size_t p, bool stopAtBody) const {
     CutMarks marks;
     const std::size_t n = t.size();
     const std::size_t lastGt = t.rfind('>');
+    const bool lazyTail = stopAtBody;
+    std::size_t headTagAt = lazyTail ? FindHeadTagMark(t, p) : std::string::npos;
 
     while (p < n) {
-        if (t[p] != '<') {
-            std::size_t next = t.find('<', p);
-            if (next == std::string::npos) {
-                next = n;
-            }
-            sections_.push_back(std::make_unique<CTextSection>(t.substr(p, next - p)));
-            p = next;
+        const std::size_t start = p;
+        const Lexeme lx = NextLexeme(t, p, lastGt);
+        switch (lx.kind) {
+        case Lex::Text:
+            sections_.push_back(std::make_unique<CTextSection>(t.substr(p, lx.end - p)));
+            p = lx.end;
             continue;
-        }
-        if (lastGt == std::string::npos || lastGt < p + 2) {
+        case Lex::Script:
+            sections_.push_back(std::make_unique<CScriptSection>(t.substr(p, lx.end - p)));
+            p = lx.end;
+            continue;
+        case Lex::KeptTail:
             sections_.push_back(std::make_unique<CTextSection>(t.substr(p), true));
+            return marks;
+        case Lex::UnterminatedComment:
+            sections_.push_back(std::make_unique<CCommentSection>(t.substr(p + 4), false));
+            return marks;
+        case Lex::Comment:
+            sections_.push_back(
+                std::make_unique<CCommentSection>(t.substr(p + 4, lx.end - 3 - p - 4)));
+            p = lx.end;
             break;
-        }
-        if (t.compare(p, 4, "<!--") == 0) {
-            std::size_t close = t.find("-->", p + 4);
-            if (close == std::string::npos) {
-                sections_.push_back(std::make_unique<CCommentSection>(t.substr(p + 4), false));
-                break;
+        case Lex::Tag: {
+            const std::size_t end = lx.end;
+            auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
+            const CHtmlTag& tag = section->Tag();
+            bool stop = headOnly_ && tag.Is("body");
+            if (stop) {
+                marks.headEnd = end;
             }
-            sections_.push_back(std::make_unique<CCommentSection>(t.substr(p + 4, close - p - 4)));
-            p = close + 3;
-            continue;
-        }
-        if (t[p + 1] == '?' || t[p + 1] == '%') {
-            const char marker[2] = {t[p + 1], '>'};
-            std::size_t close = t.find(std::string_view(marker, 2), p);
-            std::size_t end = close == std::string::npos ? n : close + 2;
-            sections_.push_back(std::make_unique<CScriptSection>(t.substr(p, end - p)));
-            p = end;
-            continue;
-        }
-        // A tag: up to the first ">" outside quotes.
-        bool inQuote = false;
-        char quoteChar = 0;
-        std::size_t end = std::string::npos;
-        for (std::size_t i = p + 1; i < n; ++i) {
-            char c = t[i];
-            if (inQuote) {
-                if (c == quoteChar) {
-                    inQuote = false;
+            if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && marks.bodyTextPosition < 0 &&
+                tag.IsOpening("body")) {
+                marks.bodyTextPosition = static_cast<std::int64_t>(p);
+                if (stopAtBody) {
+                    marks.restFrom = end;
+                    stop = true;
                 }
-            } else if (c == '"' || c == '\'') {
-                inQuote = true;
-                quoteChar = c;
-            } else if (c == '>') {
-                end = i + 1;
-                break;
             }
-        }
-        if (end == std::string::npos) {
-            sections_.push_back(std::make_unique<CTextSection>(t.substr(p), true));
+            const std::string_view closing = RawTextClosing(tag.Name(), tag.Kind());
+            sections_.push_back(std::move(section));
+            p = end;
+            if (stop) {
+                return marks;
+            }
+            if (!closing.empty()) {
+                const std::size_t close = FindRawTextEnd(t, closing, p);
+                const std::size_t textEnd = close == std::string::npos ? n : close;
+                if (textEnd > p) {
+                    sections_.push_back(std::make_unique<CTextSection>(t.substr(p, textEnd - p)));
+                }
+                p = textEnd;
+            }
             break;
         }
-        auto section = std::make_unique<CTagSection>(std::string_view(t).substr(p, end - p));
-        bool stop = headOnly_ && section->Tag().Is("body");
-        if (stop) {
-            marks.headEnd = end;
         }
-        if (bodyVerbatim_ != 0 && bodyTextPosition_ < 0 && marks.bodyTextPosition < 0 &&
-            section->Tag().IsOpening("body")) {
-            marks.bodyTextPosition = static_cast<std::int64_t>(p);
-            if (stopAtBody) {
-                marks.restFrom = end;
-                stop = true;
+        // After a tag or a comment that starts past the last tag that
+        // matters, look for the next one from its start (it may be one
+        // itself, and then needs a section after it); with none, stop here.
+        if (lazyTail && p < n && (headTagAt == std::string::npos || start > headTagAt)) {
+            if (headTagAt != std::string::npos) {
+                headTagAt = FindHeadTagMark(t, start);
             }
-        }
-        // The content of a script or style element is text up to its
-        // closing tag, as browsers read it: a "<" in code such as
-        // "if (a < b)" starts no tag, so the code is written back unchanged.
-        const bool rawText =
-            section->Tag().IsOpening("script") || section->Tag().IsOpening("style");
-        const std::string_view closing = section->Tag().Is("script") ? "</script" : "</style";
-        sections_.push_back(std::move(section));
-        p = end;
-        if (stop) {
-            break;
-        }
-        if (rawText) {
-            const std::size_t close = FindRawTextEnd(t, closing, p);
-            const std::size_t textEnd = close == std::string::npos ? n : close;
-            if (textEnd > p) {
-                sections_.push_back(std::make_unique<CTextSection>(t.substr(p, textEnd - p)));
+            if (headTagAt == std::string::npos) {
+                marks.restFrom = p;
+                marks.restOutsideHead = true;
+                return marks;
             }
-            p = textEnd;
         }
     }
     return marks;
+}
+
+void CHtmlPage::AppendCutText(std::string& out, const std::string& t, std::size_t p) {
+    const std::size_t n = t.size();
+    const std::size_t lastGt = t.rfind('>');
+    while (p < n) {
+        const Lexeme lx = NextLexeme(t, p, lastGt);
+        if (lx.kind != Lex::Tag) {
+            // Text, comments and script blocks are written as they were read.
+            out.append(t, p, lx.end - p);
+            p = lx.end;
+            continue;
+        }
+        const std::string_view raw = std::string_view(t).substr(p, lx.end - p);
+        const std::size_t at = out.size();
+        if (IsPlainTag(raw)) {
+            // Normalizing such a tag only lowers its case.
+            out.append(raw);
+            for (char* c = out.data() + at; c != out.data() + out.size(); ++c) {
+                *c = AsciiLower(*c);
+            }
+        } else {
+            CHtmlTag::NormalizeInto(out, raw, raw.size() > 1 && raw[1] == '!');
+        }
+        // Only script and style elements hold raw text.
+        std::string_view closing;
+        if (out.size() - at > 2 && out[at + 1] == 's') {
+            std::string_view name;
+            TagKind kind = TagKind::Opening;
+            CHtmlTag::ReadNameAndKind(std::string_view(out).substr(at), name, kind);
+            closing = RawTextClosing(name, kind);
+            if (!closing.empty() && LookupElement(name).HasEmptyContent()) {
+                closing = {};
+            }
+        }
+        p = lx.end;
+        if (!closing.empty()) {
+            const std::size_t close = FindRawTextEnd(t, closing, p);
+            const std::size_t textEnd = close == std::string::npos ? n : close;
+            out.append(t, p, textEnd - p);
+            p = textEnd;
+        }
+    }
 }
 
 void CHtmlPage::RecordLandmarks() {
@@ -279,21 +458,30 @@ void CHtmlPage::RecordLandmarks() {
     }
 }
 
-// Concatenates the sections' texts. With bodyVerbatim the text from the
-// first opening body tag on is the text as it was read.
-void CHtmlPage::Rebuild() {
+// Concatenates the sections' texts into text_, up to the opening body tag
+// with bodyVerbatim, and the text of an uncut rest outside the head after
+// them. The saved body is not copied: it is the kept part.
+CHtmlPage::TextParts CHtmlPage::GetTextParts(bool roomForAll) {
     text_.clear(); // keeps its capacity, so rebuilding rarely reallocates
-    if (bodyVerbatim_ != 0 && bodyTextPosition_ >= 0) {
-        // Room for the body and a head grown by edits, in one allocation.
-        text_.reserve(source_.size() + 4096);
+    const bool savedBody = bodyVerbatim_ != 0 && bodyTextPosition_ >= 0;
+    if (restFrom_ != std::string::npos || (savedBody && roomForAll)) {
+        // Room for the rest and a head grown by edits, in one allocation.
+        ReservePageBuffer(text_, source_.size() + 4096);
     }
     for (auto it = sections_.begin(); it != sections_.end(); ++it) {
         if (bodyVerbatim_ != 0 && it == openingBody_) {
-            text_ += SavedBody();
-            return;
+            return {text_, SavedBody()};
         }
         (*it)->AppendTextTo(text_);
     }
+    // A rest left uncut because it lies outside the head is written as its
+    // sections would be, without making them.
+    const std::size_t rebuilt = text_.size();
+    if (restFrom_ != std::string::npos) {
+        AppendCutText(text_, source_, restFrom_);
+    }
+    const std::string_view all(text_);
+    return {all.substr(0, rebuilt), all.substr(rebuilt)};
 }
 
 namespace {

@@ -43,14 +43,15 @@ public:
     int Load(std::istream& in, int bodyVerbatim);
     // Writes the rebuilt text unchanged. Returns 0 when the stream fails.
     int Store(std::ostream& out);
-    // Replaces the page: cuts the text into sections, records the
-    // landmarks and rebuilds the text.
+    // Replaces the page: cuts the text into sections and records the
+    // landmarks; the text is rebuilt when asked for.
     void SetText(std::string text, int bodyVerbatim);
-    // Reads only as far as the first tag named "body": enough for the title,
-    // the head's meta tags and the charset declaration, at a fraction of the
-    // cost of a large page. Such a page is for reading: its rebuilt text
-    // ends at that tag.
-    void SetHeadText(std::string text);
+    // Reads only as far as the first tag named "body", or, in a page without
+    // one, as far as its last tag that meta-data reading looks at: enough for
+    // the title, the head's meta tags and the charset declaration, at a
+    // fraction of the cost of a large page. Such a page is for reading: its
+    // rebuilt text ends where the cut stopped. The text is not kept.
+    void SetHeadText(const std::string& text);
     // After SetHeadText: the offset just after the body tag where the cut
     // stopped, or npos when the text ran out first. Text after that offset
     // changes nothing read from such a page, so a caller may pass only the
@@ -58,6 +59,19 @@ public:
     std::size_t HeadEnd() const { return headEnd_; }
     // Rebuilds the text from the sections and returns it.
     const std::string& GetText();
+    // The rebuilt text in two parts, without copying a large body: what is
+    // rebuilt from the sections, and what follows it unchanged by any edit
+    // (the body as read with bodyVerbatim, or the rest of a page without a
+    // body tag that was never cut). GetText is the two together. Both views
+    // last until the page changes or is rebuilt again. While the page is not
+    // cut any further, the kept part stays the same text, so comparing the
+    // rebuilt parts tells whether an edit changed the page; a later cut
+    // moves text from the kept part into the rebuilt one.
+    struct TextParts {
+        std::string_view rebuilt;
+        std::string_view kept;
+    };
+    TextParts GetTextParts() { return GetTextParts(false); }
 
     int BodyVerbatim() const { return bodyVerbatim_; }
     // The line end of what is inserted into the page (in front of a new
@@ -71,7 +85,8 @@ public:
     // --- Section list ----------------------------------------------------
 
     // The whole list. A page loaded with bodyVerbatim is cut into sections
-    // only as far as its opening body tag until something asks for more:
+    // only as far as its opening body tag (or, without one, as far as the
+    // last tag of its head, see Split) until something asks for more:
     // this, Begin(), the landmarks, FindMetaByName, the body text, an insert
     // at the end or the removal of a landmark, and GetMetaContent when the
     // uncut rest may hold a meta tag. Loading, editing the head and saving
@@ -99,7 +114,9 @@ public:
             // a walk stops inside it. Should a change to the page have left
             // it without a body tag, the walk goes on into the rest, as a
             // walk over the whole page would.
-            if (std::next(at_) == page_->sections_.end()) {
+            // A rest kept uncut because it lies outside the head ends the
+            // walk where the cut part ends.
+            if (std::next(at_) == page_->sections_.end() && !page_->restOutsideHead_) {
                 page_->CutRest();
             }
             ++at_;
@@ -221,6 +238,9 @@ private:
         std::size_t headEnd = std::string::npos;
         std::int64_t bodyTextPosition = -1;
         std::size_t restFrom = std::string::npos;
+        // The rest from restFrom holds no tag that meta-data reading or
+        // writing looks at, and no opening body tag.
+        bool restOutsideHead = false;
     };
     // Cuts t from offset p on into sections appended to the list. With
     // stopAtBody the cutting stops after the first opening body tag and the
@@ -231,9 +251,13 @@ private:
     // reading accessors need it; the list grows, but the page text does not
     // change.
     void CutRest() const;
+    // Appends the text of the sections that cutting t from p on would make,
+    // without making them: tags normalized, everything else as read.
+    static void AppendCutText(std::string& out, const std::string& t, std::size_t p);
     void Reset(std::string text, int bodyVerbatim, bool headOnly);
     void RecordLandmarks();
-    void Rebuild();
+    // With roomForAll, text_ is made large enough for the kept body too.
+    TextParts GetTextParts(bool roomForAll);
     // Meta tags of the whole page and the number of them before the first
     // body tag; refreshed lazily after the section list changes.
     void RefreshMetaIndex() const;
@@ -264,6 +288,9 @@ private:
     // Set once a look through the uncut rest found that it cannot hold a
     // meta tag.
     bool restHasNoMeta_ = false;
+    // The uncut rest holds nothing a walk over the head looks at: a page
+    // without an opening body tag, cut only as far as its last head tag.
+    mutable bool restOutsideHead_ = false;
     std::int64_t bodyTextPosition_ = -1;
     Position openingBody_ = sections_.end();
     mutable Position closingBody_ = sections_.end();

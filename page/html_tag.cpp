@@ -1,9 +1,11 @@
 #include "page/html_tag.h"
 #include "page/text_util.h"
 
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace orlen {
 
@@ -13,11 +15,39 @@ bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
 
+// The bytes that, outside quotes, are copied (lower-cased) with no decision:
+// all but quotes, "<", "=", ">" and white space.
+constexpr auto kPlainTagBytes = [] {
+    std::array<bool, 256> plain{};
+    plain.fill(true);
+    for (unsigned char c : std::string_view("\"'<=> \r\n\t")) {
+        plain[c] = false;
+    }
+    return plain;
+}();
+
+inline bool IsPlainTagByte(char c) {
+    return kPlainTagBytes[static_cast<unsigned char>(c)];
+}
+
 } // namespace
 
 std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     std::string out;
     out.reserve(raw.size() + 2);
+    NormalizeInto(out, raw, declaration);
+    return out;
+}
+
+void CHtmlTag::NormalizeInto(std::string& out, std::string_view raw, bool declaration) {
+    // The tag is written from base on; what out held before stays. It never
+    // grows by more than a "<", a closing quote and a ">": every space it
+    // writes stands for one it dropped. Writing through a pointer into room
+    // made once is several times faster than appending byte by byte.
+    const std::size_t base = out.size();
+    out.resize(base + raw.size() + 3);
+    char* const o = out.data() + base;
+    std::size_t k = 0; // bytes written
     bool inQuote = false;
     char quoteChar = 0;
     bool afterDelimiter = true;
@@ -28,8 +58,49 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
     // in href=/CSS/Main.css is case-sensitive on most servers).
     bool inUnquotedValue = false;
 
-    for (char rawChar : raw) {
-        if (!inQuote && !inUnquotedValue && !out.empty() && out.back() == '=' && rawChar != ' ' &&
+    const std::size_t n = raw.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        // Runs of bytes that need no decision are copied in a tight loop:
+        // inside quotes every byte up to the closing quote (line breaks and
+        // tabs become spaces), outside them every byte that is no quote,
+        // "<", "=", ">" or white space. The byte that ends a run goes
+        // through the general steps below. Past the opening "<" only, where
+        // "< ?" and the like need no more care.
+        if (k >= 2 && inQuote) {
+            std::size_t j = i;
+            for (; j < n && raw[j] != quoteChar; ++j) {
+                const char c = raw[j];
+                o[k++] = (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+            }
+            if (j > i) {
+                afterDelimiter = false;
+                pendingSpace = false;
+                i = j;
+                if (i == n) {
+                    break;
+                }
+            }
+        } else if (k >= 2 && IsPlainTagByte(raw[i])) {
+            if (!inUnquotedValue && o[k - 1] == '=') {
+                inUnquotedValue = true;
+            }
+            if (pendingSpace && o[k - 1] != ' ' && o[k - 1] != '=') {
+                o[k++] = ' ';
+            }
+            const bool keepCase = inUnquotedValue || declaration;
+            std::size_t j = i;
+            for (; j < n && IsPlainTagByte(raw[j]); ++j) {
+                o[k++] = keepCase ? raw[j] : AsciiLower(raw[j]);
+            }
+            afterDelimiter = false;
+            pendingSpace = false;
+            i = j;
+            if (i == n) {
+                break;
+            }
+        }
+        const char rawChar = raw[i];
+        if (!inQuote && !inUnquotedValue && k > 0 && o[k - 1] == '=' && rawChar != ' ' &&
             rawChar != '\r' && rawChar != '\n' && rawChar != '\t' && rawChar != '>' &&
             !IsQuote(rawChar)) {
             inUnquotedValue = true;
@@ -54,7 +125,7 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
         }
         if (!inQuote) {
             if (c == '<' || c == '=') {
-                out += c;
+                o[k++] = c;
                 afterDelimiter = true;
                 pendingSpace = false;
                 continue;
@@ -62,7 +133,7 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
             if (c == ' ') {
                 if (!afterDelimiter) {
                     pendingSpace = true;
-                } else if (out == "<") {
+                } else if (k == 1 && o[0] == '<') {
                     spaceAfterOpening = true;
                 }
                 continue;
@@ -70,33 +141,35 @@ std::string CHtmlTag::Normalize(std::string_view raw, bool declaration) {
         }
         // "< ?", "< %" and "< !" stay apart: without the space the tag would
         // read back as a script block, a comment or a declaration.
-        if (spaceAfterOpening && out == "<" && (c == '?' || c == '%' || c == '!')) {
-            out += ' ';
+        if (spaceAfterOpening && k == 1 && o[0] == '<' && (c == '?' || c == '%' || c == '!')) {
+            o[k++] = ' ';
         }
         // Any other character. A pending space is written before it when it
         // is outside quotes, and before an opening quote, so that
         // `<!DOCTYPE a "b">` keeps the space before "b".
         afterDelimiter = false;
-        if (pendingSpace && (!inQuote || opensQuote) && !out.empty() && out.back() != ' ' &&
-            out.back() != '=') {
-            out += ' ';
+        if (pendingSpace && (!inQuote || opensQuote) && k > 0 && o[k - 1] != ' ' &&
+            o[k - 1] != '=') {
+            o[k++] = ' ';
         }
-        out += c;
+        o[k++] = c;
         pendingSpace = false;
         if (!inQuote && c == '>') {
             break;
         }
     }
     if (inQuote) {
-        out += quoteChar;
+        o[k++] = quoteChar;
     }
-    if (out.empty() || out.back() != '>') {
-        out += '>';
+    if (k == 0 || o[k - 1] != '>') {
+        o[k++] = '>';
     }
-    if (out.front() != '<') {
-        out.insert(out.begin(), '<');
+    if (o[0] != '<') {
+        std::memmove(o + 1, o, k);
+        o[0] = '<';
+        ++k;
     }
-    return out;
+    out.resize(base + k);
 }
 
 void CHtmlTag::Parse(std::string_view raw, int declaration) {
@@ -105,26 +178,31 @@ void CHtmlTag::Parse(std::string_view raw, int declaration) {
         declaration_ = 1;
     }
     normalized_ = Normalize(raw, declaration_ != 0);
-
-    // The name runs from the second character to the first space, or to the
-    // last character (the ">") when there is no space.
-    std::size_t space = normalized_.find(' ');
-    std::size_t end = space != std::string::npos ? space : normalized_.size() - 1;
-    name_ = end > 1 ? normalized_.substr(1, end - 1) : std::string();
-
-    std::size_t slash = name_.find('/');
-    if (slash == std::string::npos) {
-        kind_ = TagKind::Opening;
-    } else if (slash == 0) {
-        kind_ = TagKind::Closing;
-        name_.erase(0, 1);
-    } else {
-        kind_ = TagKind::Empty;
-        name_.erase(slash);
-    }
+    std::string_view name;
+    ReadNameAndKind(normalized_, name, kind_);
+    name_ = name;
     element_ = LookupElement(name_);
     if (element_.HasEmptyContent()) {
         kind_ = TagKind::Empty;
+    }
+}
+
+void CHtmlTag::ReadNameAndKind(std::string_view normalized, std::string_view& name, TagKind& kind) {
+    // The name runs from the second character to the first space, or to the
+    // last character (the ">") when there is no space.
+    const std::size_t space = normalized.find(' ');
+    const std::size_t end = space != std::string_view::npos ? space : normalized.size() - 1;
+    name = end > 1 ? normalized.substr(1, end - 1) : std::string_view();
+
+    const std::size_t slash = name.find('/');
+    if (slash == std::string_view::npos) {
+        kind = TagKind::Opening;
+    } else if (slash == 0) {
+        kind = TagKind::Closing;
+        name.remove_prefix(1);
+    } else {
+        kind = TagKind::Empty;
+        name = name.substr(0, slash);
     }
 }
 

@@ -56,6 +56,11 @@ public:
     // declaration), single spaces between attributes, no spaces around "=",
     // line breaks and tabs turned into spaces, closed quote and ">".
     static std::string Normalize(std::string_view raw, bool declaration);
+    // The same, appended to out: for writing many tags without a string each.
+    static void NormalizeInto(std::string& out, std::string_view raw, bool declaration);
+    // Name and kind as a normalized text gives them, before the element
+    // table turns the kind of elements that never have content to Empty.
+    static void ReadNameAndKind(std::string_view normalized, std::string_view& name, TagKind& kind);
 
     // Quotes a value for writing into a tag: double quotes, single quotes when
     // the value holds a double quote, and double quotes with each double quote

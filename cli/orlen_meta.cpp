@@ -671,7 +671,9 @@ int Tool::Rebuild(const Options& o) {
     if (!Open({o.args[0], o.args[0]}, false)) {
         return status_;
     }
-    out_ << doc_->GetPageText();
+    // Written in its two parts, so that a large body is not copied first.
+    const CHtmlPage::TextParts parts = doc_->Page().GetTextParts();
+    out_ << parts.rebuilt << parts.kept;
     return kExitOk;
 }
 
@@ -697,7 +699,9 @@ int Tool::Set(const Options& o) {
     const auto valueSource = [&](const std::string& text) {
         return o.raw ? bytes(text) : AttributeTextToSource(text, charset);
     };
-    const std::string before = doc_->GetPageText();
+    // Edits change only the rebuilt part of the text: comparing it tells
+    // whether the page changed, without a copy of a large body.
+    const std::string before(doc_->Page().GetTextParts().rebuilt);
     for (const Change& c : o.changes) {
         int ok = 1;
         switch (c.kind) {
@@ -723,12 +727,12 @@ int Tool::Set(const Options& o) {
             return kExitNoPlace;
         }
     }
-    const std::string& after = doc_->GetPageText();
+    const CHtmlPage::TextParts after = doc_->Page().GetTextParts();
     if (o.dryRun) {
-        out_ << after;
+        out_ << after.rebuilt << after.kept;
         return kExitOk;
     }
-    if (after == before) {
+    if (after.rebuilt == before) {
         return kExitOk;
     }
     doc_->SetModifiedFlag();

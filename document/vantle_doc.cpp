@@ -121,7 +121,11 @@ int CVantleDoc::OpenDocument(const std::string& path) {
         LinesToCrLfInPlace(bytes);
     }
     page_.SetText(std::move(bytes), 1);
-    pageCharset_ = ChoosePageCharset(page_, page_.GetText());
+    // Only a page that declares no charset is looked at whole, and only then
+    // is its text rebuilt here: opening a large page copies nothing.
+    pageCharset_ = ChoosePageCharset(page_, DeclaredCharsetLabel(page_).empty()
+                                                ? std::string_view(page_.GetText())
+                                                : std::string_view());
     if (!pageCharset_.charset.IsSupported()) {
         openNotice_ = OpenNotice::UnsupportedCharset;
         ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path, pageCharset_.label));

@@ -114,7 +114,12 @@ public:
     PreviewLink(CVantleDoc& doc, CMainFrame& frame) : doc_(doc), frame_(frame) {}
     void OnUpdate() override {}
     void OnInitialUpdate() override {
-        frame_.ChildFrame()->Preview()->InitialUpdate(doc_.GetPathName(), doc_.GetPageText());
+        // A page from a file is shown from its file; only one never saved
+        // needs its text.
+        static const std::string kNoText;
+        const std::string& path = doc_.GetPathName();
+        frame_.ChildFrame()->Preview()->InitialUpdate(path,
+                                                      path.empty() ? doc_.GetPageText() : kNoText);
     }
 
 private:

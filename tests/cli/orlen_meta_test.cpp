@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 
 extern char** environ;
 
@@ -234,6 +235,37 @@ TEST_F(OrlenMeta, SetAppliesChangesInOrderAndSaves) {
     EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>T</title></head>");
     EXPECT_EQ(Run({"set", "--crlf", "--title", "U", "--", "-odd.html"}).status, 0);
     EXPECT_EQ(ReadFile(dir / "-odd.html"), "<head><title>U</title></head>\r\n");
+}
+
+// A page without a body tag is cut only as far as its head; what follows is
+// written as the cut would write it (tags normalized), and a set that changes
+// nothing leaves the file untouched, with a body tag or without.
+TEST_F(OrlenMeta, PagesWithAndWithoutABodyTagSetOnlyWhatChanges) {
+    const std::string noBody = "<HTML><HEAD><TITLE>T</TITLE>\n<meta name=\"a\" content=\"1\"/>\n"
+                               "</HEAD>\n<P CLASS=X>one</P>\n<DIV\n id='q'>two</DIV></BODY>\n";
+    const std::string noBodyRebuilt =
+        "<html><head><title>T</title>\n<meta name=\"a\" content=\"1\"/>\n"
+        "</head>\n<p class=X>one</p>\n<div id='q'>two</div></body>\n";
+    const std::string body = "<html><head><title>T</title>\n<meta name=\"a\" content=\"1\"/>\n"
+                             "</head><BODY>\n<P CLASS=X>one</P></BODY>\n";
+    for (const auto& [name, text, rebuilt] :
+         {std::tuple{"n.html", noBody, noBodyRebuilt}, std::tuple{"b.html", body, body}}) {
+        const std::string path = dir.Write(name, text);
+        EXPECT_EQ(Run({"rebuild", name}).out, rebuilt) << name;
+        // The same value again: nothing to write, the file keeps its inode.
+        struct stat before {};
+        ::stat(path.c_str(), &before);
+        EXPECT_EQ(Run({"set", name, "--meta", "a=1"}).status, 0) << name;
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino) << name;
+        EXPECT_EQ(ReadFile(path), text) << name;
+        // A new value is written, and only the head changes.
+        Result r = Run({"set", "--dry-run", name, "--meta", "a=2"});
+        EXPECT_EQ(r.out, std::string(rebuilt).replace(rebuilt.find("\"1\""), 3, "\"2\"")) << name;
+        EXPECT_EQ(Run({"set", name, "--meta", "a=2"}).status, 0) << name;
+        EXPECT_EQ(ReadFile(path), r.out) << name;
+    }
 }
 
 TEST_F(OrlenMeta, SetRefusesWhatCannotBeDoneAndWritesNothing) {

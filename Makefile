@@ -51,7 +51,7 @@ deb: build
 	cpack --config build/release/CPackConfig.cmake -B build/deb
 
 # The side-by-side run against lxml, BeautifulSoup and cat on the python3.11-doc
-# corpus and generated large pages; BENCH_RUNS runs of each (default 5). The
+# and libgtk-4-doc corpora and generated large pages; BENCH_RUNS runs of each (default 5). The
 # table is also written to build/bench/results.md.
 BENCH_RUNS ?= 5
 bench: build

@@ -857,9 +857,15 @@ void ReplacementBatch::Fail(Entry& entry, const std::string& error) {
 
 void ReplacementBatch::Flush() {
     // Writeback of every file is started first, so that the disk works on
-    // all of them at once; then each is waited for. On ext4 the first fsync
-    // commits the journal with every file's new blocks, and the later ones
-    // find their part already done.
+    // all of them at once; then each is waited for, by which time most of
+    // its writing is done (and on a journalled file system the first fsync's
+    // commit carries the others' new blocks too). fsync rather than
+    // fdatasync, so that the permission bits and owner given to the file
+    // last as well; the two measured the same. syncfs was about a tenth
+    // faster on a quiet machine, but it also waits for every other
+    // program's unwritten data on the file system (with 1 GB of it, a batch
+    // took 1.07 s instead of 0.41 s), and it reports write errors only on
+    // Linux 5.8 and later, and then not per file.
     for (Entry& entry : staged_) {
         // Only a hint: where it is not supported, the fsync does it all.
         (void)::sync_file_range(entry.fd, 0, 0, SYNC_FILE_RANGE_WRITE);

@@ -475,5 +475,24 @@ TEST(ApplyBatches, AFailureInTheMiddleOfABatchIsReportedAndTheRestAreSaved) {
     }
 }
 
+// --jobs takes a number from 1 to 64, and only apply takes it.
+TEST(ApplyBatches, JobsIsANumberFrom1To64ForApplyOnly) {
+    test::TempDir dir;
+    dir.Write("t.mtpl", kTemplate);
+    dir.Write("p.html", PageText("p.html"));
+    for (const char* jobs : {"0", "65", "x", "", "-1", "100"}) {
+        Result r = RunTool(dir.Path(), {"apply", "--jobs", jobs, "t.mtpl", "p.html"});
+        EXPECT_EQ(r.status, 2) << jobs;
+        EXPECT_EQ(r.err.find("orlen-meta: --jobs needs a NUMBER from 1 to 64\n"), 0u) << r.err;
+    }
+    Result show = RunTool(dir.Path(), {"show", "--jobs", "2", "p.html"});
+    EXPECT_EQ(show.status, 2);
+    EXPECT_EQ(show.err.find("orlen-meta: --jobs is an option of apply\n"), 0u) << show.err;
+    EXPECT_EQ(ReadFile(dir / "p.html"), PageText("p.html"));
+    Result one = RunTool(dir.Path(), {"apply", "--jobs=64", "t.mtpl", "p.html"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.err, "orlen-meta: 1 changed, 0 unchanged, 0 refused, 0 failed\n");
+}
+
 } // namespace
 } // namespace orlen

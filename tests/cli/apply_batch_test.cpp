@@ -169,7 +169,7 @@ std::size_t CountOf(const std::string& text, const std::string& part) {
 TEST(ApplyBatches, AKillAtAnyMomentLeavesEveryPageOldOrNewAndTheNextRunCleansUp) {
     test::TempDir dir;
     dir.Write("t.mtpl", kTemplate);
-    constexpr int kPagesPerFolder = 40;
+    constexpr int kPagesPerFolder = 130;
     const std::map<std::string, std::string> old = MakeSite(dir.Path() / "ref", kPagesPerFolder);
     const auto started = std::chrono::steady_clock::now();
     Result ref = RunTool(dir.Path(), {"apply", "t.mtpl", "ref"});
@@ -190,7 +190,7 @@ TEST(ApplyBatches, AKillAtAnyMomentLeavesEveryPageOldOrNewAndTheNextRunCleansUp)
     const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(duration) * 5 / 4;
     std::uniform_int_distribution<long long> delay(0, longest.count());
     const fs::path site = dir.Path() / "site";
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 16; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         fs::remove_all(site);
         MakeSite(site, kPagesPerFolder);

@@ -65,6 +65,14 @@ Commands:
                         interrupted (NAME may be incomplete).
       --dry-run         Write nothing: for a single page print the result,
                         for several report what would change.
+      --jobs N          Work on N pages at once (1 to 64; the default is
+                        the number of processors, at most 8). Messages come
+                        in the order of the pages whatever N is. The saves
+                        are made durable in batches: each changed page is
+                        written to a temporary file, the batch is flushed
+                        to disk at once, then each page is replaced, so a
+                        crash still leaves every page as it was or as
+                        saved.
   new-template PAGE OUT Write a template based on the page's title and meta
                         tags, each with the action "Set this value if tag
                         doesn't exist".
@@ -127,6 +135,10 @@ inline constexpr std::string_view kRemovedLeftovers =
 inline constexpr std::string_view kKeptBackup =
     "kept: the old content of %1 from a save in place that was interrupted; %2 may be "
     "incomplete";
+
+// Usage errors of --jobs.
+inline constexpr std::string_view kJobsNeedsNumber = "--jobs needs a NUMBER from 1 to 64";
+inline constexpr std::string_view kJobsIsApplyOption = "--jobs is an option of apply";
 
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";

@@ -10,18 +10,26 @@
 #include "page/charset.h"
 #include "page/entities.h"
 #include "page/line_reader.h"
+#include "page/page_messages.h"
 #include "tags/suggestions.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace orlen {
@@ -74,6 +82,7 @@ struct Options {
     bool version = false;
     std::string commonWords; // --common-words FILE; "" for the default list
     bool commonWordsGiven = false;
+    unsigned jobs = 0; // --jobs N: pages apply works on at once; 0 for the default
     std::vector<Change> changes;
 };
 
@@ -83,12 +92,68 @@ struct PageRef {
     std::string path;
 };
 
-class Tool {
+// A message about a page as orlen-meta prints it: one line, its line ends
+// made spaces.
+std::string MessageLine(const std::string& path, const std::string& text) {
+    std::string line(cli_texts::kProgram);
+    line += ": ";
+    if (!path.empty()) {
+        line += path;
+        line += ": ";
+    }
+    const std::size_t start = line.size();
+    line += text;
+    std::replace(line.begin() + static_cast<std::ptrdiff_t>(start), line.end(), '\r', ' ');
+    std::replace(line.begin() + static_cast<std::ptrdiff_t>(start), line.end(), '\n', ' ');
+    line += '\n';
+    return line;
+}
+
+// The worse of two exit statuses: a file error outweighs a refused page,
+// which outweighs not found.
+int WorseStatus(int a, int b) {
+    auto rank = [](int s) {
+        return s == kExitFileError ? 3 : s == kExitNoPlace ? 2 : s == kExitNotFound ? 1 : 0;
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+// A document with what it says about its pages: the tool's own, which
+// prints to standard error, and one for each worker of apply, which
+// gathers the messages of its pages for the main thread to print.
+class PageSession {
 public:
-    Tool(std::ostream& out, std::ostream& err, bool errIsTerminal)
-        : out_(out), err_(err), errIsTerminal_(errIsTerminal) {
+    PageSession(std::ostream& err, bool errIsTerminal) : err_(err), errIsTerminal_(errIsTerminal) {
         ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
     }
+    PageSession(const PageSession&) = delete;
+    PageSession& operator=(const PageSession&) = delete;
+
+protected:
+    void Report(const std::string& path, const std::string& text) {
+        err_ << MessageLine(path, text);
+    }
+    void Worst(int status) { status_ = WorseStatus(status_, status); }
+
+    bool IsRegularOrMissing(const PageRef& page);
+    // Opens a page into a fresh document; reports failures. The message
+    // about a page without a place for meta-data is shown only when
+    // reportNoPlace is set.
+    bool Open(const PageRef& page, bool reportNoPlace);
+    bool RefuseUnsupportedCharset(const PageRef& page);
+
+    std::ostream& err_;
+    bool errIsTerminal_;
+    ScriptedUi ui_;
+    std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
+    std::string current_;
+    int status_ = kExitOk;
+};
+
+class Tool : private PageSession {
+public:
+    Tool(std::ostream& out, std::ostream& err, bool errIsTerminal)
+        : PageSession(err, errIsTerminal), out_(out) {}
 
     int Run(const std::vector<std::string>& args);
 
@@ -97,41 +162,17 @@ private:
         err_ << cli_texts::kProgram << ": " << problem << "\n" << cli_texts::kUsage;
         return kExitUsage;
     }
-    void Report(const std::string& path, const std::string& text) {
-        std::string flat = text;
-        for (char& c : flat) {
-            if (c == '\r' || c == '\n') {
-                c = ' ';
-            }
-        }
-        err_ << cli_texts::kProgram << ": ";
-        if (!path.empty()) {
-            err_ << path << ": ";
-        }
-        err_ << flat << "\n";
-    }
-    void Worst(int status) {
-        // A file error outweighs a refused page, which outweighs not found.
-        auto rank = [](int s) {
-            return s == kExitFileError ? 3 : s == kExitNoPlace ? 2 : s == kExitNotFound ? 1 : 0;
-        };
-        if (rank(status) > rank(status_)) {
-            status_ = status;
-        }
-    }
 
     int ParseArgs(const std::vector<std::string>& args, Options& o);
     bool ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
                      std::vector<PageRef>& pages);
-    // Opens a page into a fresh document; reports failures. The message
-    // about a page without a place for meta-data is shown only when
-    // reportNoPlace is set.
-    bool Open(const PageRef& page, bool reportNoPlace);
 
     // Runs the command the arguments name.
     int Dispatch(const Options& o);
-    // Says what the leftover cleanup of this run's saves found, once.
-    void ReportLeftovers();
+    // Says what the leftover cleanup of this run's saves found, once: this
+    // thread's, with what apply's workers found.
+    void ReportLeftovers(std::size_t removedByWorkers = 0,
+                         std::vector<std::string> keptByWorkers = {});
 
     int Show(const Options& o);
     int ShowValue(const Options& o);
@@ -142,22 +183,31 @@ private:
     int Date(const Options& o);
     int Suggest(const Options& o);
 
-    bool IsRegularOrMissing(const PageRef& page);
     bool ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
                   bool wholeUnlessDeclared);
     void PrintShow(const PageRef& page, const CHtmlPage& head, bool header);
     void PrintJson(const PageRef& page, const CHtmlPage& head, const std::string& pageText);
-    bool RefuseUnsupportedCharset(const PageRef& page);
 
     std::ostream& out_;
-    std::ostream& err_;
-    bool errIsTerminal_;
-    ScriptedUi ui_;
-    std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
-    std::string current_;
-    int status_ = kExitOk;
     LeftoverTally leftovers_;
 };
+
+// The most pages apply works on at once.
+constexpr unsigned kMaxJobs = 64;
+
+// Reads the number of --jobs: a decimal number from 1 to kMaxJobs.
+bool ReadJobs(const std::string& text, unsigned& jobs) {
+    if (text.empty() || text.size() > 2 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    const unsigned value = static_cast<unsigned>(std::stoul(text));
+    if (value < 1 || value > kMaxJobs) {
+        return false;
+    }
+    jobs = value;
+    return true;
+}
 
 bool SplitNameValue(const std::string& text, std::string& name, std::string& value) {
     std::size_t eq = text.find('=');
@@ -185,6 +235,7 @@ struct CommandLine {
     CLI::Option* httpEquiv = nullptr;
     CLI::Option* remove = nullptr;
     CLI::Option* commonWords = nullptr;
+    CLI::Option* jobs = nullptr;
     // The command and its arguments, in order.
     std::vector<std::string> words;
 
@@ -210,6 +261,7 @@ struct CommandLine {
         httpEquiv = valueOption("--http-equiv", "NAME=CONTENT");
         remove = valueOption("--remove", "a NAME");
         commonWords = valueOption("--common-words", "a FILE");
+        jobs = valueOption("--jobs", "a NUMBER");
         app.add_option("words", words);
     }
 };
@@ -317,6 +369,11 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
             o.commonWords = file;
             o.commonWordsGiven = true;
         }
+        for (const std::string& number : line.jobs->results()) {
+            if (!ReadJobs(number, o.jobs)) {
+                return Usage(std::string(cli_texts::kJobsNeedsNumber));
+            }
+        }
         // The changes in the order given: CLI11 lists each value's option in
         // the order it read them.
         std::map<const CLI::Option*, std::size_t> used;
@@ -372,6 +429,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     }
     if (o.commonWordsGiven && !(c == "suggest" && !o.args.empty() && o.args[0] == "keywords")) {
         return Usage("--common-words is an option of suggest keywords");
+    }
+    if (o.jobs != 0 && c != "apply") {
+        return Usage(std::string(cli_texts::kJobsIsApplyOption));
     }
     auto count = [&](std::size_t n, const char* what) -> int {
         if (o.args.size() != n) {
@@ -469,7 +529,7 @@ bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates
 // Refuses, with a report, a page that exists but is not a regular file (a
 // folder, a FIFO, a device), before anything tries to read it; a missing one
 // is left to the read, which says so.
-bool Tool::IsRegularOrMissing(const PageRef& page) {
+bool PageSession::IsRegularOrMissing(const PageRef& page) {
     struct stat st {};
     if (::stat(page.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         Report(page.shown, "not a regular file");
@@ -479,7 +539,7 @@ bool Tool::IsRegularOrMissing(const PageRef& page) {
     return true;
 }
 
-bool Tool::Open(const PageRef& page, bool reportNoPlace) {
+bool PageSession::Open(const PageRef& page, bool reportNoPlace) {
     current_ = page.shown;
     if (!IsRegularOrMissing(page)) {
         return false;
@@ -741,7 +801,7 @@ int Tool::Set(const Options& o) {
 
 // A page in a charset that cannot be written faithfully is never changed:
 // says so and returns false.
-bool Tool::RefuseUnsupportedCharset(const PageRef& page) {
+bool PageSession::RefuseUnsupportedCharset(const PageRef& page) {
     const CharsetChoice& choice = doc_->PageCharsetChoice();
     if (choice.charset.IsSupported()) {
         return true;
@@ -754,73 +814,294 @@ bool Tool::RefuseUnsupportedCharset(const PageRef& page) {
     return false;
 }
 
+// --- apply ------------------------------------------------------------------
+
+// What apply did with one page: filled in by the worker that had it, printed
+// by the main thread in the order of the pages.
+struct PageOutcome {
+    enum Kind { Changed, Unchanged, Refused, Failed };
+    Kind kind = Failed;
+    std::string messages; // for standard error, as printed
+    std::string output;   // for standard output: a single page's dry run
+};
+
+// What apply's workers share: read only while they run, but for the
+// outcomes, of which each worker fills those of its own pages.
+struct ApplyJob {
+    const Options& options;
+    const std::vector<PageRef>& pages;
+    bool single; // one page named, whose dry run prints the result
+    std::string templatePath;
+    std::string templateBytes; // the template file, read once
+    // Pages are handed out in chunks of this many, in order; each chunk's
+    // saves are one batch.
+    std::size_t chunkPages;
+    std::vector<PageOutcome> outcomes;
+};
+
+// The most bytes of new content a batch holds in temporary files before
+// they are flushed, so that the flush of a batch of large pages stays short.
+constexpr std::uint64_t kBatchBytes = std::uint64_t{8} << 20;
+
+// Page-model messages of a worker's pages, gathered with its other messages.
+class StreamSink final : public MessageSink {
+public:
+    explicit StreamSink(std::ostream& out) : out_(out) {}
+    // As the default sink prints them.
+    void ShowMessage(const std::string& text) override { out_ << text << "\n"; }
+
+private:
+    std::ostream& out_;
+};
+
+// One worker of apply, used on one thread: a document of its own with the
+// template, and a batch for the saves of its pages.
+class ApplyWorker : private PageSession {
+public:
+    ApplyWorker(ApplyJob& job, std::ostringstream& messages)
+        : PageSession(messages, false), messages_(messages), job_(job) {
+        doc_->SetCrLfLineEnds(job.options.crlf);
+        doc_->OpenTemplateFromBytes(job.templatePath, job.templateBytes);
+    }
+
+    // Applies the template to the pages from begin to end and saves those
+    // that changed; their outcomes are final on return.
+    void Run(std::size_t begin, std::size_t end);
+    int Status() const { return status_; }
+
+private:
+    // Applies the template to one page; a changed page is saved, or staged
+    // in the batch (staged is set).
+    void ApplyOne(const PageRef& page, PageOutcome& outcome, bool& staged);
+    // Commits the batch and completes the outcomes of its pages.
+    void Commit(std::vector<std::size_t>& staged);
+
+    std::ostringstream& messages_;
+    ApplyJob& job_;
+    ReplacementBatch batch_;
+};
+
+void ApplyWorker::Run(std::size_t begin, std::size_t end) {
+    std::vector<std::size_t> staged;
+    for (std::size_t i = begin; i < end; ++i) {
+        PageOutcome& outcome = job_.outcomes[i];
+        bool isStaged = false;
+        ApplyOne(job_.pages[i], outcome, isStaged);
+        outcome.messages = messages_.str();
+        messages_.str({});
+        if (isStaged) {
+            staged.push_back(i);
+        }
+        if (batch_.StagedBytes() >= kBatchBytes) {
+            Commit(staged);
+        }
+    }
+    Commit(staged);
+}
+
+void ApplyWorker::ApplyOne(const PageRef& page, PageOutcome& outcome, bool& staged) {
+    staged = false;
+    outcome.kind = PageOutcome::Failed;
+    if (!Open(page, false)) {
+        return;
+    }
+    if (doc_->IsUnwritable()) {
+        Report(page.shown, std::string(doc_texts::kNoMetaDataPosition));
+        Worst(kExitNoPlace);
+        outcome.kind = PageOutcome::Refused;
+        return;
+    }
+    if (!RefuseUnsupportedCharset(page)) {
+        outcome.kind = PageOutcome::Refused;
+        return;
+    }
+    const std::string before = doc_->GetPageText();
+    doc_->ApplyTemplate();
+    const std::string& after = doc_->GetPageText();
+    if (job_.options.dryRun && job_.single) {
+        outcome.output = after;
+    }
+    if (after == before) {
+        outcome.kind = PageOutcome::Unchanged;
+        return;
+    }
+    if (job_.options.dryRun) {
+        outcome.kind = PageOutcome::Changed;
+        return;
+    }
+    if (doc_->SaveIntoBatch(batch_, staged) == 0) {
+        Worst(kExitFileError);
+        return;
+    }
+    // A page written in place is saved now; a staged one when it is
+    // committed.
+    if (!staged) {
+        outcome.kind = PageOutcome::Changed;
+    }
+}
+
+void ApplyWorker::Commit(std::vector<std::size_t>& staged) {
+    if (staged.empty()) {
+        return;
+    }
+    const std::vector<ReplacementBatch::Outcome> results = batch_.Commit();
+    for (std::size_t k = 0; k < staged.size(); ++k) {
+        PageOutcome& outcome = job_.outcomes[staged[k]];
+        if (results[k].saved) {
+            outcome.kind = PageOutcome::Changed;
+            continue;
+        }
+        const PageRef& page = job_.pages[staged[k]];
+        outcome.messages += MessageLine(
+            page.shown, doc_texts::FillIn(doc_texts::kSavePageFailed, page.path, results[k].error));
+        Worst(kExitFileError);
+    }
+    staged.clear();
+}
+
+// The number of workers when --jobs is not given: one per processor, at
+// most eight.
+unsigned DefaultJobs() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+}
+
+// Pages per chunk: a few hundred at most, and few enough that every
+// worker's batch of open temporary files fits under the limit on open files.
+std::size_t ChunkPages(unsigned jobs) {
+    constexpr std::size_t kMost = 128;
+    constexpr std::size_t kFewest = 8;
+    struct rlimit files {};
+    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) {
+        return kMost;
+    }
+    // Room for the files every run has open besides.
+    constexpr rlim_t kSpare = 64;
+    const rlim_t room = files.rlim_cur > kSpare ? (files.rlim_cur - kSpare) / jobs : 0;
+    return std::clamp<std::size_t>(static_cast<std::size_t>(room), kFewest, kMost);
+}
+
+// What one worker's thread found besides its pages' outcomes.
+struct WorkerTotals {
+    int status = kExitOk;
+    std::size_t leftoversRemoved = 0;
+    std::vector<std::string> backupsKept;
+};
+
 int Tool::Apply(const Options& o) {
     const std::string& templatePath = o.args[0];
-    current_ = templatePath;
-    ui_.onMessage = [this](const std::string& text) { Report(current_, text); };
-    if (doc_->OpenTemplate(templatePath) == 0) {
+    // Read once; each worker reads the template from these bytes.
+    std::string templateBytes;
+    std::string error;
+    if (!ReadWholeFile(templatePath, templateBytes, error)) {
+        Report(templatePath,
+               doc_texts::FillIn(doc_texts::kFailedToReadTemplate, templatePath, error));
         return kExitFileError;
     }
     std::vector<std::string> paths(o.args.begin() + 1, o.args.end());
     std::vector<PageRef> pages;
     ExpandPaths(paths, true, pages);
     const bool single = paths.size() == 1 && pages.size() == 1 && !fs::is_directory(paths[0]);
+    const unsigned jobs = o.jobs != 0 ? o.jobs : DefaultJobs();
+    ApplyJob job{o, pages, single, templatePath, std::move(templateBytes), ChunkPages(jobs), {}};
+    job.outcomes.resize(pages.size());
+    const std::size_t chunks = (pages.size() + job.chunkPages - 1) / job.chunkPages;
 
-    // Each page's bytes reach the disk before it replaces the old file; the
-    // folders are synced once, when the batch ends.
-    DeferredFolderSync folderSync;
-    int changed = 0, unchanged = 0, refused = 0, failed = 0;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const PageRef& page = pages[i];
-        if (errIsTerminal_) {
-            err_ << "\r[" << (i + 1) << "/" << pages.size() << "] " << page.shown << "\x1b[K"
-                 << std::flush;
-        }
-        if (!Open(page, false)) {
-            ++failed;
-            continue;
-        }
-        if (doc_->IsUnwritable()) {
-            if (errIsTerminal_) {
-                err_ << "\r\x1b[K";
+    // Workers take the chunks in order; the main thread prints each chunk
+    // once it is done, so that the messages come in the order of the pages
+    // however many workers there are.
+    std::atomic<std::size_t> nextChunk{0};
+    std::mutex mutex;
+    std::condition_variable chunkDone;
+    std::vector<char> done(chunks, 0);
+    auto work = [&](WorkerTotals& totals) {
+        // The cleanup of leftovers, the folder syncs of saves in place and
+        // page-model messages each go to what this thread set up.
+        LeftoverTally tally;
+        DeferredFolderSync folderSync;
+        std::ostringstream messages;
+        StreamSink pageMessages(messages);
+        const ScopedPageMessageSink sinkGuard(&pageMessages);
+        ApplyWorker worker(job, messages);
+        for (std::size_t c = nextChunk++; c < chunks; c = nextChunk++) {
+            worker.Run(c * job.chunkPages, std::min(pages.size(), (c + 1) * job.chunkPages));
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                done[c] = 1;
             }
-            Report(page.shown, std::string(doc_texts::kNoMetaDataPosition));
-            Worst(kExitNoPlace);
-            ++refused;
-            continue;
+            chunkDone.notify_all();
         }
-        if (!RefuseUnsupportedCharset(page)) {
-            ++refused;
-            continue;
-        }
-        const std::string before = doc_->GetPageText();
-        doc_->ApplyTemplate();
-        const std::string& after = doc_->GetPageText();
-        if (o.dryRun && single) {
-            out_ << after;
-        }
-        if (after == before) {
-            ++unchanged;
-            continue;
-        }
-        if (o.dryRun) {
-            ++changed;
-            continue;
-        }
-        if (errIsTerminal_) {
-            err_ << "\r\x1b[K";
-        }
-        if (doc_->SaveDocument() == 0) {
-            Worst(kExitFileError);
-            ++failed;
-        } else {
-            ++changed;
+        totals.status = worker.Status();
+        totals.leftoversRemoved = tally.Removed();
+        totals.backupsKept = tally.KeptBackups();
+    };
+    std::vector<WorkerTotals> totals(std::min<std::size_t>(jobs, std::max<std::size_t>(chunks, 1)));
+    std::vector<std::thread> threads;
+    for (WorkerTotals& t : totals) {
+        // Fewer threads than asked for will do; none, and this one works.
+        try {
+            threads.emplace_back(work, std::ref(t));
+        } catch (const std::system_error&) {
+            break;
         }
     }
-    if (errIsTerminal_ && !pages.empty()) {
+    if (threads.empty()) {
+        work(totals.front());
+    }
+
+    int changed = 0, unchanged = 0, refused = 0, failed = 0;
+    bool progressShown = false;
+    for (std::size_t c = 0; c < chunks; ++c) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            chunkDone.wait(lock, [&] { return done[c] != 0; });
+        }
+        const std::size_t end = std::min(pages.size(), (c + 1) * job.chunkPages);
+        for (std::size_t i = c * job.chunkPages; i < end; ++i) {
+            PageOutcome& outcome = job.outcomes[i];
+            if (!outcome.messages.empty()) {
+                if (progressShown) {
+                    err_ << "\r\x1b[K";
+                    progressShown = false;
+                }
+                err_ << outcome.messages;
+            }
+            out_ << outcome.output;
+            switch (outcome.kind) {
+            case PageOutcome::Changed:
+                ++changed;
+                break;
+            case PageOutcome::Unchanged:
+                ++unchanged;
+                break;
+            case PageOutcome::Refused:
+                ++refused;
+                break;
+            case PageOutcome::Failed:
+                ++failed;
+                break;
+            }
+            outcome = PageOutcome{};
+        }
+        if (errIsTerminal_) {
+            err_ << "\r[" << end << "/" << pages.size() << "] " << pages[end - 1].shown << "\x1b[K"
+                 << std::flush;
+            progressShown = true;
+        }
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    if (progressShown) {
         err_ << "\r\x1b[K";
     }
-    ReportLeftovers();
+    std::size_t removed = 0;
+    std::vector<std::string> kept;
+    for (WorkerTotals& t : totals) {
+        Worst(t.status);
+        removed += t.leftoversRemoved;
+        kept.insert(kept.end(), t.backupsKept.begin(), t.backupsKept.end());
+    }
+    ReportLeftovers(removed, std::move(kept));
     err_ << cli_texts::kProgram << ": " << changed << (o.dryRun ? " would change, " : " changed, ")
          << unchanged << " unchanged, " << refused << " refused, " << failed << " failed\n";
     return status_;
@@ -919,15 +1200,19 @@ int Tool::Run(const std::vector<std::string>& args) {
     return status;
 }
 
-void Tool::ReportLeftovers() {
-    if (const std::size_t n = leftovers_.Removed(); n > 0) {
+void Tool::ReportLeftovers(std::size_t removedByWorkers, std::vector<std::string> keptByWorkers) {
+    std::vector<std::string> kept = leftovers_.KeptBackups();
+    kept.insert(kept.end(), keptByWorkers.begin(), keptByWorkers.end());
+    // In the order of their names, whichever thread came across them.
+    std::sort(kept.begin(), kept.end());
+    if (const std::size_t n = leftovers_.Removed() + removedByWorkers; n > 0) {
         err_ << cli_texts::kProgram << ": "
              << doc_texts::FillIn(n == 1 ? cli_texts::kRemovedLeftover
                                          : cli_texts::kRemovedLeftovers,
                                   std::to_string(n))
              << "\n";
     }
-    for (const std::string& backup : leftovers_.KeptBackups()) {
+    for (const std::string& backup : kept) {
         // The page is named by what comes before ".orlen-backup-".
         const std::string name = fs::path(backup).filename().string();
         const std::string page = name.substr(1, name.rfind(".orlen-") - 1);

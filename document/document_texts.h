@@ -52,6 +52,20 @@ inline constexpr std::string_view kChangedOnDisk =
     "%1 has been changed by another program since it was opened.\n"
     "Do you want to overwrite those changes with yours?"; // path
 
+// Why a file was not read or written, after kOpenPageFailed or
+// kSavePageFailed.
+inline constexpr std::string_view kNotRegularFile = "Not a regular file";
+inline constexpr std::string_view kReadOnlyFile = "The file is read-only";
+inline constexpr std::string_view kOldContentKeptIn = "; the old content is kept in "; // + path
+// A save of a batch (orlen-meta apply) finds, just before it replaces the
+// file, that another program has written it since it was read.
+inline constexpr std::string_view kChangedSinceRead =
+    "Another program has changed the file since it was read";
+// The new content replaced the file, but the folder's record of that could
+// not be flushed to disk, so a crash may still bring the old file back.
+inline constexpr std::string_view kFolderNotSynced =
+    "The file was replaced, but its folder could not be flushed to disk: "; // + reason
+
 // A page declaring a charset that cannot be read and written faithfully:
 // its meta-data is shown as Latin-1 and never changed.
 inline constexpr std::string_view kUnsupportedCharset =

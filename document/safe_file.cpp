@@ -1,5 +1,6 @@
 #include "document/safe_file.h"
 
+#include "document/document_texts.h"
 #include "page/line_reader.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,8 +21,11 @@ namespace orlen {
 
 namespace {
 
+// The text for an errno value. strerror_r, since strerror may share one
+// buffer between the threads of a pool that save at once.
 std::string Describe(int err) {
-    return std::strerror(err);
+    char buffer[256] = {};
+    return ::strerror_r(err, buffer, sizeof buffer);
 }
 
 class Fd {
@@ -103,11 +108,15 @@ bool CopyContent(int from, int to, off_t& copied) {
     }
 }
 
-void SyncFolder(const std::string& folder) {
+// Flushes a folder's entries to disk. Returns 0, or the errno of a failed
+// flush; a folder that cannot be opened (one the user may write but not
+// read) is passed over, as it always was.
+int SyncFolder(const std::string& folder) {
     Fd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) {
-        ::fsync(dirFd.get());
+    if (dirFd.get() >= 0 && ::fsync(dirFd.get()) != 0) {
+        return errno;
     }
+    return 0;
 }
 
 // The folder a file lies in, "." for a bare name.
@@ -135,23 +144,24 @@ bool ResolveLink(const std::string& path, std::filesystem::path& target, std::st
 // Refuses an existing target that is not a regular file or is read-only.
 bool MayWriteOver(const std::filesystem::path& target, const struct stat& st, std::string& error) {
     if (!S_ISREG(st.st_mode)) {
-        error = "Not a regular file";
+        error = doc_texts::kNotRegularFile;
         return false;
     }
     // A read-only page stays as it is: renaming over it would succeed, but
     // the user (or whoever took the write bits away) asked for it to be kept.
     if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
-        error = "The file is read-only";
+        error = doc_texts::kReadOnlyFile;
         return false;
     }
     return true;
 }
 
-// The batch that folder syncs are left to, if any.
-DeferredFolderSync* innermostBatch = nullptr;
+// The batch that folder syncs are left to, if any: one per thread, so that
+// the workers of a pool each keep their own.
+thread_local DeferredFolderSync* innermostBatch = nullptr;
 
-// The tally that leftover cleanup reports to, if any.
-LeftoverTally* innermostTally = nullptr;
+// The tally that leftover cleanup reports to, if any; one per thread too.
+thread_local LeftoverTally* innermostTally = nullptr;
 
 // --- Telling whose a temporary file is -----------------------------------
 
@@ -419,7 +429,7 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "Not a regular file";
+        error = doc_texts::kNotRegularFile;
         return false;
     }
     std::string backup = (std::filesystem::path(backupDir) /
@@ -456,7 +466,7 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
             ::ftruncate(file.get(), restored) == 0 && ::fsync(file.get()) == 0) {
             ::unlink(backup.c_str());
         } else {
-            error += "; the old content is kept in " + backup;
+            error += std::string(doc_texts::kOldContentKeptIn) + backup;
         }
         return false;
     }
@@ -469,77 +479,96 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
     return true;
 }
 
+// Where a save goes, after the checks every save makes.
+struct SaveTarget {
+    std::filesystem::path file; // the file a symbolic link points to, or the path
+    struct stat st {};          // what it is now, when it exists
+    bool exists = false;
+    std::string folder; // its folder, whose leftovers have been cleaned
+    // Renaming a new file over one name of a file with several would split
+    // it: the other names would keep the old content.
+    bool InPlace() const { return exists && st.st_nlink > 1; }
+};
+
+bool PrepareSave(const std::string& path, SaveTarget& target, std::string& error) {
+    error.clear();
+    // Replace the file a symbolic link points to, not the link.
+    if (!ResolveLink(path, target.file, error)) {
+        return false;
+    }
+    target.exists = ::stat(target.file.c_str(), &target.st) == 0;
+    if (target.exists && !MayWriteOver(target.file, target.st, error)) {
+        return false;
+    }
+    target.folder = FolderOf(target.file);
+    CleanLeftoversOnce(target.folder);
+    return true;
+}
+
+// Writes bytes into a new temporary file beside the target, with the
+// target's permission bits and, where we may, its owner. Returns the file,
+// open and not yet flushed, with its name in temp; on failure -1, with
+// nothing left behind.
+int WriteTemporary(const SaveTarget& target, std::string_view bytes, std::string& temp,
+                   std::string& error) {
+    const mode_t mode = target.exists ? target.st.st_mode & 07777 : 0666 & ~CurrentUmask();
+    // A hidden name beside the target, so the rename stays on one file
+    // system, that says which process made it.
+    temp = (std::filesystem::path(target.folder) /
+            TemporaryNamePrefix(target.file.filename().string(), CurrentProcessMark(),
+                                TemporaryKind::Replacement))
+               .string() +
+           std::string(kUniqueLength, 'X');
+    Fd fd(::mkstemp(temp.data()));
+    if (fd.get() < 0) {
+        error = Describe(errno);
+        return -1;
+    }
+    if (!WriteAll(fd.get(), bytes) || ::fchmod(fd.get(), mode) != 0) {
+        error = Describe(errno);
+        ::unlink(temp.c_str());
+        return -1;
+    }
+    if (target.exists) {
+        // Keep the owner where we may (root, or the same user); a failure
+        // here is not a reason to refuse the save.
+        (void)!::fchown(fd.get(), target.st.st_uid, target.st.st_gid);
+    }
+    return fd.release();
+}
+
 } // namespace
 
 bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
-    namespace fs = std::filesystem;
-    error.clear();
-
-    // Replace the file a symbolic link points to, not the link.
-    fs::path target;
-    if (!ResolveLink(path, target, error)) {
+    SaveTarget target;
+    if (!PrepareSave(path, target, error)) {
         return false;
     }
-    struct stat st {};
-    bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !MayWriteOver(target, st, error)) {
-        return false;
+    if (target.InPlace()) {
+        return WriteInPlace(target.file, bytes, target.folder, error);
     }
-    const std::string folder = FolderOf(target);
-    CleanLeftoversOnce(folder);
-    // Renaming a new file over one name of a file with several would split
-    // it: the other names would keep the old content.
-    if (exists && st.st_nlink > 1) {
-        return WriteInPlace(target, bytes, folder, error);
-    }
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode = 0666 & ~CurrentUmask();
-    }
-
-    // A hidden name beside the target, so the rename stays on one file
-    // system, that says which process made it.
-    std::string pattern =
-        (fs::path(folder) / TemporaryNamePrefix(target.filename().string(), CurrentProcessMark(),
-                                                TemporaryKind::Replacement))
-            .string() +
-        std::string(kUniqueLength, 'X');
-    Fd fd(::mkstemp(pattern.data()));
+    std::string temp;
+    Fd fd(WriteTemporary(target, bytes, temp, error));
     if (fd.get() < 0) {
-        error = Describe(errno);
         return false;
     }
-    const std::string temp = pattern;
     auto fail = [&](int err) {
         error = Describe(err);
         ::unlink(temp.c_str());
         return false;
     };
-    if (!WriteAll(fd.get(), bytes)) {
-        return fail(errno);
-    }
-    if (::fchmod(fd.get(), mode) != 0) {
-        return fail(errno);
-    }
-    if (exists) {
-        // Keep the owner where we may (root, or the same user); a failure
-        // here is not a reason to refuse the save.
-        (void)!::fchown(fd.get(), st.st_uid, st.st_gid);
-    }
     if (::fsync(fd.get()) != 0) {
         return fail(errno);
     }
     if (::close(fd.release()) != 0) {
         return fail(errno);
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (::rename(temp.c_str(), target.file.c_str()) != 0) {
         return fail(errno);
     }
     // Make the rename itself durable, now or at the end of a batch.
-    if (!DeferredFolderSync::Defer(folder)) {
-        SyncFolder(folder);
+    if (!DeferredFolderSync::Defer(target.folder)) {
+        SyncFolder(target.folder);
     }
     return true;
 }
@@ -667,7 +696,7 @@ bool ReadFileStart(const std::string& path, std::size_t limit, std::string& byte
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "Not a regular file";
+        error = doc_texts::kNotRegularFile;
         return false;
     }
     const int flags = ::fcntl(fd.get(), F_GETFL);
@@ -778,6 +807,122 @@ bool FileChangedSince(const std::string& path, const FileStamp& stamp) {
         return true;
     }
     return HashBytes(bytes) != stamp.hash;
+}
+
+// --- A batch of replacements ----------------------------------------------
+
+ReplacementBatch::~ReplacementBatch() {
+    // What was never committed goes, and the files stay as they were.
+    for (Entry& entry : staged_) {
+        if (entry.fd >= 0) {
+            ::close(entry.fd);
+        }
+        ::unlink(entry.temp.c_str());
+    }
+}
+
+ReplacementBatch::Added ReplacementBatch::Add(const std::string& path, std::string_view bytes,
+                                              const FileStamp& read, std::string& error) {
+    SaveTarget target;
+    if (!PrepareSave(path, target, error)) {
+        return Added::Failed;
+    }
+    if (target.InPlace()) {
+        // Written now, as every save in place is; the check comes before the
+        // first byte changes.
+        if (FileChangedSince(target.file.string(), read)) {
+            error = doc_texts::kChangedSinceRead;
+            return Added::Failed;
+        }
+        return WriteInPlace(target.file, bytes, target.folder, error) ? Added::Written
+                                                                      : Added::Failed;
+    }
+    Entry entry;
+    entry.fd = WriteTemporary(target, bytes, entry.temp, error);
+    if (entry.fd < 0) {
+        return Added::Failed;
+    }
+    entry.target = target.file.string();
+    entry.folder = target.folder;
+    entry.read = read;
+    staged_.push_back(std::move(entry));
+    stagedBytes_ += bytes.size();
+    return Added::Staged;
+}
+
+void ReplacementBatch::Fail(Entry& entry, const std::string& error) {
+    entry.failed = true;
+    entry.outcome.error = error;
+}
+
+void ReplacementBatch::Flush() {
+    // Writeback of every file is started first, so that the disk works on
+    // all of them at once; then each is waited for, by which time most of
+    // its writing is done (and on a journalled file system the first fsync's
+    // commit carries the others' new blocks too). fsync rather than
+    // fdatasync, so that the permission bits and owner given to the file
+    // last as well; the two measured the same. syncfs was about a tenth
+    // faster on a quiet machine, but it also waits for every other
+    // program's unwritten data on the file system (with 1 GB of it, a batch
+    // took 1.07 s instead of 0.41 s), and it reports write errors only on
+    // Linux 5.8 and later, and then not per file.
+    for (Entry& entry : staged_) {
+        // Only a hint: where it is not supported, the fsync does it all.
+        (void)::sync_file_range(entry.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    for (Entry& entry : staged_) {
+        if (::fsync(entry.fd) != 0) {
+            Fail(entry, Describe(errno));
+        }
+    }
+}
+
+std::vector<ReplacementBatch::Outcome> ReplacementBatch::Commit() {
+    // 1. Every new content on disk before any file is replaced, so that a
+    // crash during the renames finds each file old or new, complete.
+    Flush();
+    for (Entry& entry : staged_) {
+        const int fd = entry.fd;
+        entry.fd = -1;
+        if (::close(fd) != 0 && !entry.failed) {
+            Fail(entry, Describe(errno));
+        }
+    }
+    // 2. The renames, each after a last look at the file it replaces.
+    std::map<std::string, std::vector<Entry*>> folders;
+    for (Entry& entry : staged_) {
+        if (entry.failed) {
+            continue;
+        }
+        if (FileChangedSince(entry.target, entry.read)) {
+            Fail(entry, std::string(doc_texts::kChangedSinceRead));
+        } else if (::rename(entry.temp.c_str(), entry.target.c_str()) != 0) {
+            Fail(entry, Describe(errno));
+        } else {
+            entry.renamed = true;
+            folders[entry.folder].push_back(&entry);
+        }
+    }
+    // 3. Each folder once, so that the renames last.
+    for (auto& [folder, entries] : folders) {
+        if (const int err = SyncFolder(folder); err != 0) {
+            for (Entry* entry : entries) {
+                Fail(*entry, std::string(doc_texts::kFolderNotSynced) + Describe(err));
+            }
+        }
+    }
+    std::vector<Outcome> outcomes;
+    outcomes.reserve(staged_.size());
+    for (Entry& entry : staged_) {
+        if (!entry.renamed) {
+            ::unlink(entry.temp.c_str());
+        }
+        entry.outcome.saved = !entry.failed;
+        outcomes.push_back(std::move(entry.outcome));
+    }
+    staged_.clear();
+    stagedBytes_ = 0;
+    return outcomes;
 }
 
 } // namespace orlen

@@ -74,8 +74,9 @@ std::string TemporaryNamePrefix(std::string_view fileName, const ProcessMark& ma
 // names a process of this machine that has ended: one of an earlier boot, a
 // pid with no process, or a pid whose process started at another time.
 // Files of processes still at work, or of other machines, are never
-// touched. Each folder is looked through at most once per process. Not for
-// use across threads.
+// touched. Each folder is looked through at most once per process. A tally
+// hears the saves of the thread that made it, so that each worker of a pool
+// keeps its own; a tally is used on that thread only.
 class LeftoverTally {
 public:
     LeftoverTally();
@@ -90,7 +91,8 @@ public:
         keptBackups_.clear();
     }
 
-    // What the cleanup in saves reports, to the innermost tally if any.
+    // What the cleanup in saves reports, to the calling thread's innermost
+    // tally if any.
     static void CountRemoved();
     static void CountKeptBackup(const std::string& path);
 
@@ -104,8 +106,8 @@ private:
 // folder is synced once when it goes, instead of once per page, which is
 // what a batch of saves over a whole site needs. A page's own bytes are still
 // on disk before it replaces the old file, so a crash in between leaves every
-// page either as it was or as saved, never damaged. Not for use across
-// threads.
+// page either as it was or as saved, never damaged. A batch takes the saves
+// of the thread that made it, and is used on that thread only.
 class DeferredFolderSync {
 public:
     DeferredFolderSync();
@@ -113,7 +115,8 @@ public:
     DeferredFolderSync(const DeferredFolderSync&) = delete;
     DeferredFolderSync& operator=(const DeferredFolderSync&) = delete;
 
-    // Records the folder with the innermost batch; false when there is none.
+    // Records the folder with the calling thread's innermost batch; false
+    // when there is none.
     static bool Defer(const std::string& folder);
 
 private:
@@ -152,5 +155,72 @@ FileStamp StampFile(const std::string& path, std::string_view bytes);
 // gone, or a stamp that is not known, is no change either: nothing another
 // program wrote would be lost.
 bool FileChangedSince(const std::string& path, const FileStamp& stamp);
+
+// Replaces many files with the promise of WriteFileSafely, paying for the
+// flush to disk once per batch instead of once per file: Add writes each
+// file's new bytes into a temporary file beside it, and Commit then makes
+// all of them durable in one pass, renames each over its file and syncs
+// each folder once. Until its rename, a file keeps its old content, so a
+// crash at any moment leaves every file old or new, complete. A file with
+// more than one hard link is written in place by Add at once, as
+// WriteFileSafely does. Temporary files are named and cleaned up as those of
+// WriteFileSafely; those never committed are removed when the batch goes.
+// Each batch belongs to one thread; several threads may each fill their own.
+class ReplacementBatch {
+public:
+    enum class Added {
+        Staged,  // in a temporary file, replaced by Commit
+        Written, // written in place (a file with several links)
+        Failed,  // refused or not written; error says why
+    };
+    // What Commit did with one staged file.
+    struct Outcome {
+        bool saved = false; // renamed over its file and its folder synced
+        std::string error;  // why not, when not saved
+    };
+
+    ReplacementBatch() = default;
+    ~ReplacementBatch();
+    ReplacementBatch(const ReplacementBatch&) = delete;
+    ReplacementBatch& operator=(const ReplacementBatch&) = delete;
+
+    // Refuses what WriteFileSafely refuses; else writes bytes into a
+    // temporary file for path (a symbolic link is followed). read is what
+    // the file held when it was read: the file is replaced only when no
+    // other program has changed it since (FileChangedSince), checked just
+    // before its rename, or before a write in place.
+    Added Add(const std::string& path, std::string_view bytes, const FileStamp& read,
+              std::string& error);
+
+    // The files staged since the last Commit, and their bytes.
+    std::size_t Staged() const { return staged_.size(); }
+    std::uint64_t StagedBytes() const { return stagedBytes_; }
+
+    // Makes every staged file durable, then renames each over its file,
+    // then syncs each folder once. One outcome per staged file, in the
+    // order they were added; a file that failed keeps its old content and
+    // its temporary file is removed, unless the failure came after its
+    // rename (its folder could not be synced), which the error says. The
+    // batch is empty afterwards and may be filled again.
+    std::vector<Outcome> Commit();
+
+private:
+    struct Entry {
+        std::string temp;   // the temporary file
+        std::string target; // the file it replaces, links resolved
+        std::string folder; // where both lie
+        int fd = -1;        // the temporary file, open until it is durable
+        FileStamp read;
+        Outcome outcome;
+        bool failed = false;
+        bool renamed = false;
+    };
+    // Makes the bytes of every staged file durable; marks those that fail.
+    void Flush();
+    void Fail(Entry& entry, const std::string& error);
+
+    std::vector<Entry> staged_;
+    std::uint64_t stagedBytes_ = 0;
+};
 
 } // namespace orlen

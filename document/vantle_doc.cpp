@@ -7,8 +7,10 @@
 #include "page/line_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 
 namespace orlen {
 
@@ -198,6 +200,36 @@ int CVantleDoc::DoSave(const std::string& path) {
     return 1;
 }
 
+int CVantleDoc::SaveIntoBatch(ReplacementBatch& batch, bool& staged) {
+    staged = false;
+    if (!pageCharset_.charset.IsSupported()) {
+        ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
+        return 0;
+    }
+    if (unwritable_) {
+        ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
+        return 0;
+    }
+    if (path_.empty()) {
+        // A batch only replaces files that were opened.
+        ui_.ShowFailure(
+            FillIn(doc_texts::kSavePageFailed, title_, std::generic_category().message(ENOENT)));
+        return 0;
+    }
+    std::string error;
+    switch (batch.Add(path_, page_.GetText(), diskStamp_, error)) {
+    case ReplacementBatch::Added::Staged:
+        staged = true;
+        return 1;
+    case ReplacementBatch::Added::Written:
+        return 1;
+    case ReplacementBatch::Added::Failed:
+        break;
+    }
+    ui_.ShowFailure(FillIn(doc_texts::kSavePageFailed, path_, error));
+    return 0;
+}
+
 int CVantleDoc::SaveDocument() {
     if (path_.empty()) {
         return SaveDocumentAs();
@@ -373,27 +405,30 @@ int CVantleDoc::OpenTemplate(const std::string& path) {
     if (ConfirmSaveTemplate() == 0) {
         return 0;
     }
-    templateName = StemOf(path);
-    templatePath = path;
     std::string bytes;
     std::string error;
-    int ok = 0;
     if (ReadWholeFile(path, bytes, error)) {
-        LinesToCrLfInPlace(bytes);
-        template_.SetText(std::move(bytes), 0);
-        templateCharset_ = orlen::PageCharset(template_, template_.GetText());
-        templateOpen = 1;
-        templateModified = 0; // a template just read has no edits
-        ok = 1;
-    } else {
-        templateName.clear();
-        templatePath.clear();
-        ui_.ShowFailure(FillIn(doc_texts::kFailedToReadTemplate, path, error));
-        templateOpen = 0;
-        templateModified = 0;
+        OpenTemplateFromBytes(path, std::move(bytes));
+        return 1;
     }
+    templateName.clear();
+    templatePath.clear();
+    ui_.ShowFailure(FillIn(doc_texts::kFailedToReadTemplate, path, error));
+    templateOpen = 0;
+    templateModified = 0;
     UpdateAllViews();
-    return ok;
+    return 0;
+}
+
+void CVantleDoc::OpenTemplateFromBytes(const std::string& path, std::string bytes) {
+    templateName = StemOf(path);
+    templatePath = path;
+    LinesToCrLfInPlace(bytes);
+    template_.SetText(std::move(bytes), 0);
+    templateCharset_ = orlen::PageCharset(template_, template_.GetText());
+    templateOpen = 1;
+    templateModified = 0; // a template just read has no edits
+    UpdateAllViews();
 }
 
 int CVantleDoc::SaveTemplate() {

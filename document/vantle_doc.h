@@ -61,6 +61,15 @@ public:
     // Asks for a file name and writes the page there. Returns 0 on failure
     // or cancel.
     int SaveDocumentAs();
+    // The save of a batch over many pages (orlen-meta apply): the refusals
+    // of DoSave, reported the same way, then the page is handed to batch.
+    // A page with one link is written into a temporary file that replaces
+    // it when the batch is committed, if no other program has changed it
+    // since it was read; a page with several links is written in place now,
+    // after that check. Nothing is asked. staged tells which; the document
+    // stays modified either way, since only the batch knows the end.
+    // Returns 0 when the page was refused or failed (reported).
+    int SaveIntoBatch(ReplacementBatch& batch, bool& staged);
     // Writes the page to path through a temporary file; reports failures.
     // When path is the page's own file and another program has changed
     // that file since it was opened or saved, asks first; No writes nothing
@@ -124,6 +133,10 @@ public:
     // Asks to save a modified template first (Cancel keeps it), then reads
     // the template from path; a template just read is not modified.
     int OpenTemplate(const std::string& path);
+    // Takes bytes read from the template file at path, as OpenTemplate does
+    // once it has read them: for documents that each apply one template
+    // read once. Nothing is asked; the views are updated.
+    void OpenTemplateFromBytes(const std::string& path, std::string bytes);
     int SaveTemplate();
     int SaveTemplateAs();
     int CloseTemplate();

@@ -14,7 +14,9 @@ public:
 };
 
 StderrSink gStderrSink;
-MessageSink* gSink = nullptr;
+// Each thread has its own sink, so that the workers of a pool can each
+// gather the messages of their own pages.
+thread_local MessageSink* gSink = nullptr;
 
 } // namespace
 

@@ -30,14 +30,16 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
-// Installs the sink for page-model messages and returns the previous one.
-// Passing nullptr restores the default, which writes to standard error.
+// Installs the sink for the page-model messages of the calling thread and
+// returns its previous one. Passing nullptr restores the default, which
+// writes to standard error. Each thread starts with the default.
 MessageSink* SetPageMessageSink(MessageSink* sink);
 
-// Sends a message to the installed sink.
+// Sends a message to the calling thread's sink.
 void ShowPageMessage(const std::string& text);
 
-// Installs a sink for the lifetime of the guard (tests, tools).
+// Installs a sink for the calling thread for the lifetime of the guard
+// (tests, tools).
 class ScopedPageMessageSink {
 public:
     explicit ScopedPageMessageSink(MessageSink* sink) : previous_(SetPageMessageSink(sink)) {}

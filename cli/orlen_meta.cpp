@@ -915,13 +915,14 @@ void ApplyWorker::ApplyOne(const PageRef& page, PageOutcome& outcome, bool& stag
         outcome.kind = PageOutcome::Refused;
         return;
     }
-    const std::string before = doc_->GetPageText();
+    // The template changes only the rebuilt part of the text.
+    const std::string before(doc_->Page().GetTextParts().rebuilt);
     doc_->ApplyTemplate();
-    const std::string& after = doc_->GetPageText();
+    const CHtmlPage::TextParts after = doc_->Page().GetTextParts();
     if (job_.options.dryRun && job_.single) {
-        outcome.output = after;
+        outcome.output.assign(after.rebuilt).append(after.kept);
     }
-    if (after == before) {
+    if (after.rebuilt == before) {
         outcome.kind = PageOutcome::Unchanged;
         return;
     }

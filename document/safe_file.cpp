@@ -376,16 +376,28 @@ bool ProcessHasEnded(const ProcessMark& theirs, const ProcessMark& ours) {
 void CleanLeftoversOnce(const std::string& folder) {
     static std::mutex mutex;
     static std::unordered_set<std::string> cleaned;
+    // The folders as they were named, so that the many saves of a batch into
+    // one folder do not resolve its path again each time.
+    static std::unordered_set<std::string> named;
     static pid_t cleanedBy = 0;
+    const pid_t pid = ::getpid();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        // A forked child is a process of its own.
+        if (cleanedBy != pid) {
+            cleaned.clear();
+            named.clear();
+            cleanedBy = pid;
+        }
+        if (named.contains(folder)) {
+            return;
+        }
+    }
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(folder, ec);
     {
         std::lock_guard<std::mutex> lock(mutex);
-        // A forked child is a process of its own.
-        if (cleanedBy != ::getpid()) {
-            cleaned.clear();
-            cleanedBy = ::getpid();
-        }
+        named.insert(folder);
         if (!cleaned.insert(ec ? folder : real.string()).second) {
             return;
         }

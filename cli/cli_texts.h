@@ -37,6 +37,27 @@ Commands:
                         charset, titleText and contentText the text with
                         character references (&amp;, &eacute;, &#8211;)
                         decoded too.
+  audit PATH...         Check every page (templates left out): its title and
+                        description (missing, empty, more than one, too long
+                        or too short in characters or in pixels of a
+                        search-result line, the same as other pages'),
+                        robots noindex or nofollow, a charset declared twice
+                        or two different ones, no charset in a page beyond
+                        ASCII, no place for meta-data, empty keywords, a
+                        meta tag with no name. Prints one finding per line,
+                        "PATH: SEVERITY: ID: MESSAGE", in walk order, then a
+                        summary on standard error.
+      --json            One JSON object per page and line instead: its path,
+                        title, description, keywords and robots as text,
+                        their lengths and its findings.
+      --csv             A table instead (RFC 4180, UTF-8): a header row, then
+                        one row per page: file, title, title characters,
+                        title pixels, description, description characters,
+                        description pixels, keywords, robots, findings.
+      --fail-on LEVEL   Exit 5 when a finding of LEVEL or worse was found:
+                        error (the default), warning or notice.
+      --only ID,...     Report only these findings (for example
+                        title-duplicate,description-missing).
   title PAGE            Print the title as text (--raw: as source).
   get PAGE NAME         Print the content of the meta tag NAME (any case,
                         name or http-equiv, anywhere in the page) as text
@@ -125,6 +146,7 @@ Exit status:
   3  a page has no place for meta-data, declares a charset that cannot be
      written, or a change could not be made; the file is left untouched
   4  a file could not be read or written
+  5  audit found something at or above the --fail-on level
 )";
 
 // What the cleanup of a run's saves found: a count, or a page's name twice.

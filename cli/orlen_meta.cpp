@@ -11,10 +11,13 @@
 #include "page/entities.h"
 #include "page/line_reader.h"
 #include "page/page_messages.h"
+#include "page/text_util.h"
+#include "tags/site_audit.h"
 #include "tags/suggestions.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -82,7 +85,11 @@ struct Options {
     bool version = false;
     std::string commonWords; // --common-words FILE; "" for the default list
     bool commonWordsGiven = false;
-    unsigned jobs = 0; // --jobs N: pages apply works on at once; 0 for the default
+    unsigned jobs = 0;                 // --jobs N: pages apply works on at once; 0 for the default
+    bool csv = false;                  // --csv: audit prints a table
+    Severity failOn = Severity::Error; // --fail-on LEVEL of audit
+    bool failOnGiven = false;
+    std::vector<std::string> only; // --only ID,...: the findings audit reports
     std::vector<Change> changes;
 };
 
@@ -175,6 +182,7 @@ private:
                          std::vector<std::string> keptByWorkers = {});
 
     int Show(const Options& o);
+    int Audit(const Options& o);
     int ShowValue(const Options& o);
     int Rebuild(const Options& o);
     int Set(const Options& o);
@@ -236,6 +244,9 @@ struct CommandLine {
     CLI::Option* remove = nullptr;
     CLI::Option* commonWords = nullptr;
     CLI::Option* jobs = nullptr;
+    CLI::Option* csv = nullptr;
+    CLI::Option* failOn = nullptr;
+    CLI::Option* only = nullptr;
     // The command and its arguments, in order.
     std::vector<std::string> words;
 
@@ -250,6 +261,7 @@ struct CommandLine {
         dryRun = app.add_flag("-n,--dry-run");
         crlf = app.add_flag("--crlf");
         raw = app.add_flag("--raw");
+        csv = app.add_flag("--csv");
         // One value each time, every time kept: set applies its changes in
         // the order given.
         const auto valueOption = [this](const char* name, const char* needs) {
@@ -262,6 +274,8 @@ struct CommandLine {
         remove = valueOption("--remove", "a NAME");
         commonWords = valueOption("--common-words", "a FILE");
         jobs = valueOption("--jobs", "a NUMBER");
+        failOn = valueOption("--fail-on", "error, warning or notice");
+        only = valueOption("--only", "finding IDs separated by commas");
         app.add_option("words", words);
     }
 };
@@ -369,6 +383,30 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
             o.commonWords = file;
             o.commonWordsGiven = true;
         }
+        o.csv = line.csv->count() > 0;
+        for (const std::string& level : line.failOn->results()) {
+            if (!SeverityFromName(level, o.failOn)) {
+                return Usage("--fail-on needs error, warning or notice");
+            }
+            o.failOnGiven = true;
+        }
+        for (const std::string& list : line.only->results()) {
+            std::size_t at = 0;
+            do {
+                std::size_t comma = list.find(',', at);
+                if (comma == std::string::npos) {
+                    comma = list.size();
+                }
+                const std::string id(Trim(std::string_view(list).substr(at, comma - at)));
+                const auto& kinds = FindingKinds();
+                if (std::none_of(kinds.begin(), kinds.end(),
+                                 [&](const FindingKind& k) { return k.id == id; })) {
+                    return Usage("--only: unknown finding '" + id + "'");
+                }
+                o.only.push_back(id);
+                at = comma + 1;
+            } while (at <= list.size());
+        }
         for (const std::string& number : line.jobs->results()) {
             if (!ReadJobs(number, o.jobs)) {
                 return Usage(std::string(cli_texts::kJobsNeedsNumber));
@@ -412,8 +450,14 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     o.args.assign(positional.begin() + 1, positional.end());
 
     const std::string& c = o.command;
-    if (o.json && c != "show") {
-        return Usage("--json is an option of show");
+    if (o.json && c != "show" && c != "audit") {
+        return Usage("--json is an option of show and audit");
+    }
+    if ((o.csv || o.failOnGiven || !o.only.empty()) && c != "audit") {
+        return Usage("--csv, --fail-on and --only are options of audit");
+    }
+    if (o.csv && o.json) {
+        return Usage("audit prints either --json or --csv");
     }
     if (!o.changes.empty() && c != "set") {
         return Usage("--title, --meta, --http-equiv and --remove are options of set");
@@ -441,6 +485,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     };
     if (c == "show") {
         return o.args.empty() ? Usage("show needs at least one PATH") : int{kExitOk};
+    }
+    if (c == "audit") {
+        return o.args.empty() ? Usage("audit needs at least one PATH") : int{kExitOk};
     }
     if (c == "title" || c == "body-text" || c == "rebuild") {
         return count(1, "one PAGE");
@@ -702,6 +749,128 @@ int Tool::Show(const Options& o) {
         }
     }
     return status_;
+}
+
+namespace {
+
+// A field of an RFC 4180 table: quoted when it holds a comma, a quote or a
+// line end, with each quote doubled.
+std::string CsvField(std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(value);
+    }
+    std::string out = "\"";
+    for (char c : value) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+std::string FindingList(const PageAudit& page) {
+    std::string out;
+    for (const Finding& f : page.findings) {
+        out += (out.empty() ? "" : " ") + std::string(SeverityName(f.severity)) + ":" + f.id;
+    }
+    return out;
+}
+
+} // namespace
+
+// Checks every page on its own as it is read, then titles and descriptions
+// across pages, then prints: only the title, description and a few values of
+// each page are kept until the end.
+int Tool::Audit(const Options& o) {
+    std::vector<PageRef> refs;
+    ExpandPaths(o.args, true, refs);
+    const AuditLimits limits;
+    std::vector<PageAudit> pages;
+    pages.reserve(refs.size());
+    CHtmlPage head;
+    std::string text;
+    for (const PageRef& ref : refs) {
+        if (!ReadHead(ref, head, text, true)) {
+            continue;
+        }
+        pages.push_back(AuditPage(ref.shown, head, text, limits));
+    }
+    text = std::string();
+    AddDuplicateFindings(pages);
+    if (!o.only.empty()) {
+        for (PageAudit& page : pages) {
+            std::erase_if(page.findings, [&](const Finding& f) {
+                return std::find(o.only.begin(), o.only.end(), f.id) == o.only.end();
+            });
+        }
+    }
+
+    std::array<std::size_t, 3> counts{};
+    bool failed = false;
+    for (const PageAudit& page : pages) {
+        for (const Finding& f : page.findings) {
+            ++counts[static_cast<std::size_t>(f.severity)];
+            failed = failed || static_cast<int>(f.severity) <= static_cast<int>(o.failOn);
+        }
+    }
+    const auto utf8 = [](const std::string& bytes) {
+        return IsValidUtf8(bytes) ? bytes : DecodeToUtf8(bytes, Charset::Windows1252);
+    };
+    if (o.csv) {
+        out_ << "file,title,title characters,title pixels,description,description characters,"
+                "description pixels,keywords,robots,findings\r\n";
+        for (const PageAudit& p : pages) {
+            out_ << CsvField(utf8(p.path)) << ',' << CsvField(p.title) << ',' << p.titleChars << ','
+                 << p.titlePixels << ',' << CsvField(p.description) << ',' << p.descriptionChars
+                 << ',' << p.descriptionPixels << ',' << CsvField(p.keywords) << ','
+                 << CsvField(p.robots) << ',' << CsvField(FindingList(p)) << "\r\n";
+        }
+    } else if (o.json) {
+        for (const PageAudit& p : pages) {
+            nlohmann::ordered_json line;
+            line["path"] = utf8(p.path);
+            line["title"] = p.hasTitle ? nlohmann::ordered_json(p.title) : nullptr;
+            line["titleChars"] = p.titleChars;
+            line["titlePixels"] = p.titlePixels;
+            line["description"] =
+                p.hasDescription ? nlohmann::ordered_json(p.description) : nullptr;
+            line["descriptionChars"] = p.descriptionChars;
+            line["descriptionPixels"] = p.descriptionPixels;
+            line["keywords"] = p.hasKeywords ? nlohmann::ordered_json(p.keywords) : nullptr;
+            line["robots"] = p.robots;
+            line["findings"] = nlohmann::ordered_json::array();
+            for (const Finding& f : p.findings) {
+                nlohmann::ordered_json finding;
+                finding["id"] = f.id;
+                finding["severity"] = SeverityName(f.severity);
+                finding["message"] = utf8(f.message);
+                line["findings"].push_back(std::move(finding));
+            }
+            try {
+                out_ << JsonLine(line);
+            } catch (const nlohmann::ordered_json::exception& e) {
+                Report(p.path, e.what());
+                Worst(kExitFileError);
+            }
+        }
+    } else {
+        for (const PageAudit& p : pages) {
+            for (const Finding& f : p.findings) {
+                out_ << p.path << ": " << SeverityName(f.severity) << ": " << f.id << ": "
+                     << f.message << "\n";
+            }
+        }
+    }
+    err_ << cli_texts::kProgram << ": " << pages.size()
+         << (pages.size() == 1 ? " page, " : " pages, ") << counts[0]
+         << (counts[0] == 1 ? " error, " : " errors, ") << counts[1]
+         << (counts[1] == 1 ? " warning, " : " warnings, ") << counts[2]
+         << (counts[2] == 1 ? " notice\n" : " notices\n");
+    if (status_ == kExitFileError) {
+        return status_;
+    }
+    return failed ? kExitFindings : kExitOk;
 }
 
 int Tool::ShowValue(const Options& o) {
@@ -1231,6 +1400,9 @@ int Tool::Dispatch(const Options& o) {
     }
     if (o.command == "rebuild") {
         return Rebuild(o);
+    }
+    if (o.command == "audit") {
+        return Audit(o);
     }
     if (o.command == "set") {
         return Set(o);

@@ -13,6 +13,7 @@ enum ExitStatus : int {
     kExitUsage = 2,
     kExitNoPlace = 3,
     kExitFileError = 4,
+    kExitFindings = 5, // audit found something at or above --fail-on
 };
 
 // Runs orlen-meta with the arguments after the program name. Results go to

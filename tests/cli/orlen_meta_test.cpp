@@ -268,6 +268,86 @@ TEST_F(OrlenMeta, PagesWithAndWithoutABodyTagSetOnlyWhatChanges) {
     }
 }
 
+// audit: findings in walk order, the three output forms, the exit status
+// a site's CI can use, and --only.
+TEST_F(OrlenMeta, AuditReportsFindingsAsLinesJsonAndCsv) {
+    const std::string description =
+        "When the bakery is open, which breads come out of the oven each day, and how to order.";
+    const auto page = [&](const std::string& title, const std::string& more) {
+        return "<html><head><meta charset=\"utf-8\"><title>" + title +
+               "</title><meta name=\"description\" content=\"" + description + "\">" + more +
+               "</head><body>x</body></html>\n";
+    };
+    dir.Write("site/a.html", page("Bakery opening hours and the bread of the day", ""));
+    dir.Write("site/b.html", page("Bakery opening hours and the bread of the day", ""));
+    dir.Write("site/c.html", page("Caf&eacute; \"Crumb\", the bakery of Harbour Street",
+                                  "<meta name=robots content=noindex>"));
+    dir.Write("site/sub/nohead.html", "<p>no head</p>\n");
+    dir.Write("site/t.mtpl", "<html><head><title></title></head></html>\n");
+
+    Result r = Run({"audit", "site"});
+    EXPECT_EQ(r.status, 5) << r.err; // a page without a head is an error
+    EXPECT_EQ(r.out,
+              "site/sub/nohead.html: error: page-no-head: No place for meta-data: the page has no "
+              "head, so nothing can be saved into it\n"
+              "site/sub/nohead.html: error: title-missing: No title element\n"
+              "site/sub/nohead.html: warning: description-missing: No description\n"
+              "site/a.html: warning: title-duplicate: The same title as site/b.html\n"
+              "site/a.html: warning: description-duplicate: The same description as site/b.html, "
+              "site/c.html\n"
+              "site/b.html: warning: title-duplicate: The same title as site/a.html\n"
+              "site/b.html: warning: description-duplicate: The same description as site/a.html, "
+              "site/c.html\n"
+              "site/c.html: warning: description-duplicate: The same description as site/a.html, "
+              "site/b.html\n"
+              "site/c.html: warning: robots-noindex: Robots are told not to index the page "
+              "(noindex)\n");
+    EXPECT_EQ(r.err, "orlen-meta: 4 pages, 2 errors, 7 warnings, 0 notices\n");
+
+    // --only and --fail-on decide the exit status.
+    r = Run({"audit", "--only", "title-duplicate,robots-noindex", "site"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "orlen-meta: 4 pages, 0 errors, 3 warnings, 0 notices\n");
+    EXPECT_EQ(Run({"audit", "--only=title-duplicate", "--fail-on", "warning", "site"}).status, 5);
+    EXPECT_EQ(Run({"audit", "--fail-on", "notice", "site/a.html"}).status, 0);
+    EXPECT_EQ(Run({"audit", "--only", "no-such-finding", "site"}).status, 2);
+    EXPECT_EQ(Run({"audit", "--fail-on", "fatal", "site"}).status, 2);
+    EXPECT_EQ(Run({"audit", "--csv", "--json", "site"}).status, 2);
+    EXPECT_EQ(Run({"show", "--csv", "site/a.html"}).status, 2);
+    EXPECT_EQ(Run({"audit", "site/missing.html"}).status, 4);
+
+    // JSON: one object per page, values as text.
+    r = Run({"audit", "--json", "site/c.html"});
+    EXPECT_EQ(
+        r.out.substr(0, r.out.find("\"findings\"")),
+        "{\"path\":\"site/c.html\",\"title\":\"Caf\xc3\xa9 \\\"Crumb\\\", the bakery of "
+        "Harbour Street\",\"titleChars\":42,\"titlePixels\":" +
+            r.out.substr(r.out.find("\"titlePixels\":") + 14,
+                         r.out.find(",\"description\"") - r.out.find("\"titlePixels\":") - 14) +
+            ",\"description\":\"" + description +
+            "\",\"descriptionChars\":86,"
+            "\"descriptionPixels\":" +
+            r.out.substr(r.out.find("\"descriptionPixels\":") + 20,
+                         r.out.find(",\"keywords\"") - r.out.find("\"descriptionPixels\":") - 20) +
+            ",\"keywords\":null,\"robots\":\"noindex\",");
+    EXPECT_NE(r.out.find("\"findings\":[{\"id\":\"robots-noindex\",\"severity\":\"warning\""),
+              std::string::npos);
+
+    // CSV: a header, then a row per page; quotes doubled, CR LF line ends.
+    r = Run({"audit", "--csv", "site/c.html", "site/sub"});
+    const std::size_t firstRowEnd = r.out.find("\r\n");
+    EXPECT_EQ(r.out.substr(0, firstRowEnd),
+              "file,title,title characters,title pixels,description,description characters,"
+              "description pixels,keywords,robots,findings");
+    EXPECT_NE(r.out.find("\r\nsite/c.html,\"Caf\xc3\xa9 \"\"Crumb\"\", the bakery of Harbour "
+                         "Street\",42,"),
+              std::string::npos);
+    EXPECT_NE(r.out.find(",,noindex,warning:robots-noindex\r\n"), std::string::npos);
+    EXPECT_NE(r.out.find("site/sub/nohead.html,,0,0,,0,0,,,error:page-no-head error:title-missing "
+                         "warning:description-missing\r\n"),
+              std::string::npos);
+}
+
 TEST_F(OrlenMeta, SetRefusesWhatCannotBeDoneAndWritesNothing) {
     const std::string noHead = "<html><body>x</body></html>\n";
     dir.Write("u.html", noHead);

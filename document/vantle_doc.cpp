@@ -170,17 +170,24 @@ int CVantleDoc::OpenByPath(const std::string& path) {
     return 1;
 }
 
-int CVantleDoc::DoSave(const std::string& path) {
+bool CVantleDoc::RefuseUnwritable() {
     if (!pageCharset_.charset.IsSupported()) {
         // Its bytes could not be written back faithfully: never written.
         ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
-        return 0;
+        return true;
     }
     if (unwritable_) {
         // Nothing is written to a page without a place for meta-data: its
         // file keeps what it has, and no new file is made from it. Every
         // attempt says so, and the edits stay, still marked unsaved.
         ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
+        return true;
+    }
+    return false;
+}
+
+int CVantleDoc::DoSave(const std::string& path) {
+    if (RefuseUnwritable()) {
         return 0;
     }
     if (path == path_ && FileChangedSince(path, diskStamp_) &&
@@ -202,12 +209,7 @@ int CVantleDoc::DoSave(const std::string& path) {
 
 int CVantleDoc::SaveIntoBatch(ReplacementBatch& batch, bool& staged) {
     staged = false;
-    if (!pageCharset_.charset.IsSupported()) {
-        ui_.ShowWarning(FillIn(doc_texts::kUnsupportedCharset, path_, pageCharset_.label));
-        return 0;
-    }
-    if (unwritable_) {
-        ui_.ShowWarning(std::string(doc_texts::kNoMetaDataPosition));
+    if (RefuseUnwritable()) {
         return 0;
     }
     if (path_.empty()) {

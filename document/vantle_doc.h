@@ -75,6 +75,10 @@ public:
     // that file since it was opened or saved, asks first; No writes nothing
     // and keeps the page modified.
     int DoSave(const std::string& path);
+    // Says why the page cannot be written (a charset that cannot be written
+    // faithfully, no place for meta-data) and returns true; false when it
+    // can be.
+    bool RefuseUnwritable();
     // The prompts before the page is replaced or the application closes:
     // the template's, then the page's. Returns 0 when the user cancelled (or
     // a save the user asked for failed).

@@ -1,5 +1,6 @@
 #include "tags/site_audit.h"
 
+#include "document/document_texts.h"
 #include "page/charset.h"
 #include "page/entities.h"
 #include "page/text_util.h"
@@ -23,8 +24,8 @@ struct KindText {
 };
 
 constexpr std::array kKinds{
-    KindText{"page-no-head", Severity::Error,
-             "No place for meta-data: the page has no head, so nothing can be saved into it"},
+    // The refusal a save of such a page gives.
+    KindText{"page-no-head", Severity::Error, doc_texts::kNoMetaDataPosition},
     KindText{"title-missing", Severity::Error, "No title element"},
     KindText{"title-empty", Severity::Error, "The title is empty"},
     KindText{"title-multiple", Severity::Warning, "%1 title elements; the first one counts"},

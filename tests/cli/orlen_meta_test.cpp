@@ -288,8 +288,8 @@ TEST_F(OrlenMeta, AuditReportsFindingsAsLinesJsonAndCsv) {
     Result r = Run({"audit", "site"});
     EXPECT_EQ(r.status, 5) << r.err; // a page without a head is an error
     EXPECT_EQ(r.out,
-              "site/sub/nohead.html: error: page-no-head: No place for meta-data: the page has no "
-              "head, so nothing can be saved into it\n"
+              "site/sub/nohead.html: error: page-no-head: Unable to find correct position for "
+              "meta-data, no changes will be written to this file.\n"
               "site/sub/nohead.html: error: title-missing: No title element\n"
               "site/sub/nohead.html: warning: description-missing: No description\n"
               "site/a.html: warning: title-duplicate: The same title as site/b.html\n"

@@ -56,6 +56,11 @@ inline constexpr std::string_view kChangedOnDisk =
 // kSavePageFailed.
 inline constexpr std::string_view kNotRegularFile = "Not a regular file";
 inline constexpr std::string_view kReadOnlyFile = "The file is read-only";
+// A page saved in place because its folder takes no new files: path, and
+// the folder its old content was kept in until the save was complete.
+inline constexpr std::string_view kSavedInPlace =
+    "%1 was written in place, since its folder takes no new files; its old content was kept "
+    "in %2 until the save was complete";
 inline constexpr std::string_view kOldContentKeptIn = "; the old content is kept in "; // + path
 // A save of a batch (orlen-meta apply) finds, just before it replaces the
 // file, that another program has written it since it was read.

@@ -31,6 +31,9 @@ public:
     // them apart.
     virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
     virtual void ShowFailure(const std::string& text) { ShowMessage(text); }
+    // A note that needs no answer, for a status bar: shown as a message
+    // unless the presenter has a quieter place for it.
+    virtual void ShowNote(const std::string& text) { ShowMessage(text); }
     // A question with Yes and No buttons.
     virtual Answer AskYesNo(const std::string& text) = 0;
     // A question with Yes, No and Cancel buttons.

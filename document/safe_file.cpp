@@ -4,6 +4,7 @@
 #include "page/line_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -491,6 +492,57 @@ bool WriteInPlace(const std::filesystem::path& target, std::string_view bytes,
     return true;
 }
 
+// Set by tests: the error every creation of a temporary file fails with.
+std::atomic<int> failTemporaryFiles{0};
+
+std::mutex backupFolderMutex;
+std::string inPlaceBackupFolder; // "" for the default
+
+// Whether a temporary file could not be made because the folder takes no
+// new files, while the file itself may still be written.
+bool FolderTakesNoNewFiles(int err) {
+    return err == EACCES || err == EPERM;
+}
+
+// The folder for the backup of a page saved in place because its own folder
+// takes no new files: the one set, else $XDG_CACHE_HOME/orlen, else
+// ~/.cache/orlen; "" when none can be told.
+std::string ResolvedBackupFolder() {
+    {
+        std::lock_guard<std::mutex> lock(backupFolderMutex);
+        if (!inPlaceBackupFolder.empty()) {
+            return inPlaceBackupFolder;
+        }
+    }
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    if (cache != nullptr && cache[0] == '/') {
+        return std::string(cache) + "/orlen";
+    }
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/.cache/orlen";
+    }
+    return {};
+}
+
+// That folder, made (for this user only) when missing.
+bool FallbackBackupFolder(std::string& folder, std::string& error) {
+    folder = ResolvedBackupFolder();
+    if (folder.empty()) {
+        error = Describe(EACCES);
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        error = ec.message();
+        return false;
+    }
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, ec);
+    return true;
+}
+
 // Where a save goes, after the checks every save makes.
 struct SaveTarget {
     std::filesystem::path file; // the file a symbolic link points to, or the path
@@ -522,7 +574,7 @@ bool PrepareSave(const std::string& path, SaveTarget& target, std::string& error
 // open and not yet flushed, with its name in temp; on failure -1, with
 // nothing left behind.
 int WriteTemporary(const SaveTarget& target, std::string_view bytes, std::string& temp,
-                   std::string& error) {
+                   std::string& error, int& err) {
     const mode_t mode = target.exists ? target.st.st_mode & 07777 : 0666 & ~CurrentUmask();
     // A hidden name beside the target, so the rename stays on one file
     // system, that says which process made it.
@@ -531,13 +583,20 @@ int WriteTemporary(const SaveTarget& target, std::string_view bytes, std::string
                                 TemporaryKind::Replacement))
                .string() +
            std::string(kUniqueLength, 'X');
+    err = failTemporaryFiles.load();
+    if (err != 0) {
+        error = Describe(err);
+        return -1;
+    }
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) {
-        error = Describe(errno);
+        err = errno;
+        error = Describe(err);
         return -1;
     }
     if (!WriteAll(fd.get(), bytes) || ::fchmod(fd.get(), mode) != 0) {
-        error = Describe(errno);
+        err = errno;
+        error = Describe(err);
         ::unlink(temp.c_str());
         return -1;
     }
@@ -549,9 +608,52 @@ int WriteTemporary(const SaveTarget& target, std::string_view bytes, std::string
     return fd.release();
 }
 
+// After WriteTemporary failed: a page that exists in a folder that takes no
+// new files is written in place, with its backup in the fallback folder.
+// False, with the first error kept, when that is not the case or fails too.
+bool SaveInPlaceInstead(const SaveTarget& target, std::string_view bytes, int err,
+                        std::string& error, SaveReport* report) {
+    if (!target.exists || !FolderTakesNoNewFiles(err)) {
+        return false;
+    }
+    std::string backupDir;
+    std::string why;
+    if (!FallbackBackupFolder(backupDir, why)) {
+        return false;
+    }
+    CleanLeftoversOnce(backupDir);
+    if (!WriteInPlace(target.file, bytes, backupDir, why)) {
+        error = why;
+        return false;
+    }
+    error.clear();
+    if (report != nullptr) {
+        report->inPlace = true;
+        report->backupFolder = backupDir;
+    }
+    return true;
+}
+
 } // namespace
 
-bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+void SetInPlaceBackupFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(backupFolderMutex);
+    inPlaceBackupFolder = folder;
+}
+
+std::string InPlaceBackupFolder() {
+    return ResolvedBackupFolder();
+}
+
+void FailTemporaryFilesForTesting(int err) {
+    failTemporaryFiles.store(err);
+}
+
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error,
+                     SaveReport* report) {
+    if (report != nullptr) {
+        *report = SaveReport{};
+    }
     SaveTarget target;
     if (!PrepareSave(path, target, error)) {
         return false;
@@ -560,9 +662,10 @@ bool WriteFileSafely(const std::string& path, std::string_view bytes, std::strin
         return WriteInPlace(target.file, bytes, target.folder, error);
     }
     std::string temp;
-    Fd fd(WriteTemporary(target, bytes, temp, error));
+    int err = 0;
+    Fd fd(WriteTemporary(target, bytes, temp, error, err));
     if (fd.get() < 0) {
-        return false;
+        return SaveInPlaceInstead(target, bytes, err, error, report);
     }
     auto fail = [&](int err) {
         error = Describe(err);
@@ -850,8 +953,21 @@ ReplacementBatch::Added ReplacementBatch::Add(const std::string& path, std::stri
                                                                       : Added::Failed;
     }
     Entry entry;
-    entry.fd = WriteTemporary(target, bytes, entry.temp, error);
+    int err = 0;
+    entry.fd = WriteTemporary(target, bytes, entry.temp, error, err);
     if (entry.fd < 0) {
+        // A folder that takes no new files: the page is written in place
+        // now, after the same check.
+        if (target.exists && FolderTakesNoNewFiles(err) &&
+            FileChangedSince(target.file.string(), read)) {
+            error = doc_texts::kChangedSinceRead;
+            return Added::Failed;
+        }
+        SaveReport report;
+        if (SaveInPlaceInstead(target, bytes, err, error, &report)) {
+            inPlaceFallbacks_.push_back(target.file.string());
+            return Added::Written;
+        }
         return Added::Failed;
     }
     entry.target = target.file.string();

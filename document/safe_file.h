@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace orlen {
@@ -21,7 +22,29 @@ namespace orlen {
 // let nobody write it, is refused as read-only (even for root) and left
 // untouched. The first save of a process into a folder first removes the
 // temporary files there that saves of ended processes left behind.
-bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error);
+//
+// A file that exists in a folder where no new file may be created (the
+// temporary file is refused with EACCES or EPERM) but that may itself be
+// written is written in place instead, as WriteFileInPlace does, with its
+// backup in the folder SetInPlaceBackupFolder names; report, when given,
+// says so.
+struct SaveReport {
+    bool inPlace = false;     // written in place because its folder takes no new files
+    std::string backupFolder; // where the old content was kept meanwhile
+};
+bool WriteFileSafely(const std::string& path, std::string_view bytes, std::string& error,
+                     SaveReport* report = nullptr);
+
+// The folder for the backups of pages saved in place because their own
+// folder takes no new files; "" (the default) for $XDG_CACHE_HOME/orlen, or
+// ~/.cache/orlen. The window sets its cache folder. Made when first needed.
+void SetInPlaceBackupFolder(const std::string& folder);
+// That folder, resolved as a save would (not made); "" when there is none.
+std::string InPlaceBackupFolder();
+
+// For tests: every temporary file a save would make fails with err, as in
+// a folder that takes no new files (EACCES) even for root; 0 ends it.
+void FailTemporaryFilesForTesting(int err);
 
 // Writes bytes into the file at path itself, so that its inode, and with it
 // every hard link, permission bit and owner, stays. The old content is first
@@ -204,6 +227,11 @@ public:
     // batch is empty afterwards and may be filled again.
     std::vector<Outcome> Commit();
 
+    // The files Add wrote in place because their folder takes no new files,
+    // with their backup in the SetInPlaceBackupFolder folder; cleared by
+    // TakeInPlaceFallbacks.
+    std::vector<std::string> TakeInPlaceFallbacks() { return std::exchange(inPlaceFallbacks_, {}); }
+
 private:
     struct Entry {
         std::string temp;   // the temporary file
@@ -221,6 +249,7 @@ private:
 
     std::vector<Entry> staged_;
     std::uint64_t stagedBytes_ = 0;
+    std::vector<std::string> inPlaceFallbacks_;
 };
 
 } // namespace orlen

@@ -196,9 +196,13 @@ int CVantleDoc::DoSave(const std::string& path) {
     }
     std::string error;
     const std::string& text = page_.GetText();
-    if (!WriteFileSafely(path, text, error)) {
+    SaveReport report;
+    if (!WriteFileSafely(path, text, error, &report)) {
         ui_.ShowFailure(FillIn(doc_texts::kSavePageFailed, path, error));
         return 0;
+    }
+    if (report.inPlace) {
+        ui_.ShowNote(FillIn(doc_texts::kSavedInPlace, path, report.backupFolder));
     }
     diskStamp_ = StampFile(path, text);
     path_ = path;
@@ -224,6 +228,9 @@ int CVantleDoc::SaveIntoBatch(ReplacementBatch& batch, bool& staged) {
         staged = true;
         return 1;
     case ReplacementBatch::Added::Written:
+        for (const std::string& file : batch.TakeInPlaceFallbacks()) {
+            ui_.ShowNote(FillIn(doc_texts::kSavedInPlace, file, InPlaceBackupFolder()));
+        }
         return 1;
     case ReplacementBatch::Added::Failed:
         break;

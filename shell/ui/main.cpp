@@ -1,4 +1,5 @@
 // orlen: the desktop editor.
+#include "document/safe_file.h"
 #include "shell/shell_texts.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/qt_app_ui.h"
@@ -11,7 +12,9 @@
 #include <QElapsedTimer>
 #include <QIcon>
 
+#include <QStandardPaths>
 #include <memory>
+
 #include <optional>
 
 int main(int argc, char** argv) {
@@ -25,6 +28,10 @@ int main(int argc, char** argv) {
     // Lets the desktop match the window to its launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("orlen"));
     QApplication::setApplicationVersion(QString::fromUtf8(orlen::shell_texts::kVersion.data()));
+    // A page whose folder takes no new files is saved in place, its old
+    // content kept meanwhile in the user's cache folder.
+    orlen::SetInPlaceBackupFolder(
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation).toStdString());
     // Without a desktop session there is no icon theme; Adwaita is installed
     // with the program.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));

@@ -7,7 +7,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace orlen {
@@ -50,6 +52,15 @@ void QtAppUi::ShowWarning(const std::string& text) {
 
 void QtAppUi::ShowFailure(const std::string& text) {
     QMessageBox::critical(parent_, Caption(), ToQString(text));
+}
+
+void QtAppUi::ShowNote(const std::string& text) {
+    if (auto* window = qobject_cast<QMainWindow*>(parent_); window != nullptr) {
+        constexpr int kShownMs = 15000;
+        window->statusBar()->showMessage(ToQString(text), kShownMs);
+        return;
+    }
+    ShowMessage(text);
 }
 
 Answer QtAppUi::AskYesNo(const std::string& text) {

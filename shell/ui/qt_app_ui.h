@@ -17,6 +17,8 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
     void ShowFailure(const std::string& text) override;
+    // In the status bar of the window, when it has one.
+    void ShowNote(const std::string& text) override;
     Answer AskYesNo(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
     std::optional<std::string> ChooseFileToOpen(const std::string& filter,

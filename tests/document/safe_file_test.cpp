@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <vector>
 
 namespace orlen {
 namespace {
@@ -152,6 +154,59 @@ TEST(SafeFile, BatchesDeferFolderSyncsAndNest) {
     EXPECT_FALSE(DeferredFolderSync::Defer("/"));
     EXPECT_EQ(test::ReadFile(dir / "a.txt"), "a");
     EXPECT_EQ(test::ReadFile(dir / "b.txt"), "b");
+}
+
+// A folder that takes no new files (here made so through the seam, so that
+// it holds for root too): an existing page is written in place, its backup
+// kept meanwhile in the fallback folder and removed after; a new file still
+// fails; a batch does the same and says which pages it wrote so.
+TEST(SafeFile, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
+    test::TempDir dir;
+    const std::string page = dir.Write("site/page.html", "old page");
+    const std::string other = dir.Write("site/other.html", "old other");
+    const std::string cache = dir / "cache";
+    SetInPlaceBackupFolder(cache);
+    FailTemporaryFilesForTesting(EACCES);
+    struct stat before {};
+    ::stat(page.c_str(), &before);
+
+    std::string error;
+    SaveReport report;
+    EXPECT_TRUE(WriteFileSafely(page, "new page", error, &report)) << error;
+    EXPECT_TRUE(report.inPlace);
+    EXPECT_EQ(report.backupFolder, cache);
+    EXPECT_EQ(test::ReadFile(page), "new page");
+    struct stat after {};
+    ::stat(page.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_TRUE(std::filesystem::is_empty(cache)); // the backup went with success
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "site"),
+                            std::filesystem::directory_iterator()),
+              2); // nothing left beside the pages
+
+    EXPECT_FALSE(WriteFileSafely(dir / "site/new.html", "x", error, &report));
+    EXPECT_FALSE(report.inPlace);
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "site/new.html"));
+
+    ReplacementBatch batch;
+    const FileStamp read = StampFile(other, "old other");
+    EXPECT_EQ(batch.Add(other, "new other", read, error), ReplacementBatch::Added::Written)
+        << error;
+    EXPECT_EQ(batch.TakeInPlaceFallbacks(), std::vector<std::string>{other});
+    EXPECT_TRUE(batch.TakeInPlaceFallbacks().empty());
+    EXPECT_EQ(test::ReadFile(other), "new other");
+    // A page another program changed since it was read is still refused.
+    const FileStamp stale = StampFile(other, "new other");
+    dir.Write("site/other.html", "changed elsewhere, and longer");
+    EXPECT_EQ(batch.Add(other, "mine", stale, error), ReplacementBatch::Added::Failed);
+    EXPECT_EQ(test::ReadFile(other), "changed elsewhere, and longer");
+
+    FailTemporaryFilesForTesting(0);
+    SetInPlaceBackupFolder("");
+    // Without the seam the usual way is taken again.
+    EXPECT_TRUE(WriteFileSafely(page, "newer", error, &report));
+    EXPECT_FALSE(report.inPlace);
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // The page document: new, open, save, the prompts, and never losing a file.
 #include "../temp_dir.h"
 #include "document/document_texts.h"
+#include "document/safe_file.h"
 #include "document/scripted_ui.h"
 #include "document/vantle_doc.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -78,6 +81,25 @@ TEST_F(DocumentTest, OpensAPageAndSavesItWithTheBodyAsRead) {
     EXPECT_EQ(name + "=" + content, "keywords=a, b");
     doc.SetPageMeta("keywords", " \t ", 0);
     EXPECT_EQ(doc.GetPageMeta(0, name, content, httpEquiv), 0);
+}
+
+// A page whose folder takes no new files is saved in place, and the user is
+// told so (the window shows it in the status bar, orlen-meta on stderr).
+TEST_F(DocumentTest, SavingInAFolderThatTakesNoNewFilesSaysItWroteInPlace) {
+    const std::string path = dir.Write("p.html", "<html><head><title>T</title></head>"
+                                                 "<body>x</body></html>");
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    doc.SetPageTitle("New");
+    SetInPlaceBackupFolder(dir / "cache");
+    FailTemporaryFilesForTesting(EACCES);
+    const int saved = doc.SaveDocument();
+    FailTemporaryFilesForTesting(0);
+    SetInPlaceBackupFolder("");
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(ReadFile(path), "<html><head><title>New</title></head><body>x</body></html>");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], doc_texts::FillIn(doc_texts::kSavedInPlace, path, dir / "cache"));
+    EXPECT_FALSE(doc.IsModified());
 }
 
 // Each warning of an open comes with its reason, which code reads instead

@@ -44,7 +44,9 @@ Commands:
                         robots noindex or nofollow, a charset declared twice
                         or two different ones, no charset in a page beyond
                         ASCII, no place for meta-data, empty keywords, a
-                        meta tag with no name. Prints one finding per line,
+                        meta tag with no name, a tag the web has dropped
+                        (keywords, PICS-Label, Window-target and the meta
+                        forms of Cache-Control, Expires and Pragma). Prints one finding per line,
                         "PATH: SEVERITY: ID: MESSAGE", in walk order, then a
                         summary on standard error.
       --json            One JSON object per page and line instead: its path,

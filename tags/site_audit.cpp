@@ -4,6 +4,7 @@
 #include "page/charset.h"
 #include "page/entities.h"
 #include "page/text_util.h"
+#include "tags/tag_catalogue.h"
 #include "tags/text_width.h"
 
 #include <algorithm>
@@ -50,6 +51,7 @@ constexpr std::array kKinds{
     KindText{"charset-undeclared", Severity::Warning,
              "No charset is declared, and the page holds characters beyond ASCII (read as %1)"},
     KindText{"keywords-empty", Severity::Notice, "The keywords tag is empty"},
+    KindText{"obsolete-tag", Severity::Notice, "%1: %2"},
     KindText{"meta-unnamed", Severity::Notice,
              "A meta tag with neither name, http-equiv, charset, property nor itemprop: %1"},
 };
@@ -360,6 +362,11 @@ PageAudit AuditPage(std::string path, CHtmlPage& head, std::string_view bytes,
     page.keywords = content("keywords", page.hasKeywords);
     if (page.hasKeywords && IsBlank(page.keywords)) {
         Add(page, "keywords-empty");
+    }
+    for (const MetaTag& tag : meta.tags) {
+        if (const std::string_view note = ObsoleteTagNote(tag.name, tag.httpEquiv); !note.empty()) {
+            Add(page, "obsolete-tag", tag.name, note);
+        }
     }
     for (const std::string& tag : unnamed) {
         Add(page, "meta-unnamed", tag);

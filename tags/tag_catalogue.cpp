@@ -63,7 +63,44 @@ constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
      "A refresh period (in seconds) and optional replacement page", DisplayIfContent},
 }};
 
+// Tags today's search engines or browsers ignore, with what the author
+// should know. Matched without regard to case.
+struct ObsoleteTag {
+    std::string_view name;
+    int httpEquiv; // -1: written either way
+    std::string_view note;
+};
+
+constexpr std::array<ObsoleteTag, 6> kObsoleteTags = {{
+    {"keywords", 0,
+     "Google and Bing have ignored the keywords tag since 2009; only some smaller engines and "
+     "site searches read it."},
+    {"PICS-Label", -1, "PICS content labels were retired long ago; nothing reads this tag today."},
+    {"Window-target", 1,
+     "Browsers no longer honour Window-target; links choose their frame with a target "
+     "attribute."},
+    {"Cache-Control", 1,
+     "Browsers take Cache-Control only from the server's HTTP headers; as a meta tag it does not "
+     "change caching."},
+    {"Expires", 1,
+     "Browsers take Expires only from the server's HTTP headers; as a meta tag it does not "
+     "change caching."},
+    {"Pragma", 1,
+     "Browsers take Pragma only from the server's HTTP headers; as a meta tag it does not change "
+     "caching."},
+}};
+
 } // namespace
+
+std::string_view ObsoleteTagNote(std::string_view name, int httpEquiv) {
+    for (const ObsoleteTag& tag : kObsoleteTags) {
+        const bool kindMatches = tag.httpEquiv < 0 || (tag.httpEquiv != 0) == (httpEquiv != 0);
+        if (kindMatches && AsciiLower(tag.name) == AsciiLower(name)) {
+            return tag.note;
+        }
+    }
+    return {};
+}
 
 TagRow::TagRow() {
     definition.name = "Unknown";

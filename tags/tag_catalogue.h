@@ -14,6 +14,13 @@
 
 namespace orlen {
 
+// A one-line note for a tag that today's search engines or browsers ignore
+// (keywords; PICS-Label, Window-target and the meta forms of Cache-Control,
+// Expires and Pragma, which browsers take only from HTTP headers); empty for
+// any other. Nothing is hidden or removed for it: the note is for the row's
+// tooltip and status prompt, and for the site checks.
+std::string_view ObsoleteTagNote(std::string_view name, int httpEquiv);
+
 enum DisplayMode : int {
     AlwaysDisplay = 0,
     DisplayIfContent = 1,

@@ -318,6 +318,12 @@ void CVantleView::CreateControls(int index) {
     box->setFocusPolicy(d.editable != 0 || d.frameTargetChoice != 0 ? Qt::StrongFocus
                                                                     : Qt::ClickFocus);
     box->setAccessibleName(QString::fromStdString(d.name));
+    // A tag the web has dropped says so where the author looks: its tooltip
+    // and the status bar.
+    if (const std::string_view note = ObsoleteTagNote(d.name, d.httpEquiv); !note.empty()) {
+        box->setToolTip(ToQString(note));
+        box->setStatusTip(ToQString(note));
+    }
     if (!d.buttonCaption.empty()) {
         w->button = new TabNavButton(QString::fromStdString(d.buttonCaption), canvas_);
         w->button->setProperty("controlId", id + 1);

@@ -57,7 +57,9 @@ TEST(SiteAudit, AGoodPageHasNoFindingsAndItsValuesAreText) {
                    kGoodDescription +
                    "\"><meta name=keywords content=\"bread, cake\">"
                    "<meta name=robots content=\"index, follow\">"));
-    EXPECT_EQ(Ids(page), std::vector<std::string>{});
+    // Only the note that the keywords tag is one search engines ignore.
+    EXPECT_EQ(Ids(page), std::vector<std::string>{"obsolete-tag"});
+    EXPECT_EQ(page.findings[0].message.substr(0, 10), "keywords: ");
     EXPECT_EQ(page.title, "Caf\xc3\xa9 & bakery in Harbour Street, opening hours");
     EXPECT_EQ(page.titleChars, 46);
     EXPECT_EQ(page.keywords, "bread, cake");
@@ -150,7 +152,13 @@ TEST(SiteAudit, RobotsCharsetsKeywordsAndUnnamedTags) {
     EXPECT_EQ(Ids(conflict), std::vector<std::string>{"charset-conflict"});
     EXPECT_NE(conflict.findings[0].message.find("utf-8, iso-8859-1"), std::string::npos);
     EXPECT_EQ(Ids(Audit(Page(good + "<meta name=keywords content=\"  \">"))),
-              std::vector<std::string>{"keywords-empty"});
+              (std::vector<std::string>{"keywords-empty", "obsolete-tag"}));
+    // Tags the web has dropped are notes, whatever their case; the same
+    // name as the other kind of tag is not one of them.
+    EXPECT_EQ(Ids(Audit(Page(good + "<meta http-equiv=PRAGMA content=no-cache>"
+                                    "<meta http-equiv=Window-Target content=_top>"
+                                    "<meta name=Expires content=0>"))),
+              (std::vector<std::string>{"obsolete-tag", "obsolete-tag"}));
     // Open Graph and microdata tags are named; one with nothing is not.
     EXPECT_EQ(Ids(Audit(Page(good + "<meta property=og:title content=x>"
                                     "<meta itemprop=name content=y><meta content=z>"))),

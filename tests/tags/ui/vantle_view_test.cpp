@@ -113,6 +113,13 @@ TEST_F(ViewTest, EveryRowsControlsCarryTheTagsNameForScreenReaders) {
     }
     EXPECT_NE(View().RowButton(Row("robots")), nullptr);
     EXPECT_EQ(View().RowButton(Row("robots"))->accessibleName(), QStringLiteral("robots: Edit"));
+    // Rows of tags the web has dropped carry a note; the others none.
+    EXPECT_TRUE(View().ValueBox(Row("keywords"))->toolTip().contains(QStringLiteral("ignored")));
+    EXPECT_EQ(View().ValueBox(Row("keywords"))->statusTip(),
+              View().ValueBox(Row("keywords"))->toolTip());
+    EXPECT_TRUE(View().ValueBox(Row("Cache-Control"))->toolTip().contains(QStringLiteral("HTTP")));
+    EXPECT_TRUE(View().ValueBox(Row("PICS-label"))->toolTip().contains(QStringLiteral("PICS")));
+    EXPECT_TRUE(View().ValueBox(Row("description"))->toolTip().isEmpty());
 }
 
 TEST_F(ViewTest, TypingMarksModifiedAndTheSavedFileCarriesIt) {

@@ -110,13 +110,15 @@ int CVantleDoc::ResetDocument() {
 }
 
 int CVantleDoc::OpenDocument(const std::string& path) {
-    ResetDocument();
+    // The file is read before anything of the open page goes, so that a
+    // failed open leaves the page as it was.
     std::string bytes;
     std::string error;
     if (!ReadWholeFile(path, bytes, error)) {
         ui_.ShowFailure(FillIn(doc_texts::kOpenPageFailed, path, error));
         return 0;
     }
+    ResetDocument();
     diskStamp_ = StampFile(path, bytes);
     // The file's line ends stay as they are, unless the user asked for CR LF.
     if (crlfLineEnds_) {
@@ -143,19 +145,20 @@ int CVantleDoc::OpenDocument(const std::string& path) {
     return 1;
 }
 
-int CVantleDoc::OpenByPath(const std::string& path) {
+int CVantleDoc::OpenByPath(const std::string& path, bool confirmed) {
     if (IsTemplatePath(path)) {
         return OpenTemplate(path);
     }
     std::error_code ec;
     fs::path full = fs::absolute(path, ec);
     const std::string fullPath = ec ? path : full.lexically_normal().string();
-    // The page already open is not read again; the file system decides
+    // The page already open is not read again, unless the user chose it
+    // again after answering the save prompt; the file system decides
     // whether two names are the same file.
-    if (!path_.empty() && fs::equivalent(path_, fullPath, ec) && !ec) {
+    if (!confirmed && !path_.empty() && fs::equivalent(path_, fullPath, ec) && !ec) {
         return 1;
     }
-    if (ConfirmSave() == 0) {
+    if (!confirmed && ConfirmSave() == 0) {
         return 0;
     }
     if (OpenDocument(fullPath) == 0) {
@@ -334,8 +337,8 @@ int CVantleDoc::OpenCommand(const std::string& fileTypes) {
     if (ConfirmSave() == 0) {
         return 0;
     }
-    ResetDocument();
-    return OpenByPath(*chosen);
+    // The page goes only when the chosen one could be read.
+    return OpenByPath(*chosen, true);
 }
 
 std::string CVantleDoc::DialogFolder() const {

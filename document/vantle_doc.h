@@ -45,16 +45,18 @@ public:
 
     // Makes the document a new empty page: no path, not modified, writable.
     int ResetDocument();
-    // Resets, then reads the page from path. A page with no place for
-    // meta-data is reported and marked unwritable. On failure the problem is
-    // reported and the document stays a new empty page; returns 0.
+    // Reads the page from path, then replaces the document with it. A page
+    // with no place for meta-data is reported and marked unwritable. On
+    // failure the problem is reported and the page that was open stays as it
+    // was; returns 0.
     int OpenDocument(const std::string& path);
     // Opens a path the way every open in the application does: a name
     // ending in ".mtpl" opens as the template; a page that is already open
     // is not read again; otherwise the user may save a modified page first
-    // (Cancel stops), then the page is read. Returns 1 when the document now
-    // shows the path.
-    int OpenByPath(const std::string& path);
+    // (Cancel stops), then the page is read. With confirmed, the user has
+    // answered the save prompt already and the page is read even when it is
+    // the one open. Returns 1 when the document now shows the path.
+    int OpenByPath(const std::string& path, bool confirmed = false);
     // Writes the page to its file (Save As when it has none). A page marked
     // unwritable is never written. Returns 0 on failure or cancel.
     int SaveDocument();

@@ -178,17 +178,37 @@ TEST_F(DocumentTest, PageWithoutPlaceForMetaDataIsNeverWritten) {
     EXPECT_FALSE(doc.IsUnwritable());
 }
 
-TEST_F(DocumentTest, FileThatCannotBeReadLeavesANewEmptyPage) {
-    const std::string path = dir.Write("p.html", "<head></head>");
-    doc.OpenDocument(path);
+// A failed open says why and leaves the page that was open as it was, its
+// edits and path included, whether the file is missing or a folder, and
+// through File > Open after the save prompt was answered.
+TEST_F(DocumentTest, AFailedOpenKeepsThePageThatWasOpen) {
+    const std::string path = dir.Write("p.html", "<head><title>T</title></head>");
+    ASSERT_EQ(doc.OpenDocument(path), 1);
+    doc.SetPageTitle("Edited");
+    doc.SetModifiedFlag();
+    const auto unchanged = [&](const char* what) {
+        EXPECT_EQ(doc.GetPathName(), path) << what;
+        EXPECT_EQ(doc.GetPageTitle(), "Edited") << what;
+        EXPECT_TRUE(doc.IsModified()) << what;
+    };
     EXPECT_EQ(doc.OpenDocument(dir / "missing.html"), 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find(dir / "missing.html"), std::string::npos);
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_EQ(doc.GetPathName(), "");
-    EXPECT_EQ(doc.GetPageText(), doc_texts::kEmptyPageText);
+    unchanged("missing");
+    EXPECT_EQ(doc.OpenDocument(dir.Path().string()), 0); // a folder
+    unchanged("folder");
 
-    EXPECT_EQ(doc.OpenDocument(dir.Path().string()), 0); // a directory
+    // File > Open: "No" to the save prompt, then a file that cannot be read.
+    ui.files.push_back(dir / "missing.html");
+    ui.answers.push_back(Answer::No);
+    EXPECT_EQ(doc.OpenCommand("*.html"), 0);
+    unchanged("File > Open");
+    // Chosen again after the prompt, the open page is read again from disk.
+    ui.files.push_back(path);
+    ui.answers.push_back(Answer::No);
+    EXPECT_EQ(doc.OpenCommand("*.html"), 1);
+    EXPECT_EQ(doc.GetPageTitle(), "T");
+    EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(DocumentTest, SavingKeepsPermissionsAndFollowsSymbolicLinks) {

@@ -148,6 +148,27 @@ TEST_F(WindowWork, UnsavedWorkIsNeverLostOrMisreported) {
     EXPECT_EQ(ReadFile(headless), "<html><body>x</body></html>");
 }
 
+// File > Open of a file that cannot be read, after "No" to the save prompt:
+// the window keeps showing the page with its edits, and says why.
+TEST_F(WindowWork, AFailedOpenKeepsTheOpenPageInTheWindow) {
+    Start();
+    const std::string page = dir.Write("p.html", "<head><title>P</title></head><body>b");
+    ASSERT_TRUE(app->OpenByPath(page));
+    Line(0)->setFocus();
+    QTest::keyClicks(Line(0), " edited");
+    ASSERT_TRUE(Doc().IsModified());
+    const QString typed = View().RowValue(0);
+    ui.doc.files.push_back(dir / "missing.html");
+    ui.doc.answers = {Answer::No};
+    Frame().RouteCommand(cmd::kFileOpen);
+    EXPECT_EQ(Doc().GetPathName(), page);
+    EXPECT_EQ(View().RowValue(0), typed);
+    EXPECT_TRUE(Doc().IsModified());
+    ASSERT_FALSE(ui.doc.messages.empty());
+    EXPECT_NE(ui.doc.messages.back().find("missing.html"), std::string::npos);
+    EXPECT_TRUE(Frame().windowTitle().contains(QStringLiteral("p.html")));
+}
+
 TEST_F(WindowWork, EveryPaneAndFolderIsWithinReach) {
     const std::string home = dir / "home";
     std::filesystem::create_directories(home);

@@ -17,6 +17,7 @@
 namespace orlen {
 
 class CMainFrame;
+class CSiteView;
 class CVantleView;
 
 class CVantleApp : public QObject, public CommandTarget {
@@ -39,6 +40,7 @@ public:
     CVantleDoc& Doc() { return *doc_; }
     CMainFrame* Frame() { return frame_.get(); }
     CVantleView* View() { return view_; }
+    CSiteView* SiteView() { return siteView_; }
     AppUi& Ui() { return ui_; }
     SettingsStore& Settings() { return settings_; }
     std::string& FileTypes() { return fileTypes_; }
@@ -60,6 +62,7 @@ private:
     void SaveRecentFiles();
     void AddRecentFile(const std::string& path);
     void Browse();
+    void ExportSite();
 
     AppUi& ui_;
     SettingsStore& settings_;
@@ -69,7 +72,8 @@ private:
     std::unique_ptr<CommandTarget> docTarget_;
     std::unique_ptr<DocumentView> previewLink_;
     std::unique_ptr<CMainFrame> frame_;
-    CVantleView* view_ = nullptr; // owned by the main window
+    CVantleView* view_ = nullptr;   // owned by the main window
+    CSiteView* siteView_ = nullptr; // owned by the main window
     std::vector<std::string> recent_;
 };
 

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace orlen {
@@ -431,10 +432,16 @@ CSiteView::CSiteView(SettingsStore& settings, const std::string& fileTypes, QWid
     });
     connect(table_, &QAbstractItemView::activated, this, &CSiteView::OpenRow);
     connect(cancel_, &QPushButton::clicked, this, &CSiteView::CancelScan);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
-            [this](const QString&) { watchTimer_.start(); });
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this,
-            [this](const QString&) { watchTimer_.start(); });
+    // Changes come in bursts (a save writes and renames); they are read
+    // once the burst is over.
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& path) {
+        changedFolders_.insert(path.toStdString());
+        watchTimer_.start();
+    });
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        changedFiles_.insert(path.toStdString());
+        watchTimer_.start();
+    });
     connect(&watchTimer_, &QTimer::timeout, this, &CSiteView::OnFoldersChanged);
     UpdateSummary();
 }
@@ -501,6 +508,9 @@ void CSiteView::StartScan() {
     if (!watcher_->directories().isEmpty()) {
         watcher_->removePaths(watcher_->directories());
     }
+    changedFiles_.clear();
+    changedFolders_.clear();
+    newFolders_.clear();
     if (root_.empty()) {
         scanning_ = false;
         progressPanel_->hide();
@@ -707,6 +717,12 @@ void CSiteView::RefreshPage(const std::string& fullPath) {
 // Folders are watched for pages added and removed (and replaced, as a safe
 // save does); the pages themselves for changes written in place.
 void CSiteView::WatchFolders() {
+    if (!watcher_->files().isEmpty()) {
+        watcher_->removePaths(watcher_->files());
+    }
+    if (!watcher_->directories().isEmpty()) {
+        watcher_->removePaths(watcher_->directories());
+    }
     QStringList paths;
     std::set<std::string> folders{root_};
     for (const PageAudit& p : model_->Pages()) {
@@ -717,6 +733,11 @@ void CSiteView::WatchFolders() {
     }
     for (const std::string& folder : folders) {
         paths << QString::fromStdString(folder);
+    }
+    for (const std::string& folder : newFolders_) {
+        if (folders.count(folder) == 0) {
+            paths << QString::fromStdString(folder);
+        }
     }
     // Pages in place only for sites of moderate size: each watch is a
     // kernel resource.
@@ -731,47 +752,95 @@ void CSiteView::WatchFolders() {
     }
 }
 
-// Reads again whatever changed: the walk lists the folder as it is now, and
-// a page is read again when it is new or its file changed since its row was
-// read.
+// Reads again only what the watcher reported: a changed page, or the pages
+// of a changed folder (one level, plus any folder new in it), so that a
+// change costs the folder it was in, not the whole site.
 void CSiteView::OnFoldersChanged() {
+    std::set<std::string> files;
+    std::set<std::string> folders;
+    files.swap(changedFiles_);
+    folders.swap(changedFolders_);
     if (scanning_ || root_.empty()) {
         return;
     }
-    std::set<std::string> listed;
-    WalkSitePages(root_, fileTypes_, [&](const std::string& relative) { listed.insert(relative); });
-    // Rows of pages that are gone.
-    for (int row = model_->rowCount() - 1; row >= 0; --row) {
-        if (listed.count(model_->Pages()[static_cast<std::size_t>(row)].path) == 0) {
-            model_->RemovePage(row);
+    const std::string rootPrefix = root_ + "/";
+    const auto relativeOf = [&](const std::string& full) -> std::optional<std::string> {
+        if (full == root_) {
+            return std::string();
         }
-    }
-    std::vector<PageAudit> added;
-    for (const std::string& relative : listed) {
+        if (full.compare(0, rootPrefix.size(), rootPrefix) != 0) {
+            return std::nullopt;
+        }
+        return full.substr(rootPrefix.size());
+    };
+    const auto readOne = [&](const std::string& relative, std::vector<PageAudit>& added) {
         const int row = model_->RowOfPath(relative);
         PageAudit page;
         if (!AuditOne(relative, page)) {
+            if (row >= 0) {
+                model_->RemovePage(row);
+            }
+        } else if (row >= 0) {
+            model_->ReplacePage(row, std::move(page));
+        } else {
+            added.push_back(std::move(page));
+        }
+    };
+    std::vector<PageAudit> added;
+    for (const std::string& folder : folders) {
+        const std::optional<std::string> relative = relativeOf(folder);
+        if (!relative) {
             continue;
         }
-        if (row < 0) {
-            added.push_back(std::move(page));
-        } else {
-            const PageAudit& old = model_->Pages()[static_cast<std::size_t>(row)];
-            if (old.title != page.title || old.description != page.description ||
-                old.keywords != page.keywords || old.robots != page.robots ||
-                old.hasTitle != page.hasTitle || old.hasDescription != page.hasDescription) {
-                model_->ReplacePage(row, std::move(page));
+        const std::string prefix = relative->empty() ? std::string() : *relative + "/";
+        const DirectoryListing listing = ListDirectory(folder, fileTypes_);
+        std::set<std::string> here;
+        for (const std::string& name : listing.files) {
+            if (!IsTemplatePath(name)) {
+                here.insert(prefix + name);
             }
+        }
+        const std::set<std::string> subfolders(listing.directories.begin(),
+                                               listing.directories.end());
+        // Rows of this folder's pages that are gone, and of folders gone.
+        for (int row = model_->rowCount() - 1; row >= 0; --row) {
+            const std::string& path = model_->Pages()[static_cast<std::size_t>(row)].path;
+            if (path.compare(0, prefix.size(), prefix) != 0) {
+                continue;
+            }
+            const std::string rest = path.substr(prefix.size());
+            const std::size_t slash = rest.find('/');
+            if (slash == std::string::npos ? here.count(path) == 0
+                                           : subfolders.count(rest.substr(0, slash)) == 0) {
+                model_->RemovePage(row);
+            }
+        }
+        for (const std::string& path : here) {
+            readOne(path, added);
+        }
+        // A folder that has no rows yet is new: all of its pages are read.
+        for (const std::string& sub : subfolders) {
+            const std::string subPrefix = prefix + sub + "/";
+            const bool known = std::any_of(
+                model_->Pages().begin(), model_->Pages().end(), [&](const PageAudit& p) {
+                    return p.path.compare(0, subPrefix.size(), subPrefix) == 0;
+                });
+            if (!known) {
+                // Watched even while it has no pages, for those to come.
+                newFolders_.insert(folder + "/" + sub);
+                WalkSitePages(folder + "/" + sub, fileTypes_,
+                              [&](const std::string& below) { readOne(subPrefix + below, added); });
+            }
+        }
+    }
+    for (const std::string& file : files) {
+        const std::optional<std::string> relative = relativeOf(file);
+        if (relative && !relative->empty()) {
+            readOne(*relative, added);
         }
     }
     model_->Append(std::move(added));
     model_->UpdateDuplicates();
-    if (!watcher_->files().isEmpty()) {
-        watcher_->removePaths(watcher_->files());
-    }
-    if (!watcher_->directories().isEmpty()) {
-        watcher_->removePaths(watcher_->directories());
-    }
     WatchFolders();
     UpdateSummary();
     emit PagesRefreshed();

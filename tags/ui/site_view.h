@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,12 @@ private:
     QPushButton* cancel_;
     QFileSystemWatcher* watcher_;
     QTimer watchTimer_;
+    // What the watcher reported since the changes were last read (paths as
+    // the file system spells them).
+    std::set<std::string> changedFiles_;
+    std::set<std::string> changedFolders_;
+    // Folders made since the scan, watched whether or not they hold pages.
+    std::set<std::string> newFolders_;
 };
 
 } // namespace orlen

@@ -217,6 +217,8 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
     connect(siteView_, &CSiteView::StatusText, frame_.get(),
             [this](const QString& text) { frame_->ShowStatusText(text); });
     siteView_->SetProjectDirectory(doc_->GetProjectDirectory());
+    // New limits from the Options sheet: the pages are checked again.
+    connect(view_, &CVantleView::AuditLimitsChanged, siteView_, &CSiteView::Rescan);
     previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
     doc_->AddView(previewLink_.get());
     frame_->RebuildRecentFiles(recent_);

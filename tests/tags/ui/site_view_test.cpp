@@ -9,6 +9,8 @@
 #include "shell/ui/child_frame.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/vantle_app.h"
+#include "tags/tag_catalogue.h"
+#include "tags/ui/options_sheet.h"
 #include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
@@ -21,6 +23,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -383,6 +387,14 @@ TEST_F(SiteViewTest, PagesChangedAddedOrRemovedOnDiskArePickedUp) {
     ASSERT_TRUE(WaitFor(view.get(), SIGNAL(PagesRefreshed()),
                         [&] { return Page("legacy.html") == nullptr; }));
     EXPECT_EQ(view->Model()->rowCount(), 11);
+    // A new folder with pages in it, then the folder removed.
+    dir.Write("shop/cart.html", "<html><head><title>Cart</title></head><body></body></html>");
+    ASSERT_TRUE(WaitFor(view.get(), SIGNAL(PagesRefreshed()),
+                        [&] { return Page("shop/cart.html") != nullptr; }));
+    fs::remove_all(dir / "shop");
+    ASSERT_TRUE(WaitFor(view.get(), SIGNAL(PagesRefreshed()),
+                        [&] { return Page("shop/cart.html") == nullptr; }));
+    EXPECT_EQ(view->Model()->rowCount(), 11);
 }
 
 TEST_F(SiteViewTest, ExportsCsvAndJsonLines) {
@@ -407,6 +419,32 @@ TEST_F(SiteViewTest, ExportsCsvAndJsonLines) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 11);
     EXPECT_NE(lines.find("\"path\":\"nohead.html\""), std::string::npos);
     EXPECT_NE(lines.find("\"title\":null"), std::string::npos);
+}
+
+TEST_F(SiteViewTest, LimitsSetInTheOptionsSheetApplyToTheNextScan) {
+    ScannedView(dir.Path().string());
+    EXPECT_FALSE(Ids("index.html").count("title-too-long"));
+    TagCatalogue catalogue(settings, fileTypes);
+    AuditLimits limits = AuditLimits::Load(settings);
+    COptionsSheet sheet(catalogue, fileTypes);
+    sheet.AddSiteLimitsPage(limits);
+    ASSERT_EQ(sheet.Tabs()->count(), 4);
+    EXPECT_EQ(sheet.Tabs()->tabText(3), "Site checks");
+    CSiteLimitsPage* page = sheet.SiteLimitsPage();
+    EXPECT_EQ(page->Box(CSiteLimitsPage::TitleMaxChars)->value(), 60);
+    EXPECT_FALSE(sheet.ApplyButton()->isEnabled());
+    page->Box(CSiteLimitsPage::TitleMaxChars)->setValue(40);
+    EXPECT_TRUE(sheet.ApplyButton()->isEnabled());
+    QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(limits.titleMaxChars, 40);
+    EXPECT_EQ(limits.titleMinChars, 30); // the others as they were
+    limits.Store(settings);
+
+    QSignalSpy finished(view.get(), &CSiteView::ScanFinished);
+    view->Rescan();
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(kBound));
+    // index.html's title has 48 characters.
+    EXPECT_TRUE(Ids("index.html").count("title-too-long"));
 }
 
 // --- In the window ------------------------------------------------------------

@@ -276,7 +276,11 @@ void CVantleApp::Browse() {
     if (!folder || folder->empty()) {
         return;
     }
-    doc_->SetProjectDirectory(*folder);
+    SetProjectDirectory(*folder);
+}
+
+void CVantleApp::SetProjectDirectory(const std::string& folder) {
+    doc_->SetProjectDirectory(folder);
     if (frame_) {
         frame_->ShowFileBrowser(true);
     }

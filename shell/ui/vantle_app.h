@@ -36,6 +36,9 @@ public:
     // Opens a page or a template; a page goes to the top of the recent-file
     // list. Returns false when nothing was opened.
     bool OpenByPath(const std::string& path);
+    // Makes a folder the project directory: the file browser shows it and
+    // the site overview lists its pages.
+    void SetProjectDirectory(const std::string& folder);
 
     CVantleDoc& Doc() { return *doc_; }
     CMainFrame* Frame() { return frame_.get(); }

@@ -284,12 +284,16 @@ struct Badge {
     QString id;
 };
 
+// The most severe first, so that what does not fit is the least severe.
 std::vector<Badge> BadgesOf(const QModelIndex& index) {
     std::vector<Badge> badges;
     for (const QString& entry : index.data(CSiteModel::kFindingsRole).toStringList()) {
         const int colon = entry.indexOf(':');
         badges.push_back({static_cast<Severity>(entry.left(colon).toInt()), entry.mid(colon + 1)});
     }
+    std::stable_sort(badges.begin(), badges.end(), [](const Badge& a, const Badge& b) {
+        return static_cast<int>(a.severity) < static_cast<int>(b.severity);
+    });
     return badges;
 }
 
@@ -325,8 +329,22 @@ void CFindingsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const int height = std::min(option.rect.height() - 4, metrics.height() + 2);
     int x = option.rect.left() + kBadgeGap;
     const int y = option.rect.top() + (option.rect.height() - height) / 2;
-    for (const Badge& badge : BadgesOf(index)) {
+    const std::vector<Badge> badges = BadgesOf(index);
+    for (std::size_t i = 0; i < badges.size(); ++i) {
+        const Badge& badge = badges[i];
         const int width = metrics.horizontalAdvance(badge.id) + 2 * kBadgePadding;
+        // The badges that do not fit whole are counted instead: "+2".
+        const QString more = QStringLiteral("+%1").arg(badges.size() - i);
+        const int moreWidth =
+            i + 1 < badges.size() ? metrics.horizontalAdvance(more) + kBadgeGap : 0;
+        if (x + width + moreWidth > option.rect.right() && i > 0) {
+            painter->setPen(option.palette.color((option.state & QStyle::State_Selected) != 0
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+            painter->drawText(QRect(x, y, option.rect.right() - x, height),
+                              Qt::AlignLeft | Qt::AlignVCenter, more);
+            break;
+        }
         const QRect box(x, y, width, height);
         const QColor colour = BadgeColour(badge.severity);
         painter->setPen(Qt::NoPen);
@@ -390,11 +408,21 @@ CSiteView::CSiteView(SettingsStore& settings, const std::string& fileTypes, QWid
     table_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->setSortingEnabled(true); // in the order read until a heading is clicked
     table_->horizontalHeader()->setStretchLastSection(true);
-    const int em = table_->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    const int widths[] = {14, 18, 9, 24, 9, 12, 8};
-    for (int column = 0; column < CSiteModel::FindingsColumn; ++column) {
-        table_->setColumnWidth(column, widths[column] * em);
+    // Widths in average characters; a length cell fits its longest usual
+    // text whole. The findings are what the overview is looked at for: they
+    // are shown next to the file, where they never scroll out of sight (the
+    // model's columns, and so the export, keep their order; the headings can
+    // be dragged).
+    const QFontMetrics metrics = table_->fontMetrics();
+    const int ch = metrics.averageCharWidth();
+    const int length = metrics.horizontalAdvance(Length(888, 8888)) + 2 * ch;
+    const int widths[CSiteModel::ColumnCount] = {26 * ch, 26 * ch, length,  30 * ch,
+                                                 length,  18 * ch, 14 * ch, 48 * ch};
+    for (int column = 0; column < CSiteModel::ColumnCount; ++column) {
+        table_->setColumnWidth(column, widths[column]);
     }
+    table_->horizontalHeader()->setSectionsMovable(true);
+    table_->horizontalHeader()->moveSection(CSiteModel::FindingsColumn, CSiteModel::TitleColumn);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(filterEdit_, 2);

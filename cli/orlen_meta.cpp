@@ -13,6 +13,7 @@
 #include "page/page_messages.h"
 #include "page/text_util.h"
 #include "tags/site_audit.h"
+#include "tags/site_scan.h"
 #include "tags/suggestions.h"
 
 #include <CLI/CLI.hpp>
@@ -751,34 +752,6 @@ int Tool::Show(const Options& o) {
     return status_;
 }
 
-namespace {
-
-// A field of an RFC 4180 table: quoted when it holds a comma, a quote or a
-// line end, with each quote doubled.
-std::string CsvField(std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(value);
-    }
-    std::string out = "\"";
-    for (char c : value) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-std::string FindingList(const PageAudit& page) {
-    std::string out;
-    for (const Finding& f : page.findings) {
-        out += (out.empty() ? "" : " ") + std::string(SeverityName(f.severity)) + ":" + f.id;
-    }
-    return out;
-}
-
-} // namespace
-
 // Checks every page on its own as it is read, then titles and descriptions
 // across pages, then prints: only the title, description and a few values of
 // each page are kept until the end.
@@ -818,14 +791,8 @@ int Tool::Audit(const Options& o) {
         return IsValidUtf8(bytes) ? bytes : DecodeToUtf8(bytes, Charset::Windows1252);
     };
     if (o.csv) {
-        out_ << "file,title,title characters,title pixels,description,description characters,"
-                "description pixels,keywords,robots,findings\r\n";
-        for (const PageAudit& p : pages) {
-            out_ << CsvField(utf8(p.path)) << ',' << CsvField(p.title) << ',' << p.titleChars << ','
-                 << p.titlePixels << ',' << CsvField(p.description) << ',' << p.descriptionChars
-                 << ',' << p.descriptionPixels << ',' << CsvField(p.keywords) << ','
-                 << CsvField(p.robots) << ',' << CsvField(FindingList(p)) << "\r\n";
-        }
+        // The same CSV as the window's site overview exports.
+        out_ << SiteCsv(pages);
     } else if (o.json) {
         for (const PageAudit& p : pages) {
             nlohmann::ordered_json line;

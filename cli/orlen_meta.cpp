@@ -614,41 +614,21 @@ bool PageSession::Open(const PageRef& page, bool reportNoPlace) {
     return true;
 }
 
-// The head of a page, read as the editor reads it, for the commands that
-// only look at the title and meta tags. Only the start of the file is read,
-// in growing blocks, until the cut stops at a body tag inside what was read:
-// the rest of a page cannot change its head. With wholeUnlessDeclared the
-// whole file is read when the head declares no known charset, since the
-// charset is then told from all of its bytes.
+// The head of a page, read as the editor reads it (tags/site_scan.h), for
+// the commands that only look at the title and meta tags.
 bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
                     bool wholeUnlessDeclared) {
     current_ = page.shown;
     if (!IsRegularOrMissing(page)) {
         return false;
     }
-    std::string bytes;
     std::string error;
-    for (std::size_t limit = 1 << 16;; limit = limit > SIZE_MAX / 8 ? SIZE_MAX : limit * 8) {
-        bool complete = false;
-        if (!ReadFileStart(page.path, limit, bytes, complete, error)) {
-            Report(page.shown, doc_texts::FillIn(doc_texts::kOpenPageFailed, page.path, error));
-            Worst(kExitFileError);
-            return false;
-        }
-        LinesToCrLfInPlace(bytes);
-        text = std::move(bytes);
-        head.SetHeadText(text);
-        if (complete) {
-            return true;
-        }
-        // The last two bytes of a converted block may be a line end that
-        // the whole file does not have there.
-        const bool headInside =
-            head.HeadEnd() != std::string::npos && head.HeadEnd() + 2 <= text.size();
-        if (headInside && (!wholeUnlessDeclared || !DeclaredCharsetLabel(head).empty())) {
-            return true;
-        }
+    if (!ReadPageHead(page.path, head, text, error, wholeUnlessDeclared)) {
+        Report(page.shown, doc_texts::FillIn(doc_texts::kOpenPageFailed, page.path, error));
+        Worst(kExitFileError);
+        return false;
     }
+    return true;
 }
 
 void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {

@@ -22,7 +22,8 @@ void WalkSitePages(const std::string& root, std::string_view fileTypes,
         [](const std::string&) {});
 }
 
-bool ReadPageHead(const std::string& path, CHtmlPage& head, std::string& text, std::string& error) {
+bool ReadPageHead(const std::string& path, CHtmlPage& head, std::string& text, std::string& error,
+                  bool wholeUnlessDeclared) {
     std::string bytes;
     for (std::size_t limit = 1 << 16;; limit = limit > SIZE_MAX / 8 ? SIZE_MAX : limit * 8) {
         bool complete = false;
@@ -39,7 +40,7 @@ bool ReadPageHead(const std::string& path, CHtmlPage& head, std::string& text, s
         // the whole file does not have there.
         const bool headInside =
             head.HeadEnd() != std::string::npos && head.HeadEnd() + 2 <= text.size();
-        if (headInside && !DeclaredCharsetLabel(head).empty()) {
+        if (headInside && (!wholeUnlessDeclared || !DeclaredCharsetLabel(head).empty())) {
             return true;
         }
     }

@@ -20,11 +20,13 @@ void WalkSitePages(const std::string& root, std::string_view fileTypes,
                    const std::function<void(const std::string& relativePath)>& onPage);
 
 // The head of a page, read as the editor reads it: only the start of the
-// file, in growing blocks, until the head is inside what was read, or the
-// whole file when the head declares no charset (the charset is then told
-// from all of its bytes). text holds the bytes read, with CR LF line ends.
-// False with a reason in error when the file cannot be read.
-bool ReadPageHead(const std::string& path, CHtmlPage& head, std::string& text, std::string& error);
+// file, in growing blocks, until the head is inside what was read (the rest
+// of a page cannot change its head). With wholeUnlessDeclared the whole
+// file is read when the head declares no charset, since the charset is then
+// told from all of its bytes. text holds the bytes read, with CR LF line
+// ends. False with a reason in error when the file cannot be read.
+bool ReadPageHead(const std::string& path, CHtmlPage& head, std::string& text, std::string& error,
+                  bool wholeUnlessDeclared = true);
 
 // The overview as CSV (RFC 4180, UTF-8, CR LF line ends), with the columns
 // of `orlen-meta audit --csv`: file, title, title characters, title pixels,

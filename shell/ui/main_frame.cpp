@@ -413,6 +413,10 @@ void CMainFrame::FocusNextPane(bool forward) {
     if (childFrame_->Preview()->isVisible()) {
         panes.push_back(childFrame_->Preview());
     }
+    QWidget* site = childFrame_->SitePane();
+    if (site->isVisible() && site->layout()->count() > 0) {
+        panes.push_back(site->layout()->itemAt(0)->widget());
+    }
     if (panes.empty()) {
         return;
     }

@@ -402,6 +402,8 @@ CSiteView::CSiteView(SettingsStore& settings, const std::string& fileTypes, QWid
     // cell edits a title or description in place.
     table_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     table_->setAlternatingRowColors(true);
+    // The view takes the focus (F6 between panes) into its table.
+    setFocusProxy(table_);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);

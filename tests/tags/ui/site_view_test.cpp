@@ -7,6 +7,7 @@
 #include "document/file_listing.h"
 #include "shell/command_ids.h"
 #include "shell/ui/child_frame.h"
+#include "shell/ui/file_tree_view.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/vantle_app.h"
 #include "tags/tag_catalogue.h"
@@ -27,6 +28,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -530,6 +532,16 @@ TEST_F(SiteWindowTest, DoubleClickAndEnterOpenThePageInTheEditingView) {
     QTest::keyClick(table, Qt::Key_Return);
     EXPECT_EQ(app->Doc().GetPathName(), dir / "contact.php");
     EXPECT_EQ(Child().Mode(), MetaDataMode);
+}
+
+TEST_F(SiteWindowTest, F6MovesTheFocusBetweenTheFileBrowserAndTheTable) {
+    ShowSite();
+    QApplication::setActiveWindow(&Frame());
+    Frame().FileTree()->Tree()->setFocus();
+    ASSERT_TRUE(Frame().RouteCommand(cmd::kNextPane));
+    EXPECT_EQ(QApplication::focusWidget(), Site().Table());
+    ASSERT_TRUE(Frame().RouteCommand(cmd::kNextPane));
+    EXPECT_EQ(QApplication::focusWidget(), Frame().FileTree()->Tree());
 }
 
 TEST_F(SiteWindowTest, OpeningFromTheOverviewAsksToSaveChangesFirst) {

@@ -13,6 +13,7 @@
 #include "page/page_messages.h"
 #include "page/text_util.h"
 #include "tags/site_audit.h"
+#include "tags/site_scan.h"
 #include "tags/suggestions.h"
 
 #include <CLI/CLI.hpp>
@@ -613,41 +614,21 @@ bool PageSession::Open(const PageRef& page, bool reportNoPlace) {
     return true;
 }
 
-// The head of a page, read as the editor reads it, for the commands that
-// only look at the title and meta tags. Only the start of the file is read,
-// in growing blocks, until the cut stops at a body tag inside what was read:
-// the rest of a page cannot change its head. With wholeUnlessDeclared the
-// whole file is read when the head declares no known charset, since the
-// charset is then told from all of its bytes.
+// The head of a page, read as the editor reads it (tags/site_scan.h), for
+// the commands that only look at the title and meta tags.
 bool Tool::ReadHead(const PageRef& page, CHtmlPage& head, std::string& text,
                     bool wholeUnlessDeclared) {
     current_ = page.shown;
     if (!IsRegularOrMissing(page)) {
         return false;
     }
-    std::string bytes;
     std::string error;
-    for (std::size_t limit = 1 << 16;; limit = limit > SIZE_MAX / 8 ? SIZE_MAX : limit * 8) {
-        bool complete = false;
-        if (!ReadFileStart(page.path, limit, bytes, complete, error)) {
-            Report(page.shown, doc_texts::FillIn(doc_texts::kOpenPageFailed, page.path, error));
-            Worst(kExitFileError);
-            return false;
-        }
-        LinesToCrLfInPlace(bytes);
-        text = std::move(bytes);
-        head.SetHeadText(text);
-        if (complete) {
-            return true;
-        }
-        // The last two bytes of a converted block may be a line end that
-        // the whole file does not have there.
-        const bool headInside =
-            head.HeadEnd() != std::string::npos && head.HeadEnd() + 2 <= text.size();
-        if (headInside && (!wholeUnlessDeclared || !DeclaredCharsetLabel(head).empty())) {
-            return true;
-        }
+    if (!ReadPageHead(page.path, head, text, error, wholeUnlessDeclared)) {
+        Report(page.shown, doc_texts::FillIn(doc_texts::kOpenPageFailed, page.path, error));
+        Worst(kExitFileError);
+        return false;
     }
+    return true;
 }
 
 void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
@@ -751,34 +732,6 @@ int Tool::Show(const Options& o) {
     return status_;
 }
 
-namespace {
-
-// A field of an RFC 4180 table: quoted when it holds a comma, a quote or a
-// line end, with each quote doubled.
-std::string CsvField(std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(value);
-    }
-    std::string out = "\"";
-    for (char c : value) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
-std::string FindingList(const PageAudit& page) {
-    std::string out;
-    for (const Finding& f : page.findings) {
-        out += (out.empty() ? "" : " ") + std::string(SeverityName(f.severity)) + ":" + f.id;
-    }
-    return out;
-}
-
-} // namespace
-
 // Checks every page on its own as it is read, then titles and descriptions
 // across pages, then prints: only the title, description and a few values of
 // each page are kept until the end.
@@ -818,14 +771,8 @@ int Tool::Audit(const Options& o) {
         return IsValidUtf8(bytes) ? bytes : DecodeToUtf8(bytes, Charset::Windows1252);
     };
     if (o.csv) {
-        out_ << "file,title,title characters,title pixels,description,description characters,"
-                "description pixels,keywords,robots,findings\r\n";
-        for (const PageAudit& p : pages) {
-            out_ << CsvField(utf8(p.path)) << ',' << CsvField(p.title) << ',' << p.titleChars << ','
-                 << p.titlePixels << ',' << CsvField(p.description) << ',' << p.descriptionChars
-                 << ',' << p.descriptionPixels << ',' << CsvField(p.keywords) << ','
-                 << CsvField(p.robots) << ',' << CsvField(FindingList(p)) << "\r\n";
-        }
+        // The same CSV as the window's site overview exports.
+        out_ << SiteCsv(pages);
     } else if (o.json) {
         for (const PageAudit& p : pages) {
             nlohmann::ordered_json line;

@@ -52,6 +52,8 @@ public:
                                                         const std::string& folder) = 0;
     // A page was opened from a path (for the recent-file list).
     virtual void PageOpened(const std::string& /*path*/) {}
+    // A page was written to path (for views that list the pages on disk).
+    virtual void PageSaved(const std::string& /*path*/) {}
 };
 
 } // namespace orlen

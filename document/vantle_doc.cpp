@@ -211,6 +211,7 @@ int CVantleDoc::DoSave(const std::string& path) {
     path_ = path;
     title_ = FileNameOf(path);
     modified_ = false;
+    ui_.PageSaved(path);
     return 1;
 }
 

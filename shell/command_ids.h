@@ -10,6 +10,8 @@ inline constexpr int kViewMetaData = 32785;
 inline constexpr int kViewWebPage = 32786;
 inline constexpr int kViewSplit = 32787;
 inline constexpr int kViewAllFields = 32788;
+inline constexpr int kViewSite = 32789;
+inline constexpr int kExportSite = 32790;
 inline constexpr int kOnlineTutorials = 157;
 
 inline constexpr int kPrint = 57607;

@@ -16,6 +16,12 @@ inline constexpr std::string_view kHelpFailed = "Failed to launch help.";
 inline constexpr std::string_view kSelectProjectDirectory = "Select project directory";
 inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";
 inline constexpr std::string_view kRecentFilePlaceholder = "Recent File";
+// Exporting the site overview: the file dialog's filter, the name it
+// suggests, and the failure.
+inline constexpr std::string_view kExportSiteFilter =
+    "CSV files (*.csv)|*.csv|JSON lines (*.json)|*.json||";
+inline constexpr std::string_view kExportSiteName = "site-overview.csv";
+inline constexpr std::string_view kExportSiteFailed = "Unable to write %1.";
 
 // Where the window's panes were left: the part of the height, in
 // thousandths, the preview takes in split view.
@@ -62,10 +68,16 @@ inline constexpr CommandText kCommandTexts[] = {
     {32788,
      "Switch between displaying all the meta-data fields and a restricted set\nAll/restricted "
      "fields"},
+    {32789, "Display the overview of every page of the project directory\nSite overview"},
+    {32790, "Write the site overview to a CSV or JSON file\nExport site overview"},
     {157, "Open the online tutorials and updates page\nOnline tutorials"},
 };
 
 inline constexpr std::string_view kTabMetaData = "Meta-data";
 inline constexpr std::string_view kTabWebPage = "Web page";
+inline constexpr std::string_view kTabSite = "Site";
+inline constexpr std::string_view kTabMetaDataTip = "Display the meta-data editing view";
+inline constexpr std::string_view kTabWebPageTip = "Display a preview of the web page";
+inline constexpr std::string_view kTabSiteTip = "Display the overview of every page of the site";
 
 } // namespace orlen::shell_texts

@@ -1,7 +1,8 @@
 // Takes the pictures a reviewer looks at, on a real X display with a window
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
 // File and View menus open, the form with all fields and while a template is
-// edited, the split view, the Robots editor and the Options sheet.
+// edited, the split view, the Robots editor, the Options sheet and the site
+// overview of the page's folder.
 //   orlen-shots PAGE OUTDIR
 #include "shell/command_ids.h"
 #include "shell/ui/child_frame.h"
@@ -10,9 +11,11 @@
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/vantle_app.h"
 #include "tags/ui/options_sheet.h"
+#include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -144,6 +147,20 @@ int main(int argc, char** argv) {
         }
     });
     frame.RouteCommand(orlen::cmd::kOptions);
+
+    // The site overview of the page's folder, whole and then only the pages
+    // with warnings or errors.
+    app.SetProjectDirectory(site.toStdString());
+    frame.RouteCommand(orlen::cmd::kViewSite);
+    orlen::CSiteView& siteView = *app.SiteView();
+    while (siteView.Scanning()) {
+        Settle(100);
+    }
+    Settle(500);
+    ok = Shoot(folder, "site-view.png") && ok;
+    siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::WithWarnings);
+    ok = Shoot(folder, "site-view-filtered.png") && ok;
+    siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::AllPages);
     app.Shutdown();
     return ok ? 0 : 1;
 }

@@ -88,13 +88,17 @@ QIcon CommandIcon(int id) {
         return Own("view-web-page");
     case cmd::kViewSplit:
         return Own("view-split");
+    case cmd::kViewSite:
+        return Own("view-site");
     default:
         return {};
     }
 }
 
 QIcon TabIcon(int index) {
-    return index == 0 ? Own("view-meta-data") : Own("view-web-page");
+    return index == 0   ? Own("view-meta-data")
+           : index == 1 ? Own("view-web-page")
+                        : Own("view-site");
 }
 
 QPixmap SplashPicture(qreal devicePixelRatio) {

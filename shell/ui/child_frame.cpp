@@ -16,13 +16,17 @@ namespace orlen {
 CViewTabBar::CViewTabBar(QWidget* parent) : QTabBar(parent) {
     setDrawBase(true);
     setExpanding(false);
-    addTab(TabIcon(0), ToQString(shell_texts::kTabMetaData));
-    addTab(TabIcon(1), ToQString(shell_texts::kTabWebPage));
-    setTabToolTip(0, tr("Display the meta-data editing view"));
-    setTabToolTip(1, tr("Display a preview of the web page"));
+    addTab(TabIcon(MetaDataMode), ToQString(shell_texts::kTabMetaData));
+    addTab(TabIcon(WebPreviewMode), ToQString(shell_texts::kTabWebPage));
+    addTab(TabIcon(SiteMode), ToQString(shell_texts::kTabSite));
+    setTabToolTip(MetaDataMode, ToQString(shell_texts::kTabMetaDataTip));
+    setTabToolTip(WebPreviewMode, ToQString(shell_texts::kTabWebPageTip));
+    setTabToolTip(SiteMode, ToQString(shell_texts::kTabSiteTip));
     connect(this, &QTabBar::currentChanged, this, [this](int index) {
         if (!signalsBlocked()) {
-            emit ViewCommand(index == 0 ? cmd::kViewMetaData : cmd::kViewWebPage);
+            emit ViewCommand(index == MetaDataMode     ? cmd::kViewMetaData
+                             : index == WebPreviewMode ? cmd::kViewWebPage
+                                                       : cmd::kViewSite);
         }
     });
 }
@@ -45,12 +49,18 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent) {
     splitter_->addWidget(preview_);
     splitter_->setSizes({300, 100});
     splitter_->HideRow(1);
+    sitePane_ = new QWidget(this);
+    sitePane_->setObjectName(QStringLiteral("sitePane"));
+    auto* siteLayout = new QVBoxLayout(sitePane_);
+    siteLayout->setContentsMargins(0, 0, 0, 0);
+    sitePane_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tabBar_);
     layout->addWidget(splitter_, 1);
+    layout->addWidget(sitePane_, 1);
 
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = splitter_->sizes();
@@ -71,7 +81,28 @@ void CChildFrame::SetEditingView(QWidget* view) {
     metaDataPane_->layout()->addWidget(view);
 }
 
+void CChildFrame::SetSiteView(QWidget* view) {
+    sitePane_->layout()->addWidget(view);
+}
+
+void CChildFrame::LeaveSite() {
+    if (mode_ == SiteMode) {
+        sitePane_->hide();
+        splitter_->show();
+    }
+}
+
+void CChildFrame::ShowSite() {
+    splitter_->hide();
+    sitePane_->show();
+    tabBar_->SelectTab(SiteMode);
+    tabBar_->show();
+    split_ = false;
+    mode_ = SiteMode;
+}
+
 void CChildFrame::ShowMetaData() {
+    LeaveSite();
     if (!split_) {
         splitter_->ShowRow();
     }
@@ -83,6 +114,7 @@ void CChildFrame::ShowMetaData() {
 }
 
 void CChildFrame::ShowWebPage() {
+    LeaveSite();
     if (!split_) {
         splitter_->ShowRow();
     }
@@ -94,6 +126,7 @@ void CChildFrame::ShowWebPage() {
 }
 
 void CChildFrame::ShowSplit() {
+    LeaveSite();
     if (!split_) {
         splitter_->ShowRow();
     }
@@ -125,6 +158,7 @@ bool CChildFrame::OnCmdMsg(int id) {
     case cmd::kViewMetaData:
     case cmd::kViewWebPage:
     case cmd::kViewSplit:
+    case cmd::kViewSite:
         OnUpdateCmd(id, state);
         if (!state.enabled) {
             return true; // the current mode is never chosen again
@@ -133,6 +167,8 @@ bool CChildFrame::OnCmdMsg(int id) {
             ShowMetaData();
         } else if (id == cmd::kViewWebPage) {
             ShowWebPage();
+        } else if (id == cmd::kViewSite) {
+            ShowSite();
         } else {
             ShowSplit();
         }
@@ -163,6 +199,9 @@ bool CChildFrame::OnUpdateCmd(int id, CommandState& state) {
         break;
     case cmd::kViewSplit:
         wanted = SplitMode;
+        break;
+    case cmd::kViewSite:
+        wanted = SiteMode;
         break;
     case cmd::kPrint:
         if (preview_->isVisible() && preview_->isAncestorOf(focusWidget())) {

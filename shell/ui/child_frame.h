@@ -1,6 +1,6 @@
 // The right-hand part of the main window: a tab bar over a splitter with the
-// meta-data editing view above and the web preview below, and the three view
-// modes that hide and show them.
+// meta-data editing view above and the web preview below, or over the site
+// overview, and the four view modes that hide and show them.
 #pragma once
 
 #include "shell/command_target.h"
@@ -13,9 +13,9 @@ namespace orlen {
 class CHideableSplitter;
 class CWebPreviewView;
 
-enum ViewMode : int { MetaDataMode = 0, WebPreviewMode = 1, SplitMode = -1 };
+enum ViewMode : int { MetaDataMode = 0, WebPreviewMode = 1, SiteMode = 2, SplitMode = -1 };
 
-// The two tabs "Meta-data" and "Web page". Choosing a tab asks the frame for
+// The tabs "Meta-data", "Web page" and "Site", in ViewMode order. Choosing a tab asks the frame for
 // the matching view mode; selecting a tab from code does not.
 class CViewTabBar : public QTabBar {
     Q_OBJECT
@@ -35,6 +35,9 @@ public:
     // The upper pane (the meta-data editing view goes in it) and the preview.
     QWidget* MetaDataPane() const { return metaDataPane_; }
     void SetEditingView(QWidget* view);
+    // The site overview, shown in place of the splitter in SiteMode.
+    void SetSiteView(QWidget* view);
+    QWidget* SitePane() const { return sitePane_; }
     CWebPreviewView* Preview() const { return preview_; }
     CViewTabBar* TabBar() const { return tabBar_; }
     CHideableSplitter* Splitter() const { return splitter_; }
@@ -63,10 +66,14 @@ private:
     void ShowMetaData();
     void ShowWebPage();
     void ShowSplit();
+    void ShowSite();
+    // The splitter back in place of the site overview.
+    void LeaveSite();
 
     CViewTabBar* tabBar_;
     CHideableSplitter* splitter_;
     QWidget* metaDataPane_;
+    QWidget* sitePane_;
     CWebPreviewView* preview_;
     CommandTarget* viewTarget_ = nullptr;
     bool split_ = false;

@@ -123,6 +123,8 @@ void CMainFrame::BuildActions() {
     MakeAction(cmd::kViewWebPage, tr("&Web page preview"), {K(Qt::ALT | Qt::Key_W)})
         ->setCheckable(true);
     MakeAction(cmd::kViewSplit, tr("S&plit view"), {K(Qt::ALT | Qt::Key_S)})->setCheckable(true);
+    MakeAction(cmd::kViewSite, tr("Si&te overview"), {K(Qt::ALT | Qt::Key_O)})->setCheckable(true);
+    MakeAction(cmd::kExportSite, tr("&Export site overview..."));
     MakeAction(cmd::kViewAllFields, tr("&Display all fields"), {K(Qt::ALT | Qt::Key_D)})
         ->setCheckable(true);
     MakeAction(cmd::kViewToolbar, tr("&Toolbar"))->setCheckable(true);
@@ -156,6 +158,7 @@ void CMainFrame::BuildMenus() {
         {a(cmd::kFileNew), a(cmd::kFileOpen), a(cmd::kFileSave), a(cmd::kFileSaveAs)});
     fileMenu_->addSeparator();
     fileMenu_->addAction(a(cmd::kBrowse));
+    fileMenu_->addAction(a(cmd::kExportSite));
     fileMenu_->addSeparator();
     recentPlaceholder_ = fileMenu_->addAction(ToQString(shell_texts::kRecentFilePlaceholder));
     recentPlaceholder_->setEnabled(false);
@@ -178,7 +181,8 @@ void CMainFrame::BuildMenus() {
     edit->addActions({a(cmd::kCut), a(cmd::kCopy), a(cmd::kPaste)});
 
     QMenu* view = bar->addMenu(tr("&View"));
-    view->addActions({a(cmd::kViewMetaData), a(cmd::kViewWebPage), a(cmd::kViewSplit)});
+    view->addActions(
+        {a(cmd::kViewMetaData), a(cmd::kViewWebPage), a(cmd::kViewSplit), a(cmd::kViewSite)});
     view->addSeparator();
     view->addAction(a(cmd::kViewAllFields));
     view->addSeparator();
@@ -215,7 +219,8 @@ void CMainFrame::BuildToolBars() {
     viewToolBar_->addSeparator();
     viewToolBar_->addAction(a(cmd::kViewAllFields));
     viewToolBar_->addSeparator();
-    viewToolBar_->addActions({a(cmd::kViewMetaData), a(cmd::kViewWebPage), a(cmd::kViewSplit)});
+    viewToolBar_->addActions(
+        {a(cmd::kViewMetaData), a(cmd::kViewWebPage), a(cmd::kViewSplit), a(cmd::kViewSite)});
 
     for (QToolBar* bar : {mainToolBar_, viewToolBar_}) {
         bar->setIconSize(QSize(16, 16));
@@ -407,6 +412,10 @@ void CMainFrame::FocusNextPane(bool forward) {
     }
     if (childFrame_->Preview()->isVisible()) {
         panes.push_back(childFrame_->Preview());
+    }
+    QWidget* site = childFrame_->SitePane();
+    if (site->isVisible() && site->layout()->count() > 0) {
+        panes.push_back(site->layout()->itemAt(0)->widget());
     }
     if (panes.empty()) {
         return;

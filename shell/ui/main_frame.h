@@ -38,7 +38,8 @@ public:
 
     void ShowFileBrowser(bool show);
     // F6 and Shift+F6: the focus goes to the next (previous) of the panes
-    // that are showing: the file browser, the form, the preview.
+    // that are showing: the file browser, the form, the preview, the site
+    // overview.
     void FocusNextPane(bool forward);
     bool FileBrowserShown() const { return browserShown_; }
     void RefreshCaption();

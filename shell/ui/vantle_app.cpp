@@ -10,11 +10,13 @@
 #include "shell/ui/main_frame.h"
 #include "shell/ui/menu_style.h"
 #include "shell/ui/web_preview_view.h"
+#include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <algorithm>
 #include <functional>
 
@@ -32,8 +34,9 @@ std::string RecentEntry(int i) {
 // the recent-file list on the way.
 class DocumentUiLink final : public DocumentUi {
 public:
-    DocumentUiLink(AppUi& ui, std::function<void(const std::string&)> opened)
-        : ui_(ui), opened_(std::move(opened)) {}
+    DocumentUiLink(AppUi& ui, std::function<void(const std::string&)> opened,
+                   std::function<void(const std::string&)> saved)
+        : ui_(ui), opened_(std::move(opened)), saved_(std::move(saved)) {}
     void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
     void ShowWarning(const std::string& text) override { ui_.ShowWarning(text); }
     void ShowFailure(const std::string& text) override { ui_.ShowFailure(text); }
@@ -50,10 +53,12 @@ public:
         return ui_.ChooseFileToSave(filter, extension, name, folder);
     }
     void PageOpened(const std::string& path) override { opened_(path); }
+    void PageSaved(const std::string& path) override { saved_(path); }
 
 private:
     AppUi& ui_;
     std::function<void(const std::string&)> opened_;
+    std::function<void(const std::string&)> saved_;
 };
 
 // The document's commands: pages, templates and Browse.
@@ -130,14 +135,22 @@ private:
 } // namespace
 
 CVantleApp::CVantleApp(AppUi& ui, SettingsStore& settings) : ui_(ui), settings_(settings) {
-    docUi_ = std::make_unique<DocumentUiLink>(ui_, [this](const std::string& path) {
-        AddRecentFile(path);
-        // A page opened any way is the one the file browser shows as
-        // chosen.
-        if (frame_) {
-            frame_->FileTree()->ShowOpenedPage(path);
-        }
-    });
+    docUi_ = std::make_unique<DocumentUiLink>(
+        ui_,
+        [this](const std::string& path) {
+            AddRecentFile(path);
+            // A page opened any way is the one the file browser shows as
+            // chosen.
+            if (frame_) {
+                frame_->FileTree()->ShowOpenedPage(path);
+            }
+        },
+        [this](const std::string& path) {
+            // The overview's row of a page the editor saved is read again.
+            if (siteView_ != nullptr) {
+                siteView_->RefreshPage(path);
+            }
+        });
     doc_ = std::make_unique<CVantleDoc>(*docUi_);
     docTarget_ = std::make_unique<DocumentCommands>(*this, [this] { Browse(); });
 }
@@ -189,6 +202,23 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
         settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewShareEntry,
                                   perMille);
     });
+    // The site overview fills the Site tab; its progress shows in the
+    // status bar, and a page it opens goes through the normal open path.
+    siteView_ = new CSiteView(settings_, fileTypes_);
+    child->SetSiteView(siteView_);
+    frame_->statusBar()->insertPermanentWidget(0, siteView_->ProgressPanel());
+    siteView_->SetOpenPage([this](const std::string& path) {
+        if (!OpenByPath(path)) {
+            return false;
+        }
+        frame_->RouteCommand(cmd::kViewMetaData);
+        return true;
+    });
+    connect(siteView_, &CSiteView::StatusText, frame_.get(),
+            [this](const QString& text) { frame_->ShowStatusText(text); });
+    siteView_->SetProjectDirectory(doc_->GetProjectDirectory());
+    // New limits from the Options sheet: the pages are checked again.
+    connect(view_, &CVantleView::AuditLimitsChanged, siteView_, &CSiteView::Rescan);
     previewLink_ = std::make_unique<PreviewLink>(*doc_, *frame_);
     doc_->AddView(previewLink_.get());
     frame_->RebuildRecentFiles(recent_);
@@ -246,9 +276,30 @@ void CVantleApp::Browse() {
     if (!folder || folder->empty()) {
         return;
     }
-    doc_->SetProjectDirectory(*folder);
+    SetProjectDirectory(*folder);
+}
+
+void CVantleApp::SetProjectDirectory(const std::string& folder) {
+    doc_->SetProjectDirectory(folder);
     if (frame_) {
         frame_->ShowFileBrowser(true);
+    }
+    if (siteView_ != nullptr) {
+        siteView_->SetProjectDirectory(doc_->GetProjectDirectory());
+    }
+}
+
+void CVantleApp::ExportSite() {
+    const std::optional<std::string> path =
+        ui_.ChooseFileToSave(std::string(shell_texts::kExportSiteFilter), "csv",
+                             std::string(shell_texts::kExportSiteName), doc_->DialogFolder());
+    if (!path || path->empty()) {
+        return;
+    }
+    if (!siteView_->Export(QString::fromStdString(*path))) {
+        std::string text(shell_texts::kExportSiteFailed);
+        text.replace(text.find("%1"), 2, *path);
+        ui_.ShowFailure(text);
     }
 }
 
@@ -287,6 +338,9 @@ bool CVantleApp::OnCmdMsg(int id) {
     case cmd::kAbout:
         ui_.ShowAbout();
         return true;
+    case cmd::kExportSite:
+        ExportSite();
+        return true;
     case cmd::kOnlineTutorials:
         ui_.OpenUrl(std::string(shell_texts::kTutorialUrl));
         return true;
@@ -306,6 +360,12 @@ bool CVantleApp::OnUpdateCmd(int id, CommandState& state) {
     case cmd::kAbout:
     case cmd::kOnlineTutorials:
         state = {true, false};
+        return true;
+    case cmd::kExportSite:
+        // What the overview lists, once a scan has ended.
+        state = {siteView_ != nullptr && !siteView_->Scanning() &&
+                     siteView_->Model()->rowCount() > 0,
+                 false};
         return true;
     default:
         return false;

@@ -17,6 +17,7 @@
 namespace orlen {
 
 class CMainFrame;
+class CSiteView;
 class CVantleView;
 
 class CVantleApp : public QObject, public CommandTarget {
@@ -35,10 +36,14 @@ public:
     // Opens a page or a template; a page goes to the top of the recent-file
     // list. Returns false when nothing was opened.
     bool OpenByPath(const std::string& path);
+    // Makes a folder the project directory: the file browser shows it and
+    // the site overview lists its pages.
+    void SetProjectDirectory(const std::string& folder);
 
     CVantleDoc& Doc() { return *doc_; }
     CMainFrame* Frame() { return frame_.get(); }
     CVantleView* View() { return view_; }
+    CSiteView* SiteView() { return siteView_; }
     AppUi& Ui() { return ui_; }
     SettingsStore& Settings() { return settings_; }
     std::string& FileTypes() { return fileTypes_; }
@@ -60,6 +65,7 @@ private:
     void SaveRecentFiles();
     void AddRecentFile(const std::string& path);
     void Browse();
+    void ExportSite();
 
     AppUi& ui_;
     SettingsStore& settings_;
@@ -69,7 +75,8 @@ private:
     std::unique_ptr<CommandTarget> docTarget_;
     std::unique_ptr<DocumentView> previewLink_;
     std::unique_ptr<CMainFrame> frame_;
-    CVantleView* view_ = nullptr; // owned by the main window
+    CVantleView* view_ = nullptr;   // owned by the main window
+    CSiteView* siteView_ = nullptr; // owned by the main window
     std::vector<std::string> recent_;
 };
 

@@ -32,6 +32,17 @@ inline constexpr std::string_view kReplaceType = "Replace";
 inline constexpr std::string_view kRemoveType = "Remove";
 inline constexpr std::string_view kWriteCrLf = "Write CR LF line ends";
 
+// The limits of the site checks: the page's title and its spin boxes, in
+// the order of CSiteLimitsPage::Limit.
+inline constexpr std::string_view kSiteLimitsPageTitle = "Site checks";
+inline constexpr std::string_view kSiteLimitsHeading =
+    "Titles and descriptions outside these limits are reported in the site overview:";
+inline constexpr std::string_view kSiteLimitLabels[] = {
+    "Title: at least (characters)",      "Title: at most (characters)",
+    "Title: at most (pixels)",           "Description: at least (characters)",
+    "Description: at most (characters)", "Description: at most (pixels)",
+};
+
 // Defining a user's own meta tag.
 inline constexpr std::string_view kDefineTagCaption = "Define Meta Tag";
 inline constexpr std::string_view kTagName = "Name";

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -451,6 +452,40 @@ void CFileTypesPage::Apply(std::string& fileTypes, bool& writeCrLf) {
     crlfModified_ = false;
 }
 
+// --- The limits of the site checks -------------------------------------------
+
+CSiteLimitsPage::CSiteLimitsPage(const AuditLimits& limits, QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(ToQString(dialog_texts::kSiteLimitsHeading), this);
+    heading->setWordWrap(true);
+    layout->addWidget(heading);
+    auto* form = new QFormLayout;
+    const int values[LimitCount] = {limits.titleMinChars,       limits.titleMaxChars,
+                                    limits.titleMaxPixels,      limits.descriptionMinChars,
+                                    limits.descriptionMaxChars, limits.descriptionMaxPixels};
+    for (int i = 0; i < LimitCount; ++i) {
+        auto* box = new QSpinBox(this);
+        box->setRange(0, 5000);
+        box->setValue(values[i]);
+        form->addRow(ToQString(dialog_texts::kSiteLimitLabels[i]), box);
+        connect(box, &QSpinBox::valueChanged, this, &CSiteLimitsPage::Changed);
+        boxes_[static_cast<std::size_t>(i)] = box;
+    }
+    layout->addLayout(form);
+    layout->addStretch(1);
+}
+
+AuditLimits CSiteLimitsPage::Limits() const {
+    AuditLimits l;
+    l.titleMinChars = Box(TitleMinChars)->value();
+    l.titleMaxChars = Box(TitleMaxChars)->value();
+    l.titleMaxPixels = Box(TitleMaxPixels)->value();
+    l.descriptionMinChars = Box(DescriptionMinChars)->value();
+    l.descriptionMaxChars = Box(DescriptionMaxChars)->value();
+    l.descriptionMaxPixels = Box(DescriptionMaxPixels)->value();
+    return l;
+}
+
 // --- The sheet ---------------------------------------------------------------
 
 COptionsSheet::COptionsSheet(TagCatalogue& catalogue, std::string& fileTypes, QWidget* parent)
@@ -492,6 +527,16 @@ void COptionsSheet::ShowPage(int index) {
     tabs_->setCurrentIndex(index);
 }
 
+void COptionsSheet::AddSiteLimitsPage(AuditLimits& limits) {
+    if (siteLimitsPage_ != nullptr) {
+        return;
+    }
+    limits_ = &limits;
+    siteLimitsPage_ = new CSiteLimitsPage(limits, tabs_);
+    tabs_->addTab(siteLimitsPage_, ToQString(dialog_texts::kSiteLimitsPageTitle));
+    connect(siteLimitsPage_, &CSiteLimitsPage::Changed, this, &COptionsSheet::PageChanged);
+}
+
 void COptionsSheet::PageShown(int index) {
     if (index == 0) {
         standard_->Activate();
@@ -516,6 +561,9 @@ void COptionsSheet::ApplyPages() {
     }
     if (fileTypesPage_->Activated()) {
         fileTypesPage_->Apply(fileTypes_, catalogue_.writeCrLf);
+    }
+    if (siteLimitsPage_ != nullptr) {
+        *limits_ = siteLimitsPage_->Limits();
     }
     apply_->setEnabled(false);
     emit Applied();

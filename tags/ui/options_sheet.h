@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tags/options_model.h"
+#include "tags/site_audit.h"
 #include "tags/tag_catalogue.h"
 
 #include <QDialog>
@@ -22,6 +23,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 
 namespace orlen {
@@ -186,6 +188,31 @@ private:
     bool crlfModified_ = false;
 };
 
+// The limits of the site checks (AuditLimits), each in a spin box.
+class CSiteLimitsPage : public QWidget {
+    Q_OBJECT
+public:
+    enum Limit : int {
+        TitleMinChars,
+        TitleMaxChars,
+        TitleMaxPixels,
+        DescriptionMinChars,
+        DescriptionMaxChars,
+        DescriptionMaxPixels,
+        LimitCount
+    };
+    explicit CSiteLimitsPage(const AuditLimits& limits, QWidget* parent = nullptr);
+    // The limits as the boxes show them.
+    AuditLimits Limits() const;
+    QSpinBox* Box(int limit) const { return boxes_[static_cast<std::size_t>(limit)]; }
+
+signals:
+    void Changed();
+
+private:
+    std::array<QSpinBox*, LimitCount> boxes_{};
+};
+
 // "Options": the three pages above with OK, Cancel and Apply. Apply is
 // enabled once a page has changed. Apply and OK write every page that has
 // been shown back into the catalogue and the file-type string and emit
@@ -201,6 +228,10 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     // Brings a page to the front (0, 1 or 2), as clicking its tab does.
     void ShowPage(int index);
+    // Adds a fourth page with the limits of the site checks; Apply and OK
+    // write them into limits.
+    void AddSiteLimitsPage(AuditLimits& limits);
+    CSiteLimitsPage* SiteLimitsPage() const { return siteLimitsPage_; }
 
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
@@ -222,6 +253,8 @@ private:
     CStdTagsPage* standard_ = nullptr;
     CCustomTagsPage* custom_ = nullptr;
     CFileTypesPage* fileTypesPage_ = nullptr;
+    CSiteLimitsPage* siteLimitsPage_ = nullptr;
+    AuditLimits* limits_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

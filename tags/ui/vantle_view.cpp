@@ -231,7 +231,8 @@ private:
 
 CVantleView::CVantleView(CVantleDoc& doc, SettingsStore& settings, std::string& fileTypes,
                          QWidget* parent)
-    : QScrollArea(parent), doc_(doc), catalogue_(settings, fileTypes), fileTypes_(fileTypes) {
+    : QScrollArea(parent), doc_(doc), catalogue_(settings, fileTypes), fileTypes_(fileTypes),
+      settings_(settings) {
     catalogue_.loadSettings();
     doc_.SetCrLfLineEnds(catalogue_.writeCrLf);
     commonWords_ = LoadCommonWords(DefaultCommonWordsPath());
@@ -902,8 +903,15 @@ void CVantleView::ShowOptions() {
         accepted = optionsRunner();
     } else {
         COptionsSheet sheet(catalogue_, fileTypes_, this);
-        connect(&sheet, &COptionsSheet::Applied, this, [this] {
+        // The site checks' limits live in the settings store.
+        AuditLimits limits = AuditLimits::Load(settings_);
+        sheet.AddSiteLimitsPage(limits);
+        connect(&sheet, &COptionsSheet::Applied, this, [this, &limits] {
             doc_.SetCrLfLineEnds(catalogue_.writeCrLf);
+            if (limits != AuditLimits::Load(settings_)) {
+                limits.Store(settings_);
+                emit AuditLimitsChanged();
+            }
             Refresh();
         });
         accepted = sheet.exec() == QDialog::Accepted;

@@ -85,6 +85,8 @@ signals:
     // The banner's buttons: command 1 (Apply) and 2 (Edit template).
     void Command(int id);
     void OpenUrlRequested(const QString& url);
+    // The Options sheet stored new limits of the site checks.
+    void AuditLimitsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -133,6 +135,7 @@ private:
     CVantleDoc& doc_;
     TagCatalogue catalogue_;
     std::string& fileTypes_;
+    SettingsStore& settings_;
     std::string commonWords_;
     ViewCanvas* canvas_;
     QPushButton* applyButton_;

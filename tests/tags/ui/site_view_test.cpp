@@ -410,7 +410,8 @@ TEST_F(SiteViewTest, ExportsCsvAndJsonLines) {
               "description pixels,keywords,robots,findings");
     EXPECT_NE(text.find("\r\nframes/menu.html,Price list,10,76,,0,0,,\"noindex, follow\","
                         "warning:title-too-short warning:title-duplicate "
-                        "warning:description-missing warning:robots-noindex\r\n"),
+                        "warning:description-missing warning:robots-noindex "
+                        "notice:obsolete-tag\r\n"),
               std::string::npos)
         << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);

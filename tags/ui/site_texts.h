@@ -32,5 +32,9 @@ inline constexpr std::string_view kProgressFormat = "Scanning pages: %v of %m";
 
 // Editing a cell in place.
 inline constexpr std::string_view kSaveFailed = "The page %1 was not saved.";
+// Undo of the last cell edit (Ctrl+Z in the table).
+inline constexpr std::string_view kUndone = "The last edit of %1 was undone.";
+inline constexpr std::string_view kUndoChangedOnDisk =
+    "The last edit of %1 was not undone: the page has changed on disk since.";
 
 } // namespace orlen::site_texts

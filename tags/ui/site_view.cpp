@@ -2,6 +2,7 @@
 
 #include "document/document_ui.h"
 #include "document/file_listing.h"
+#include "document/safe_file.h"
 #include "document/vantle_doc.h"
 #include "page/entities.h"
 #include "page/ui/qt_text.h"
@@ -17,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -395,6 +397,7 @@ CSiteView::CSiteView(SettingsStore& settings, const std::string& fileTypes, QWid
 
     table_ = new QTableView(this);
     table_->setModel(filter_);
+    table_->installEventFilter(this);
     table_->setItemDelegateForColumn(CSiteModel::FindingsColumn, new CFindingsDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -695,7 +698,10 @@ bool CSiteView::SaveCell(int row, int column, const QString& value) {
     QuietUi ui;
     CVantleDoc doc(ui);
     bool saved = false;
-    if (doc.OpenDocument(path) != 0 && !doc.IsUnwritable()) {
+    // The bytes before the edit, for Undo.
+    std::string before;
+    std::string error;
+    if (ReadWholeFile(path, before, error) && doc.OpenDocument(path) != 0 && !doc.IsUnwritable()) {
         const std::string text = value.toStdString();
         if (column == CSiteModel::TitleColumn) {
             doc.SetPageTitle(TitleTextToSource(text, doc.PageCharset()));
@@ -709,8 +715,47 @@ bool CSiteView::SaveCell(int row, int column, const QString& value) {
                         ToQString(ui.messages).trimmed());
         return false;
     }
+    lastEdit_ = Edit{path, std::move(before), StampFile(path, doc.GetPageText())};
     RefreshPage(path);
     return true;
+}
+
+bool CSiteView::UndoLastEdit() {
+    if (!lastEdit_) {
+        return false;
+    }
+    const Edit edit = std::move(*lastEdit_);
+    lastEdit_.reset();
+    const QString shown = PathText(edit.path.substr(std::min(edit.path.size(), root_.size() + 1)));
+    if (FileChangedSince(edit.path, edit.after)) {
+        emit StatusText(ToQString(site_texts::kUndoChangedOnDisk).arg(shown));
+        return false;
+    }
+    std::string error;
+    if (!WriteFileSafely(edit.path, edit.before, error)) {
+        emit StatusText(ToQString(site_texts::kSaveFailed).arg(shown) + ' ' + ToQString(error));
+        return false;
+    }
+    RefreshPage(edit.path);
+    emit StatusText(ToQString(site_texts::kUndone).arg(shown));
+    return true;
+}
+
+bool CSiteView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // While a cell is edited its editor has the keys, and its own Undo.
+        if (key->matches(QKeySequence::Undo)) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                event->accept(); // the key comes to the table, not to Edit > Undo
+            } else {
+                UndoLastEdit();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CSiteView::RefreshPage(const std::string& fullPath) {

@@ -4,6 +4,7 @@
 // posts them in batches; the table sorts and filters through a proxy.
 #pragma once
 
+#include "document/safe_file.h"
 #include "shell/settings_store.h"
 #include "tags/site_audit.h"
 
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -137,6 +139,11 @@ public:
     // A page was written (by the editor or another program): its row is
     // read again, added or removed. A path outside the folder is ignored.
     void RefreshPage(const std::string& fullPath);
+    // Puts back the page the last edit of a cell changed, as its bytes were
+    // before (Ctrl+Z in the table). Refused, with a status message, when
+    // the page changed on disk since that edit. False when nothing was undone.
+    bool UndoLastEdit();
+    bool CanUndo() const { return lastEdit_.has_value(); }
     // Writes the overview as CSV or, for a name ending in ".json", as JSON
     // lines like `orlen-meta audit --json`. False when it could not be
     // written.
@@ -166,6 +173,9 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Ctrl+Z in the table undoes the last cell edit, before the window's own
+    // Undo sees the key.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct ScanState {
@@ -213,6 +223,14 @@ private:
     std::set<std::string> changedFolders_;
     // Folders made since the scan, watched whether or not they hold pages.
     std::set<std::string> newFolders_;
+    // The last cell edit: the page, its bytes before, and what it held
+    // after, to tell whether another program changed it since.
+    struct Edit {
+        std::string path;
+        std::string before;
+        FileStamp after;
+    };
+    std::optional<Edit> lastEdit_;
 };
 
 } // namespace orlen

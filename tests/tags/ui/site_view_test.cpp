@@ -337,6 +337,34 @@ TEST_F(SiteViewTest, EditingATitleSavesThePageAndClearsTheDuplicate) {
     EXPECT_EQ(Page("frames/menu.html")->title, "Price list - menu frame & more");
     EXPECT_FALSE(Ids("frames/menu.html").count("title-duplicate"));
     EXPECT_FALSE(Ids("frames/main.html").count("title-duplicate"));
+
+    // Ctrl+Z in the table puts the page's bytes back, once, and the
+    // duplicate with them.
+    ASSERT_TRUE(view->CanUndo());
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadFile(menuPath), before);
+    EXPECT_TRUE(Ids("frames/menu.html").count("title-duplicate"));
+    EXPECT_FALSE(view->CanUndo());
+    EXPECT_FALSE(view->UndoLastEdit());
+    EXPECT_EQ(ReadFile(menuPath), before);
+}
+
+// An edit is not undone over what another program wrote since.
+TEST_F(SiteViewTest, UndoLeavesAPageChangedOnDiskSinceAlone) {
+    ScannedView(dir.Path().string());
+    const int row = ShownRow("about.htm");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(view->Table()->model()->setData(
+        view->Table()->model()->index(row, CSiteModel::TitleColumn),
+        QStringLiteral("About the two bakers of Crumb & Co."), Qt::EditRole));
+    ASSERT_TRUE(view->CanUndo());
+    const std::string elsewhere = dir.Write("about.htm", "<head><title>Theirs</title></head>");
+    QSignalSpy status(view.get(), &CSiteView::StatusText);
+    EXPECT_FALSE(view->UndoLastEdit());
+    EXPECT_EQ(ReadFile(elsewhere), "<head><title>Theirs</title></head>");
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_TRUE(status.last().at(0).toString().contains(QStringLiteral("changed on disk")));
 }
 
 TEST_F(SiteViewTest, EditingADescriptionAddsItInThePagesCharset) {

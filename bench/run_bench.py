@@ -202,6 +202,57 @@ def altered_bodies(original_root, changed_root):
     return altered
 
 
+def prepare_site(scratch, files, count=10000, size=15000):
+    """A site of count pages of at least size bytes, 500 to a folder: the
+    small corpus's pages in turn, each with body paragraphs added before its
+    closing body tag until it is large enough. Made once."""
+    site = os.path.join(scratch, "site-%dx%dKB" % (count, size // 1000))
+    done = os.path.join(site, ".complete")
+    if os.path.exists(done):
+        return site
+    shutil.rmtree(site, ignore_errors=True)
+    filler = b"<p>" + b"Filler text of a page body, words and more words. " * 20 + b"</p>\n"
+    for i in range(count):
+        with open(files[i % len(files)], "rb") as f:
+            data = f.read()
+        while len(data) < size:
+            at = data.rfind(b"</body>")
+            at = len(data) if at < 0 else at
+            data = data[:at] + filler + data[at:]
+        folder = os.path.join(site, "%02d" % (i // 500))
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "p%05d.html" % i), "wb") as f:
+            f.write(data)
+    open(done, "w").close()
+    return site
+
+
+def site_rows(build, meta, site, runs):
+    """The site overview listing the whole site in the window (offscreen),
+    and orlen-meta audit of half of it."""
+    rows = []
+    print("site overview and audit", flush=True)
+    out = subprocess.run([os.path.join(build, "bench", "orlen_site_timing"), site, str(runs)],
+                         capture_output=True, text=True, env=dict(os.environ,
+                                                                  QT_QPA_PLATFORM="offscreen"))
+    report = dict(line.split(" ", 1) for line in out.stdout.splitlines() if " " in line)
+    if out.returncode != 0 or "site-list" not in report:
+        sys.exit("the site overview's timing failed:\n" + out.stdout + out.stderr[-2000:])
+    med, low, high, _ = report["site-list"].split()
+    pages = int(report["pages"])
+    rows.append(Row("site overview: %d pages of 15 KB listed with their findings (window, "
+                    "offscreen)" % pages, "%.3g ms (%.3g–%.3g)" % (float(med), float(low),
+                                                                   float(high)),
+                    "", "", "< 2 s", float(med) < 2000))
+    half = sorted(os.path.join(site, d) for d in os.listdir(site)
+                  if os.path.isdir(os.path.join(site, d)))
+    half = half[:len(half) // 2]
+    audit, audit_text = spread(timed([meta, "audit"] + half, runs, check=False), "s")
+    rows.append(Row("audit of %d pages of 15 KB" % (500 * len(half)), audit_text, "", "",
+                    "< 0.5 s", audit < 0.5))
+    return rows
+
+
 def corpus_rows(source, corpus, files, meta, template, scratch, runs):
     """The rows of one corpus: show against each reader, apply against the
     lxml writer, and the bodies each changed."""
@@ -315,6 +366,10 @@ def main():
                 for source, corpus, files, _ in corpora]
     for same_measure in zip(*measured):
         rows.extend(same_measure)
+
+    # A site of 10,000 pages of 15 KB from the small-page corpus.
+    small = [files for source, _, files, _ in corpora if source.limit is not None][0]
+    rows.extend(site_rows(build, meta, prepare_site(scratch, small), runs))
 
     # The page model on the generated pages.
     print("page model", flush=True)

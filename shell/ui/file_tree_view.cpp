@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QByteArray>
+#include <QFile>
+#include <QFileSystemWatcher>
 #include <QList>
 #include <QResizeEvent>
 #include <QSignalBlocker>
@@ -13,6 +15,7 @@
 #include <QTreeWidgetItem>
 
 #include <filesystem>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -81,6 +84,15 @@ CFileTreeView::CFileTreeView(Hooks hooks, QWidget* parent)
     // Clicking it must not take the focus away from the tree.
     closeButton_->setFocusPolicy(Qt::NoFocus);
     closeButton_->setGeometry(0, 1, 18, 18);
+
+    watcher_ = new QFileSystemWatcher(this);
+    watchTimer_.setSingleShot(true);
+    watchTimer_.setInterval(kWatchDelayMs);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& folder) {
+        changedFolders_.insert(QFile::encodeName(folder).toStdString());
+        watchTimer_.start();
+    });
+    connect(&watchTimer_, &QTimer::timeout, this, [this] { OnFoldersChanged(); });
 
     connect(tree_, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { OnItemExpanded(item); });
@@ -169,6 +181,10 @@ void CFileTreeView::SetKind(QTreeWidgetItem* item, ItemKind kind) const {
 
 void CFileTreeView::FillWholeTree() {
     tree_->clear();
+    if (!watcher_->directories().isEmpty()) {
+        watcher_->removePaths(watcher_->directories());
+    }
+    changedFolders_.clear();
     auto* root = new QTreeWidgetItem(QStringList(QString::fromStdString(rootPath_)));
     root->setData(0, kNameRole, NameBytes(rootPath_));
     SetKind(root, ItemKind::Root);
@@ -177,27 +193,32 @@ void CFileTreeView::FillWholeTree() {
     tree_->expandItem(root);
 }
 
+QTreeWidgetItem* CFileTreeView::NewItem(const std::string& name, bool folder) const {
+    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(name)));
+    item->setData(0, kNameRole, NameBytes(name));
+    SetKind(item, folder ? ItemKind::ClosedFolder : ItemKind::File);
+    if (folder) {
+        // Until the folder is first expanded this child gives it an arrow.
+        auto* placeholder = new QTreeWidgetItem(item, QStringList(kPlaceholderText));
+        placeholder->setData(0, kItemKindRole, static_cast<int>(ItemKind::Placeholder));
+    }
+    return item;
+}
+
 void CFileTreeView::FillTree(QTreeWidgetItem* parent) {
     const std::string fileTypes = hooks_.fileTypes ? hooks_.fileTypes() : std::string();
     // An unreadable folder simply lists as empty.
-    const DirectoryListing listing = ListDirectory(FullPath(parent), fileTypes);
+    const std::string path = FullPath(parent);
+    const DirectoryListing listing = ListDirectory(path, fileTypes);
+    watcher_->addPath(QFile::decodeName(QByteArray::fromStdString(path)));
 
     QList<QTreeWidgetItem*> children;
     children.reserve(static_cast<qsizetype>(listing.directories.size() + listing.files.size()));
     for (const std::string& name : listing.directories) {
-        auto* folder = new QTreeWidgetItem(QStringList(QString::fromStdString(name)));
-        folder->setData(0, kNameRole, NameBytes(name));
-        SetKind(folder, ItemKind::ClosedFolder);
-        // Until the folder is first expanded this child gives it an arrow.
-        auto* placeholder = new QTreeWidgetItem(folder, QStringList(kPlaceholderText));
-        placeholder->setData(0, kItemKindRole, static_cast<int>(ItemKind::Placeholder));
-        children.append(folder);
+        children.append(NewItem(name, true));
     }
     for (const std::string& name : listing.files) {
-        auto* file = new QTreeWidgetItem(QStringList(QString::fromStdString(name)));
-        file->setData(0, kNameRole, NameBytes(name));
-        SetKind(file, ItemKind::File);
-        children.append(file);
+        children.append(NewItem(name, false));
     }
     if (children.isEmpty()) {
         return;
@@ -208,6 +229,79 @@ void CFileTreeView::FillTree(QTreeWidgetItem* parent) {
     tree_->setUpdatesEnabled(false);
     parent->addChildren(children);
     tree_->setUpdatesEnabled(updates);
+}
+
+QTreeWidgetItem* CFileTreeView::ItemOfPath(QTreeWidgetItem* from, const std::string& path) const {
+    if (from == nullptr) {
+        return nullptr;
+    }
+    const std::string own = FullPath(from);
+    if (own == path) {
+        return from;
+    }
+    // Only a folder whose path leads towards the one sought is looked into.
+    if (path.compare(0, own.size(), own) != 0) {
+        return nullptr;
+    }
+    for (int i = 0; i < from->childCount(); ++i) {
+        QTreeWidgetItem* child = from->child(i);
+        const ItemKind kind = KindOf(child);
+        if (kind == ItemKind::ClosedFolder || kind == ItemKind::OpenFolder) {
+            if (QTreeWidgetItem* found = ItemOfPath(child, path)) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void CFileTreeView::OnFoldersChanged() {
+    const std::set<std::string> folders = std::exchange(changedFolders_, {});
+    for (const std::string& folder : folders) {
+        QTreeWidgetItem* item = ItemOfPath(tree_->topLevelItem(0), folder);
+        if (item == nullptr) {
+            // A folder gone with its parent, or no longer shown.
+            watcher_->removePath(QFile::decodeName(QByteArray::fromStdString(folder)));
+            continue;
+        }
+        UpdateFolder(item);
+    }
+}
+
+void CFileTreeView::UpdateFolder(QTreeWidgetItem* folder) {
+    // A folder not read yet has only its placeholder: it is read when opened.
+    if (folder->childCount() > 0 && KindOf(folder->child(0)) == ItemKind::Placeholder) {
+        return;
+    }
+    const std::string fileTypes = hooks_.fileTypes ? hooks_.fileTypes() : std::string();
+    const DirectoryListing listing = ListDirectory(FullPath(folder), fileTypes);
+    // What the folder should list, in order: (is a folder, name).
+    std::vector<std::pair<bool, QByteArray>> wanted;
+    for (const std::string& name : listing.directories) {
+        wanted.emplace_back(true, NameBytes(name));
+    }
+    for (const std::string& name : listing.files) {
+        wanted.emplace_back(false, NameBytes(name));
+    }
+    const auto keyOf = [](const QTreeWidgetItem* child) {
+        const ItemKind kind = KindOf(child);
+        return std::make_pair(kind == ItemKind::ClosedFolder || kind == ItemKind::OpenFolder,
+                              child->data(0, kNameRole).toByteArray());
+    };
+    const std::set<std::pair<bool, QByteArray>> wantedSet(wanted.begin(), wanted.end());
+    for (int i = folder->childCount() - 1; i >= 0; --i) {
+        if (!wantedSet.contains(keyOf(folder->child(i)))) {
+            delete folder->takeChild(i);
+        }
+    }
+    // What is left is in the listing's order: the new names go in between.
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const int at = static_cast<int>(i);
+        if (at < folder->childCount() && keyOf(folder->child(at)) == wanted[i]) {
+            continue;
+        }
+        folder->insertChild(at, NewItem(wanted[i].second.toStdString(), wanted[i].first));
+    }
 }
 
 void CFileTreeView::OnItemExpanded(QTreeWidgetItem* item) {

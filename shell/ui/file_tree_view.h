@@ -17,12 +17,15 @@
 
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <set>
 #include <string>
 
 class QAbstractButton;
+class QFileSystemWatcher;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -65,6 +68,11 @@ public:
     // Rebuilds the tree when the project directory differs (case-sensitively)
     // from the one shown; does nothing when it is the same or empty.
     void RefreshTree();
+    // The folders the tree has read are watched: files and folders that
+    // other programs add or remove there show up, or go, this long after
+    // the last change, and everything else (what is expanded, the current
+    // item) stays as it is.
+    static constexpr int kWatchDelayMs = 300;
 
     QTreeWidget* Tree() const;
     // The project directory the tree shows; empty until the first fill.
@@ -91,10 +99,20 @@ private:
     void OnItemExpanded(QTreeWidgetItem* item);
     void OnItemCollapsed(QTreeWidgetItem* item);
     void OpenIfFile(QTreeWidgetItem* item);
+    // Brings the children of a folder that has been read in line with the
+    // disk: items of names gone are deleted, new ones inserted in their
+    // place in the listing's order, the others left untouched.
+    void UpdateFolder(QTreeWidgetItem* folder);
+    void OnFoldersChanged();
+    QTreeWidgetItem* ItemOfPath(QTreeWidgetItem* from, const std::string& path) const;
+    QTreeWidgetItem* NewItem(const std::string& name, bool folder) const;
 
     Hooks hooks_;
     std::string rootPath_;
     QTreeWidget* tree_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer watchTimer_;
+    std::set<std::string> changedFolders_;
     QToolButton* closeButton_ = nullptr;
     QIcon rootIcon_;
     QIcon closedFolderIcon_;

@@ -171,6 +171,44 @@ TEST(FileTreeViewListing, FoldersFirstThenFilesEachSortedWithoutCase) {
     }
 }
 
+// Files and folders other programs add or remove show up, or go, by
+// themselves; what is expanded and the current item stay as they are.
+TEST(FileTreeViewListing, TheTreeFollowsTheDisk) {
+    TempDir dir;
+    for (const char* name : {"b.htm", "d.htm", "sub/x.htm"}) {
+        dir.Write(name, "");
+    }
+    Host host;
+    host.projectDirectory = dir.Path().string();
+    CFileTreeView view(host.Hooks());
+    view.RefreshTree();
+    QTreeWidgetItem* root = Root(view);
+    ASSERT_NE(root, nullptr);
+    QTreeWidgetItem* sub = Child(root, "sub");
+    view.Tree()->expandItem(sub);
+    ASSERT_EQ(ChildNames(sub), std::vector<std::string>{"x.htm"});
+    QTreeWidgetItem* d = Child(root, "d.htm");
+    view.Tree()->setCurrentItem(d);
+
+    dir.Write("a.htm", "");
+    dir.Write("c.htm", "");
+    dir.Write("new/y.htm", "");
+    dir.Write("sub/w.htm", "");
+    std::filesystem::remove(dir.Path() / "b.htm");
+    std::filesystem::remove(dir.Path() / "sub/x.htm");
+    const std::vector<std::string> expected{"new", "sub", "a.htm", "c.htm", "d.htm"};
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(root), expected, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(sub), std::vector<std::string>{"w.htm"}, 5000);
+    EXPECT_EQ(Child(root, "sub"), sub); // the same item, still open
+    EXPECT_TRUE(sub->isExpanded());
+    EXPECT_EQ(view.Tree()->currentItem(), d);
+    EXPECT_TRUE(host.opened.empty() || host.opened.back() == dir / "d.htm");
+    // A folder removed with what it held goes too.
+    std::filesystem::remove_all(dir.Path() / "sub");
+    QTRY_COMPARE_WITH_TIMEOUT(ChildNames(root),
+                              (std::vector<std::string>{"new", "a.htm", "c.htm", "d.htm"}), 5000);
+}
+
 TEST(FileTreeViewListing, AFolderThatCannotBeReadListsAsEmpty) {
     TempDir dir;
     dir.Write("gone/a.htm", "");

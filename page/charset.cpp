@@ -278,25 +278,35 @@ std::string_view CharsetName(Charset charset) {
     return charset.IsSupported() ? kKnown[charset.Id()].name : std::string_view();
 }
 
+std::string CharsetLabelOf(const CHtmlTag& tag) {
+    if (!tag.Is("meta")) {
+        return {};
+    }
+    std::string charset = tag.Attribute("charset");
+    if (!charset.empty()) {
+        return std::string(TrimAscii(charset));
+    }
+    if (AsciiLower(tag.Attribute("http-equiv")) != "content-type") {
+        return {};
+    }
+    const std::string content = tag.Attribute("content");
+    const std::size_t at = AsciiLower(content).find("charset=");
+    if (at == std::string::npos) {
+        return {};
+    }
+    std::string_view value = std::string_view(content).substr(at + 8);
+    value = value.substr(0, value.find(';'));
+    return std::string(TrimAscii(value));
+}
+
 std::string DeclaredCharsetLabel(const CHtmlPage& page) {
     for (CHtmlPage::ConstPosition at : page.HeadSections()) {
         const CHtmlTag* tag = CHtmlPage::TagOf(**at);
-        if (tag == nullptr || !tag->Is("meta")) {
+        if (tag == nullptr) {
             continue;
         }
-        std::string charset = tag->Attribute("charset");
-        if (!charset.empty()) {
-            return std::string(TrimAscii(charset));
-        }
-        if (AsciiLower(tag->Attribute("http-equiv")) == "content-type") {
-            const std::string content = tag->Attribute("content");
-            const std::string lowered = AsciiLower(content);
-            std::size_t at = lowered.find("charset=");
-            if (at != std::string::npos) {
-                std::string_view value = std::string_view(content).substr(at + 8);
-                value = value.substr(0, value.find(';'));
-                return std::string(TrimAscii(value));
-            }
+        if (std::string label = CharsetLabelOf(*tag); !label.empty()) {
+            return label;
         }
     }
     return {};

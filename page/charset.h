@@ -11,6 +11,7 @@
 namespace orlen {
 
 class CHtmlPage;
+class CHtmlTag;
 
 // One of the charsets pages are read and written in: UTF-8, US-ASCII,
 // ISO-8859-1 to -10 and -13 to -16, windows-1250 to -1258, KOI8-R and
@@ -54,6 +55,10 @@ std::optional<Charset> CharsetFromLabel(std::string_view label);
 // The charset's name as pages declare it ("UTF-8", "ISO-8859-2",
 // "windows-1251", "Shift_JIS"); "" for Unsupported.
 std::string_view CharsetName(Charset charset);
+
+// The charset label a tag declares: a meta tag's charset attribute, or the
+// charset= of an http-equiv Content-Type; "" for any other tag.
+std::string CharsetLabelOf(const CHtmlTag& tag);
 
 // The charset label the page declares before its body, in a
 // <meta charset=...> tag or an http-equiv Content-Type tag; "" when none.

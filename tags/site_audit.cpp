@@ -149,26 +149,6 @@ bool IsAscii(std::string_view bytes) {
     return true;
 }
 
-// A charset a meta tag declares: its charset attribute, or the charset of an
-// http-equiv Content-Type; "" when it declares none.
-std::string DeclaredBy(const CHtmlTag& tag) {
-    std::string charset = tag.Attribute("charset");
-    if (!charset.empty()) {
-        return AsciiLower(Trim(charset));
-    }
-    if (AsciiLower(tag.Attribute("http-equiv")) != "content-type") {
-        return {};
-    }
-    const std::string content = AsciiLower(tag.Attribute("content"));
-    const std::size_t at = content.find("charset=");
-    if (at == std::string::npos) {
-        return {};
-    }
-    std::string_view value = std::string_view(content).substr(at + 8);
-    value = value.substr(0, value.find(';'));
-    return std::string(Trim(value));
-}
-
 } // namespace
 
 std::string_view SeverityName(Severity severity) {
@@ -273,8 +253,9 @@ PageAudit AuditPage(std::string path, CHtmlPage& head, std::string_view bytes,
         if (AsciiLower(tag->Attribute("name")) == "description") {
             ++descriptions;
         }
-        if (std::string declared = DeclaredBy(*tag); !declared.empty()) {
-            charsets.push_back(std::move(declared));
+        // Labels compared without regard to case: "UTF-8" and "utf-8" agree.
+        if (std::string declared = CharsetLabelOf(*tag); !declared.empty()) {
+            charsets.push_back(AsciiLower(declared));
         }
         std::string value;
         if (tag->GetAttribute("name", value) == 0 && tag->GetAttribute("http-equiv", value) == 0 &&

@@ -14,17 +14,33 @@ std::string CTemplatePage::BuildMetaTextWithAction(std::string_view name, std::s
 
 int CTemplatePage::SetMetaWithAction(std::string_view name, std::string_view content, int httpEquiv,
                                      int action) {
+    if (httpEquiv == kHtmlLang) {
+        const Position html = HtmlTag();
+        if (IsNull(html)) {
+            return 0;
+        }
+        TagAt(html)->SetAttribute("lang", content);
+        TagAt(html)->SetAttribute("action", std::to_string(action));
+        return 1;
+    }
+    if (httpEquiv == kLinkItem) {
+        std::string rel, hreflang;
+        if (!ParseLinkName(name, rel, hreflang)) {
+            return 0;
+        }
+    }
     // Template tags follow each other without line breaks.
-    return WriteMetaTag(name, BuildMetaTextWithAction(name, content, httpEquiv, action), {});
+    return WriteMetaTag(name, httpEquiv, BuildMetaTextWithAction(name, content, httpEquiv, action),
+                        {});
 }
 
-int CTemplatePage::GetMetaAction(std::string_view name) {
-    Position pos = FindMetaByName(name);
-    if (IsNull(pos)) {
-        return -1;
-    }
+namespace {
+
+// A tag's "action" attribute as leading decimal digits; -1 when absent or
+// empty.
+int ReadAction(const CHtmlTag& tag) {
     std::string value;
-    if (TagAt(pos)->GetAttribute("action", value) == 0 || value.empty()) {
+    if (tag.GetAttribute("action", value) == 0 || value.empty()) {
         return -1;
     }
     long long action = 0;
@@ -38,6 +54,26 @@ int CTemplatePage::GetMetaAction(std::string_view name) {
         }
     }
     return static_cast<int>(action);
+}
+
+} // namespace
+
+int CTemplatePage::GetMetaAction(std::string_view name, int kind) {
+    Position pos = FindMetaByName(name, kind);
+    return IsNull(pos) ? -1 : ReadAction(*TagAt(pos));
+}
+
+std::vector<CTemplatePage::ItemWithAction> CTemplatePage::GetHeadItemsWithActions() {
+    std::vector<ItemWithAction> items;
+    bool htmlSeen = false;
+    MetaTag item;
+    for (Position it : HeadSections()) {
+        const CHtmlTag* tag = TagAt(it);
+        if (tag != nullptr && ReadHeadItem(*tag, htmlSeen, item)) {
+            items.push_back({std::move(item), ReadAction(*tag)});
+        }
+    }
+    return items;
 }
 
 CHtmlPage::Position CTemplatePage::FirstTitleTag() {

@@ -393,6 +393,12 @@ int CVantleDoc::NewTemplate() {
                                                 SetIfMissing);
                 }
             }
+            for (const MetaTag& item : page_.GetHeadItems()) {
+                if (!item.content.empty()) {
+                    template_.SetMetaWithAction(text(item.name), text(item.content), item.httpEquiv,
+                                                SetIfMissing);
+                }
+            }
             templateModified = 1;
         }
     }
@@ -493,7 +499,7 @@ int CVantleDoc::GetTemplateMeta(int index, std::string& name, std::string& conte
         action = -1;
         return 0;
     }
-    action = template_.GetMetaAction(name);
+    action = template_.GetMetaAction(name, httpEquiv);
     return 1;
 }
 
@@ -519,17 +525,25 @@ void CVantleDoc::ApplyTemplateMeta() {
         if (name.empty() || DeclaresCharset(name, content, httpEquiv)) {
             continue;
         }
-        const int action = template_.GetMetaAction(name);
-        name = ForPage(name);
-        ActionResult r = CombineByAction(action, ForPage(content), page_.GetMetaContent(name));
-        if (!r.change) {
-            continue;
-        }
-        if (r.remove) {
-            page_.RemoveMeta(name);
-        } else {
-            page_.SetMeta(name, r.value, httpEquiv);
-        }
+        const int action = template_.GetMetaAction(name, httpEquiv);
+        ApplyTemplateItem(ForPage(name), content, httpEquiv, action);
+    }
+    for (const CTemplatePage::ItemWithAction& entry : template_.GetHeadItemsWithActions()) {
+        ApplyTemplateItem(ForPage(entry.item.name), entry.item.content, entry.item.httpEquiv,
+                          entry.action);
+    }
+}
+
+void CVantleDoc::ApplyTemplateItem(const std::string& name, const std::string& content, int kind,
+                                   int action) {
+    ActionResult r = CombineByAction(action, ForPage(content), page_.GetMetaContent(name, kind));
+    if (!r.change) {
+        return;
+    }
+    if (r.remove) {
+        page_.RemoveMeta(name, kind);
+    } else {
+        page_.SetMeta(name, r.value, kind);
     }
 }
 

@@ -118,6 +118,8 @@ public:
     int GetPageMeta(int index, std::string& name, std::string& content, int& httpEquiv) const {
         return page_.GetMeta(index, name, content, httpEquiv);
     }
+    // The page's links and language (CHtmlPage::GetHeadItems).
+    std::vector<MetaTag> GetPageItems() const { return page_.GetHeadItems(); }
     int SetPageMeta(std::string_view name, std::string_view content, int httpEquiv) {
         return page_.SetOrRemoveMeta(name, content, httpEquiv);
     }
@@ -212,6 +214,9 @@ private:
     int ConfirmSavePage();
     void ApplyTemplateTitle();
     void ApplyTemplateMeta();
+    // Applies one template item (meta tag, link or language) by its action.
+    void ApplyTemplateItem(const std::string& name, const std::string& content, int kind,
+                           int action);
     // A template value in the page's charset.
     std::string ForPage(const std::string& templateValue) const;
 

@@ -298,7 +298,8 @@ std::size_t FindHeadTagMark(const std::string& t, std::size_t pos) {
             ++i;
         }
         if (StartsWithLower(t, i, "meta") || StartsWithLower(t, i, "title") ||
-            StartsWithLower(t, i, "head") || (!closing && StartsWithLower(t, i, "body"))) {
+            StartsWithLower(t, i, "head") || StartsWithLower(t, i, "link") ||
+            StartsWithLower(t, i, "html") || (!closing && StartsWithLower(t, i, "body"))) {
             return at;
         }
     }

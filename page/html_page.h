@@ -172,14 +172,25 @@ public:
 
     std::string GetTitle() const;
     // The index-th meta tag before the first body tag. Returns 0 and empty
-    // strings when there is none.
+    // strings when there is none. httpEquiv is the tag's MetaKind: 0 for a
+    // name, 1 for http-equiv (also for a tag with neither, such as a
+    // charset declaration), 2 for a property without name and http-equiv.
     int GetMeta(int index, std::string& name, std::string& content, int& httpEquiv) const;
-    // Title and all meta tags in one pass.
+    // Title, all meta tags, links and language in one pass.
     MetaDataSet GetMetaDataSet() const;
+    // The items of the head that are not meta tags, in page order, as
+    // (name, content, kind): the lang attribute of the html tag (kHtmlLang,
+    // when present) and each canonical or hreflang alternate link
+    // (kLinkItem, content the href).
+    std::vector<MetaTag> GetHeadItems() const;
     // The first meta tag anywhere in the page whose name (or http-equiv)
-    // equals name without regard to case; End() when none.
-    Position FindMetaByName(std::string_view name);
-    std::string GetMetaContent(std::string_view name);
+    // equals name without regard to case; End() when none. With kind
+    // kMetaProperty, the first whose property does (and that has neither a
+    // name nor http-equiv). With kLinkItem the link of that name before the
+    // first body tag, with kHtmlLang the html tag when it has a lang.
+    Position FindMetaByName(std::string_view name, int kind = kMetaName);
+    // The content of the item of that name and kind; "" when none.
+    std::string GetMetaContent(std::string_view name, int kind = kMetaName);
     // The visible text of the body, for keyword and description suggestion.
     std::string GetBodyText();
 
@@ -197,35 +208,55 @@ public:
     int SetTitle(std::string_view title);
     // Sets a meta tag, in place when it exists, else after the insertion
     // point. Returns 0 when the tag is new and there is no insertion point.
+    // The kind (httpEquiv) chooses the item: a link has its href set (its
+    // other attributes stay) or is added where a new meta tag goes; the
+    // language sets the html tag's lang attribute alone (0 without an html
+    // tag before the body). A link name other than "canonical" or
+    // "alternate:LANG" is refused with 0.
     int SetMeta(std::string_view name, std::string_view content, int httpEquiv);
-    // Removes the meta tag of that name, with the blank text after it.
-    int RemoveMeta(std::string_view name);
+    // Removes the item of that name and kind, a tag with the blank text
+    // after it; the language removes only the lang attribute.
+    int RemoveMeta(std::string_view name, int kind = kMetaName);
     // 1 when a new meta tag has a place in this page.
     int HasMetaDataPosition();
     // Trims the content; an empty result removes the tag, any other sets it.
     int SetOrRemoveMeta(std::string_view name, std::string_view content, int httpEquiv);
 
-    // The text of a meta tag as it is written.
+    // The text of a meta tag (or of a link, for kLinkItem) as it is written.
     static std::string BuildMetaText(std::string_view name, std::string_view content,
                                      int httpEquiv);
+    // Reads a link item's name: "canonical", or "alternate:" and the
+    // language, without regard to case. False for any other name.
+    static bool ParseLinkName(std::string_view name, std::string& rel, std::string& hreflang);
+    // The item name of a link tag ("canonical" or "alternate:LANG"), "" when
+    // the tag is no such link.
+    static std::string LinkItemName(const CHtmlTag& tag);
+    // Reads a tag met on a walk over the head as a head item: the lang of
+    // the first opening html tag (htmlSeen, kept by the walk, tells it is
+    // past), or a canonical or hreflang link. False for any other tag.
+    static bool ReadHeadItem(const CHtmlTag& tag, bool& htmlSeen, MetaTag& item);
 
 protected:
-    // The meta tag a write of that name changes: the first match before the
-    // first body tag; End() when none.
-    Position FindMetaForWrite(std::string_view name);
-    // FindMetaByName without cutting the rest of the body unless it may
-    // hold a meta tag; for answers that hand out no position.
-    Position FindMetaLazily(std::string_view name);
+    // The item a write of that name and kind changes: the first match
+    // before the first body tag; End() when none.
+    Position FindMetaForWrite(std::string_view name, int kind);
+    // FindMetaByName for meta kinds without cutting the rest of the body
+    // unless it may hold a meta tag; for answers that hand out no position.
+    Position FindMetaLazily(std::string_view name, bool property);
+    // The first opening html tag before the first body tag; End() when none.
+    Position HtmlTag();
     // Where a new meta tag goes: after the last meta tag of the head, else
     // after the head tag; End() when the page has no place for meta-data.
     Position InsertionPoint();
     // The first tag named "title" before the first body tag that is not the
     // last section; End() when none.
     Position TitleTag();
-    // Writes a meta tag's text in place of the tag of that name, or as a new
-    // tag after the insertion point, with indent (a text section) before it
-    // when indent is not empty. Returns 0 when a new tag has no place.
-    int WriteMetaTag(std::string_view name, std::string_view text, std::string_view indent);
+    // Writes a meta tag's (or link's) text in place of the item of that
+    // name and kind, or as a new tag after the insertion point, with indent
+    // (a text section) before it when indent is not empty. Returns 0 when a
+    // new tag has no place.
+    int WriteMetaTag(std::string_view name, int kind, std::string_view text,
+                     std::string_view indent);
     // Inserts the sections of a title before a position; returns the last.
     Position InsertTitle(Position before, std::string_view title);
     // Re-parses the tag of a tag section from new text.
@@ -267,8 +298,9 @@ private:
     int NextSectionFrom(Position pos, std::string& text);
     void TrackOpenElements(const CHtmlTag& tag);
     std::string CollapseText(const std::string& in);
-    // Name of a meta tag as matching sees it: name, else http-equiv.
-    static std::string MetaKey(const CHtmlTag& tag);
+    // Name of a meta tag as matching sees it: name, else http-equiv, else
+    // property (then property is set).
+    static std::string MetaKey(const CHtmlTag& tag, bool& property);
 
     // Mutable, with restFrom_ and closingBody_: a page loaded with
     // bodyVerbatim cuts the rest of its body on the first read that needs

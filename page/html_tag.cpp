@@ -330,27 +330,41 @@ std::string CHtmlTag::QuoteValue(std::string_view value) {
     return out;
 }
 
+std::size_t CHtmlTag::AttributeEnd(std::size_t at, std::string_view name) const {
+    const std::string& s = normalized_;
+    std::size_t j = at + name.size();
+    if (j < s.size() && s[j] == '=') {
+        ++j;
+        if (j < s.size() && IsQuote(s[j])) {
+            std::size_t close = s.find(s[j], j + 1);
+            j = close == std::string::npos ? s.size() : close + 1;
+        } else {
+            // An unquoted value runs to the next space or ">", as reading
+            // it does.
+            std::size_t stop = s.find_first_of(" >", j);
+            j = stop == std::string::npos ? s.size() : stop;
+        }
+    }
+    return j;
+}
+
+void CHtmlTag::RemoveAttribute(std::string_view name) {
+    const std::size_t at = FindAttribute(name);
+    if (at == std::string::npos) {
+        return;
+    }
+    // The attribute goes with the single space in front of it.
+    normalized_.erase(at - 1, AttributeEnd(at, name) - (at - 1));
+}
+
 void CHtmlTag::SetAttribute(std::string_view name, std::string_view value) {
     const std::string& s = normalized_;
     std::string prefix;
     std::string suffix;
     std::size_t i = FindAttribute(name);
     if (i != std::string::npos) {
-        std::size_t j = i + name.size();
-        prefix = s.substr(0, j);
-        if (j < s.size() && s[j] == '=') {
-            ++j;
-            if (j < s.size() && IsQuote(s[j])) {
-                std::size_t close = s.find(s[j], j + 1);
-                j = close == std::string::npos ? s.size() : close + 1;
-            } else {
-                // An unquoted value runs to the next space or ">", as
-                // reading it does.
-                std::size_t stop = s.find_first_of(" >", j);
-                j = stop == std::string::npos ? s.size() : stop;
-            }
-        }
-        suffix = s.substr(j);
+        prefix = s.substr(0, i + name.size());
+        suffix = s.substr(AttributeEnd(i, name));
     } else {
         // A new attribute goes before the closing ">" (or "/>" of a
         // self-closed tag), after exactly one space.

@@ -51,6 +51,9 @@ public:
     // or appending the attribute before the closing ">". Name and kind are
     // left as they are.
     void SetAttribute(std::string_view name, std::string_view value);
+    // Removes an attribute and the space before it from the normalized text;
+    // nothing happens when it is absent.
+    void RemoveAttribute(std::string_view name);
 
     // Normalizes a raw tag text: lower case outside quotes (unless a
     // declaration), single spaces between attributes, no spaces around "=",
@@ -70,6 +73,8 @@ public:
 private:
     // Position of the attribute name in the normalized text, or npos.
     std::size_t FindAttribute(std::string_view name) const;
+    // Where the attribute found at `at` ends, with its value.
+    std::size_t AttributeEnd(std::size_t at, std::string_view name) const;
 
     std::string name_;
     std::string normalized_;

@@ -5,12 +5,50 @@
 
 namespace orlen {
 
-std::string CHtmlPage::MetaKey(const CHtmlTag& tag) {
+std::string CHtmlPage::MetaKey(const CHtmlTag& tag, bool& property) {
+    property = false;
     std::string key = tag.Attribute("name");
     if (key.empty()) {
         key = tag.Attribute("http-equiv");
     }
+    if (key.empty()) {
+        key = tag.Attribute("property");
+        property = !key.empty();
+    }
     return key;
+}
+
+std::string CHtmlPage::LinkItemName(const CHtmlTag& tag) {
+    if (!tag.Is("link") || tag.Kind() == TagKind::Closing) {
+        return {};
+    }
+    const std::string rel = AsciiLower(Trim(tag.Attribute("rel")));
+    if (rel == "canonical") {
+        return rel;
+    }
+    if (rel == "alternate") {
+        const std::string hreflang(Trim(tag.Attribute("hreflang")));
+        if (!hreflang.empty()) {
+            return "alternate:" + hreflang;
+        }
+    }
+    return {};
+}
+
+bool CHtmlPage::ParseLinkName(std::string_view name, std::string& rel, std::string& hreflang) {
+    const std::string lowered = AsciiLower(Trim(name));
+    if (lowered == "canonical") {
+        rel = lowered;
+        hreflang.clear();
+        return true;
+    }
+    constexpr std::string_view kAlternate = "alternate:";
+    if (lowered.starts_with(kAlternate) && lowered.size() > kAlternate.size()) {
+        rel = "alternate";
+        hreflang = std::string(Trim(Trim(name).substr(kAlternate.size())));
+        return !hreflang.empty();
+    }
+    return false;
 }
 
 void CHtmlPage::RefreshMetaIndex() const {
@@ -61,11 +99,11 @@ int CHtmlPage::GetMeta(int index, std::string& name, std::string& content, int& 
         return 0;
     }
     const CHtmlTag& tag = *TagAt(metaIndex_[static_cast<std::size_t>(index)]);
-    name = tag.Attribute("name");
-    httpEquiv = 0;
-    if (name.empty()) {
-        name = tag.Attribute("http-equiv");
-        httpEquiv = 1;
+    bool property = false;
+    name = MetaKey(tag, property);
+    httpEquiv = property ? kMetaProperty : kMetaName;
+    if (!property && tag.Attribute("name").empty()) {
+        httpEquiv = kMetaHttpEquiv;
     }
     content = tag.Attribute("content");
     return 1;
@@ -78,7 +116,53 @@ MetaDataSet CHtmlPage::GetMetaDataSet() const {
     for (int i = 0; GetMeta(i, meta.name, meta.content, meta.httpEquiv) != 0; ++i) {
         set.tags.push_back(meta);
     }
+    for (MetaTag& item : GetHeadItems()) {
+        if (item.httpEquiv == kHtmlLang) {
+            set.hasLang = true;
+            set.lang = std::move(item.content);
+        } else {
+            set.links.push_back(std::move(item));
+        }
+    }
     return set;
+}
+
+std::vector<MetaTag> CHtmlPage::GetHeadItems() const {
+    std::vector<MetaTag> items;
+    bool htmlSeen = false;
+    MetaTag item;
+    for (ConstPosition it : HeadSections()) {
+        const CHtmlTag* tag = TagOf(**it);
+        if (tag != nullptr && ReadHeadItem(*tag, htmlSeen, item)) {
+            items.push_back(std::move(item));
+        }
+    }
+    return items;
+}
+
+bool CHtmlPage::ReadHeadItem(const CHtmlTag& tag, bool& htmlSeen, MetaTag& item) {
+    if (!htmlSeen && tag.IsOpening("html")) {
+        htmlSeen = true;
+        item = {kLangItemName, {}, kHtmlLang};
+        return tag.GetAttribute("lang", item.content) != 0;
+    }
+    item.name = LinkItemName(tag);
+    if (item.name.empty()) {
+        return false;
+    }
+    item.content = tag.Attribute("href");
+    item.httpEquiv = kLinkItem;
+    return true;
+}
+
+CHtmlPage::Position CHtmlPage::HtmlTag() {
+    for (Position it : HeadSections()) {
+        const CHtmlTag* tag = TagAt(it);
+        if (tag != nullptr && tag->IsOpening("html")) {
+            return it;
+        }
+    }
+    return sections_.end();
 }
 
 namespace {
@@ -107,18 +191,22 @@ bool MayHoldMetaTag(const std::string& text, std::size_t pos) {
 
 } // namespace
 
-CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name) {
+CHtmlPage::Position CHtmlPage::FindMetaByName(std::string_view name, int kind) {
+    if (!IsMetaTagKind(kind)) {
+        return FindMetaForWrite(name, kind);
+    }
     // A position handed out is one a caller may walk on from.
     CutRest();
-    return FindMetaLazily(name);
+    return FindMetaLazily(name, kind == kMetaProperty);
 }
 
-CHtmlPage::Position CHtmlPage::FindMetaLazily(std::string_view name) {
+CHtmlPage::Position CHtmlPage::FindMetaLazily(std::string_view name, bool property) {
     const std::string wanted = AsciiLower(name);
     for (;;) {
         RefreshMetaIndex();
         for (Position pos : metaIndex_) {
-            if (AsciiLower(MetaKey(*TagAt(pos))) == wanted) {
+            bool isProperty = false;
+            if (AsciiLower(MetaKey(*TagAt(pos), isProperty)) == wanted && isProperty == property) {
                 return pos;
             }
         }
@@ -135,19 +223,49 @@ CHtmlPage::Position CHtmlPage::FindMetaLazily(std::string_view name) {
     }
 }
 
-CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name) {
+CHtmlPage::Position CHtmlPage::FindMetaForWrite(std::string_view name, int kind) {
+    if (kind == kHtmlLang) {
+        const Position html = HtmlTag();
+        std::string lang;
+        return IsNull(html) || TagAt(html)->GetAttribute("lang", lang) == 0 ? sections_.end()
+                                                                            : html;
+    }
+    if (kind == kLinkItem) {
+        std::string rel, hreflang;
+        if (!ParseLinkName(name, rel, hreflang)) {
+            return sections_.end();
+        }
+        const std::string wanted = AsciiLower(name);
+        for (Position it : HeadSections()) {
+            const CHtmlTag* tag = TagAt(it);
+            if (tag != nullptr && tag->Is("link") && AsciiLower(LinkItemName(*tag)) == wanted) {
+                return it;
+            }
+        }
+        return sections_.end();
+    }
     RefreshMetaIndex();
     const std::string wanted = AsciiLower(name);
+    const bool property = kind == kMetaProperty;
     for (std::size_t i = 0; i < metaBeforeBody_; ++i) {
-        if (AsciiLower(MetaKey(*TagAt(metaIndex_[i]))) == wanted) {
+        bool isProperty = false;
+        if (AsciiLower(MetaKey(*TagAt(metaIndex_[i]), isProperty)) == wanted &&
+            isProperty == property) {
             return metaIndex_[i];
         }
     }
     return sections_.end();
 }
 
-std::string CHtmlPage::GetMetaContent(std::string_view name) {
-    Position pos = FindMetaLazily(name);
+std::string CHtmlPage::GetMetaContent(std::string_view name, int kind) {
+    if (!IsMetaTagKind(kind)) {
+        const Position pos = FindMetaForWrite(name, kind);
+        if (IsNull(pos)) {
+            return {};
+        }
+        return TagAt(pos)->Attribute(kind == kLinkItem ? "href" : "lang");
+    }
+    Position pos = FindMetaLazily(name, kind == kMetaProperty);
     if (IsNull(pos)) {
         return {};
     }

@@ -70,8 +70,23 @@ std::vector<std::unique_ptr<CPageSection>> TitleSections(std::string_view title)
 
 std::string CHtmlPage::BuildMetaText(std::string_view name, std::string_view content,
                                      int httpEquiv) {
+    if (httpEquiv == kLinkItem) {
+        std::string rel, hreflang;
+        ParseLinkName(name, rel, hreflang);
+        std::string text = "<link rel=" + CHtmlTag::QuoteValue(rel);
+        if (!hreflang.empty()) {
+            text += " hreflang=";
+            text += CHtmlTag::QuoteValue(hreflang);
+        }
+        text += " href=";
+        text += CHtmlTag::QuoteValue(content);
+        text += "/>";
+        return text;
+    }
     std::string text = "<meta ";
-    text += httpEquiv == 1 ? "http-equiv=" : "name=";
+    text += httpEquiv == kMetaHttpEquiv  ? "http-equiv="
+            : httpEquiv == kMetaProperty ? "property="
+                                         : "name=";
     text += CHtmlTag::QuoteValue(name);
     text += " content=";
     text += CHtmlTag::QuoteValue(content);
@@ -103,8 +118,9 @@ int CHtmlPage::HasMetaDataPosition() {
     return IsNull(InsertionPoint()) ? 0 : 1;
 }
 
-int CHtmlPage::WriteMetaTag(std::string_view name, std::string_view text, std::string_view indent) {
-    Position found = FindMetaForWrite(name);
+int CHtmlPage::WriteMetaTag(std::string_view name, int kind, std::string_view text,
+                            std::string_view indent) {
+    Position found = FindMetaForWrite(name, kind);
     if (!IsNull(found)) {
         ReplaceTag(found, text);
         return 1;
@@ -121,12 +137,40 @@ int CHtmlPage::WriteMetaTag(std::string_view name, std::string_view text, std::s
 }
 
 int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int httpEquiv) {
-    return WriteMetaTag(name, BuildMetaText(name, content, httpEquiv),
+    if (httpEquiv == kHtmlLang) {
+        const Position html = HtmlTag();
+        if (IsNull(html)) {
+            return 0;
+        }
+        TagAt(html)->SetAttribute("lang", content);
+        return 1;
+    }
+    if (httpEquiv == kLinkItem) {
+        std::string rel, hreflang;
+        if (!ParseLinkName(name, rel, hreflang)) {
+            return 0;
+        }
+        // A link keeps its other attributes (type, title, media): only the
+        // address changes.
+        const Position found = FindMetaForWrite(name, kLinkItem);
+        if (!IsNull(found)) {
+            TagAt(found)->SetAttribute("href", content);
+            return 1;
+        }
+    }
+    return WriteMetaTag(name, httpEquiv, BuildMetaText(name, content, httpEquiv),
                         std::string(lineEnd_) + kNewMetaIndent);
 }
 
-int CHtmlPage::RemoveMeta(std::string_view name) {
-    Position found = FindMetaForWrite(name);
+int CHtmlPage::RemoveMeta(std::string_view name, int kind) {
+    if (kind == kHtmlLang) {
+        const Position html = HtmlTag();
+        if (!IsNull(html)) {
+            TagAt(html)->RemoveAttribute("lang");
+        }
+        return 1;
+    }
+    Position found = FindMetaForWrite(name, kind);
     if (IsNull(found)) {
         return 1;
     }
@@ -153,7 +197,7 @@ int CHtmlPage::RemoveMeta(std::string_view name) {
 int CHtmlPage::SetOrRemoveMeta(std::string_view name, std::string_view content, int httpEquiv) {
     std::string_view value = Trim(content);
     if (value.empty()) {
-        return RemoveMeta(name);
+        return RemoveMeta(name, httpEquiv);
     }
     return SetMeta(name, value, httpEquiv);
 }

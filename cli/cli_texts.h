@@ -167,5 +167,8 @@ inline constexpr std::string_view kJobsIsApplyOption = "--jobs is an option of a
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";
 inline constexpr std::string_view kNoMetaPlace = "no place for a new meta tag";
+inline constexpr std::string_view kNoLangPlace = "no html tag to take the language";
+inline constexpr std::string_view kLinkNeeds =
+    "--link needs canonical=URL or alternate:HREFLANG=URL";
 
 } // namespace orlen::cli_texts

@@ -70,7 +70,7 @@ namespace {
 constexpr std::size_t kMaxCommonWordsBytes = std::size_t{16} << 20;
 
 struct Change {
-    enum Kind { Title, Meta, HttpEquiv, Remove } kind;
+    enum Kind { Title, Meta, HttpEquiv, Property, Link, Lang, Remove } kind;
     std::string name;
     std::string value;
 };
@@ -218,6 +218,12 @@ bool ReadJobs(const std::string& text, unsigned& jobs) {
     return true;
 }
 
+// A meta tag with neither a name nor content: a charset declaration
+// (<meta charset>), which is the page's charset rather than a tag of its own.
+bool IsCharsetOnly(const std::string& name, const std::string& content) {
+    return name.empty() && content.empty();
+}
+
 bool SplitNameValue(const std::string& text, std::string& name, std::string& value) {
     std::size_t eq = text.find('=');
     if (eq == std::string::npos || eq == 0) {
@@ -242,6 +248,9 @@ struct CommandLine {
     CLI::Option* title = nullptr;
     CLI::Option* meta = nullptr;
     CLI::Option* httpEquiv = nullptr;
+    CLI::Option* property = nullptr;
+    CLI::Option* link = nullptr;
+    CLI::Option* lang = nullptr;
     CLI::Option* remove = nullptr;
     CLI::Option* commonWords = nullptr;
     CLI::Option* jobs = nullptr;
@@ -272,6 +281,9 @@ struct CommandLine {
         title = valueOption("--title", "a TEXT");
         meta = valueOption("--meta", "NAME=CONTENT");
         httpEquiv = valueOption("--http-equiv", "NAME=CONTENT");
+        property = valueOption("--property", "NAME=CONTENT");
+        link = valueOption("--link", "canonical=URL or alternate:HREFLANG=URL");
+        lang = valueOption("--lang", "a LANGUAGE");
         remove = valueOption("--remove", "a NAME");
         commonWords = valueOption("--common-words", "a FILE");
         jobs = valueOption("--jobs", "a NUMBER");
@@ -417,21 +429,35 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
         // the order it read them.
         std::map<const CLI::Option*, std::size_t> used;
         for (const CLI::Option* option : line.app.parse_order()) {
-            const bool isMeta = option == line.meta || option == line.httpEquiv;
-            if (option != line.title && option != line.remove && !isMeta) {
+            const bool isMeta = option == line.meta || option == line.httpEquiv ||
+                                option == line.property || option == line.link;
+            if (option != line.title && option != line.remove && option != line.lang && !isMeta) {
                 continue;
             }
             const std::string& value = option->results().at(used[option]++);
             if (option == line.title) {
                 o.changes.push_back({Change::Title, {}, value});
+            } else if (option == line.lang) {
+                o.changes.push_back({Change::Lang, std::string(kLangItemName), value});
             } else if (option == line.remove) {
                 if (value.empty()) {
                     return Usage("--remove needs a NAME");
                 }
                 o.changes.push_back({Change::Remove, value, {}});
             } else {
-                Change c{option == line.meta ? Change::Meta : Change::HttpEquiv, {}, {}};
-                if (!SplitNameValue(value, c.name, c.value)) {
+                Change c{option == line.meta        ? Change::Meta
+                         : option == line.httpEquiv ? Change::HttpEquiv
+                         : option == line.property  ? Change::Property
+                                                    : Change::Link,
+                         {},
+                         {}};
+                std::string rel, hreflang;
+                if (c.kind == Change::Link) {
+                    if (!SplitNameValue(value, c.name, c.value) ||
+                        !CHtmlPage::ParseLinkName(c.name, rel, hreflang)) {
+                        return Usage(std::string(cli_texts::kLinkNeeds));
+                    }
+                } else if (!SplitNameValue(value, c.name, c.value)) {
                     return Usage(option->get_name() + " needs NAME=CONTENT");
                 }
                 o.changes.push_back(std::move(c));
@@ -501,7 +527,7 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
             return s;
         }
         return o.changes.empty() ? Usage("set needs a change (--title, --meta, --http-equiv, "
-                                         "--remove)")
+                                         "--property, --link, --lang, --remove)")
                                  : int{kExitOk};
     }
     if (c == "apply") {
@@ -640,8 +666,29 @@ void Tool::PrintShow(const PageRef& page, const CHtmlPage& head, bool header) {
     std::string name, content;
     int httpEquiv = 0;
     for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
-        block += httpEquiv != 0 ? "http-equiv\t" : "name\t";
+        if (IsCharsetOnly(name, content)) {
+            continue;
+        }
+        block += httpEquiv == kMetaHttpEquiv  ? "http-equiv\t"
+                 : httpEquiv == kMetaProperty ? "property\t"
+                                              : "name\t";
         block += EscapeField(name) + "\t" + EscapeField(content) + "\n";
+    }
+    std::string lang;
+    bool hasLang = false;
+    for (const MetaTag& item : head.GetHeadItems()) {
+        if (item.httpEquiv == kHtmlLang) {
+            hasLang = true;
+            lang = item.content;
+            continue;
+        }
+        std::string rel, hreflang;
+        CHtmlPage::ParseLinkName(item.name, rel, hreflang);
+        block += "link\t" + rel + (hreflang.empty() ? "" : " " + EscapeField(hreflang)) + "\t" +
+                 EscapeField(item.content) + "\n";
+    }
+    if (hasLang) {
+        block += "lang\t" + EscapeField(lang) + "\n";
     }
     out_ << block;
 }
@@ -696,12 +743,33 @@ void Tool::PrintJson(const PageRef& page, const CHtmlPage& head, const std::stri
     std::string name, content;
     int httpEquiv = 0;
     for (int i = 0; head.GetMeta(i, name, content, httpEquiv) != 0; ++i) {
+        if (IsCharsetOnly(name, content)) {
+            continue;
+        }
         nlohmann::ordered_json tag;
         tag["name"] = text(name);
         tag["content"] = text(content);
         tag["contentText"] = SourceToText(content, charset);
-        tag["httpEquiv"] = httpEquiv != 0;
+        tag["httpEquiv"] = httpEquiv == kMetaHttpEquiv;
+        if (httpEquiv == kMetaProperty) {
+            tag["property"] = true;
+        }
         line["meta"].push_back(std::move(tag));
+    }
+    line["links"] = nlohmann::ordered_json::array();
+    line["lang"] = nullptr;
+    for (const MetaTag& item : head.GetHeadItems()) {
+        if (item.httpEquiv == kHtmlLang) {
+            line["lang"] = text(item.content);
+            continue;
+        }
+        std::string rel, hreflang;
+        CHtmlPage::ParseLinkName(item.name, rel, hreflang);
+        nlohmann::ordered_json link;
+        link["rel"] = rel;
+        link["hreflang"] = text(hreflang);
+        link["href"] = text(item.content);
+        line["links"].push_back(std::move(link));
     }
     // nlohmann-json throws only on misuse; should it ever, the page is
     // reported rather than the run ended.
@@ -835,10 +903,15 @@ int Tool::ShowValue(const Options& o) {
         out_ << doc_->GetBodyText() << "\n";
     } else {
         CHtmlPage& p = doc_->Page();
-        if (p.IsNull(p.FindMetaByName(o.args[1]))) {
-            return kExitNotFound;
+        // A name or http-equiv tag first, then an Open Graph property.
+        int kind = kMetaName;
+        if (p.IsNull(p.FindMetaByName(o.args[1], kind))) {
+            kind = kMetaProperty;
+            if (p.IsNull(p.FindMetaByName(o.args[1], kind))) {
+                return kExitNotFound;
+            }
         }
-        out_ << value(p.GetMetaContent(o.args[1])) << "\n";
+        out_ << value(p.GetMetaContent(o.args[1], kind)) << "\n";
     }
     return kExitOk;
 }
@@ -889,12 +962,22 @@ int Tool::Set(const Options& o) {
             break;
         case Change::Meta:
         case Change::HttpEquiv:
-            ok = doc_->SetPageMeta(bytes(c.name), valueSource(c.value),
-                                   c.kind == Change::HttpEquiv ? 1 : 0);
+        case Change::Property:
+        case Change::Link:
+        case Change::Lang: {
+            const int kind = c.kind == Change::HttpEquiv  ? kMetaHttpEquiv
+                             : c.kind == Change::Property ? kMetaProperty
+                             : c.kind == Change::Link     ? kLinkItem
+                             : c.kind == Change::Lang     ? kHtmlLang
+                                                          : kMetaName;
+            ok = doc_->SetPageMeta(bytes(c.name), valueSource(c.value), kind);
             if (ok == 0) {
-                Report(page.shown, std::string(cli_texts::kNoMetaPlace) + " (" + c.name + ")");
+                Report(page.shown, c.kind == Change::Lang ? std::string(cli_texts::kNoLangPlace)
+                                                          : std::string(cli_texts::kNoMetaPlace) +
+                                                                " (" + c.name + ")");
             }
             break;
+        }
         case Change::Remove:
             doc_->Page().RemoveMeta(bytes(c.name));
             break;

@@ -92,7 +92,52 @@ TEST_F(OrlenMeta, ShowPrintsTitleAndTagsEscaped) {
                      "\"titleText\":\"Home\\tpage\",\"meta\":[{\"name\":\"Description\","
                      "\"content\":\"a\\\\b\",\"contentText\":\"a\\\\b\",\"httpEquiv\":"
                      "false},{\"name\":\"Refresh\",\"content\":\"5\",\"contentText\":\"5\","
-                     "\"httpEquiv\":true}]}\n");
+                     "\"httpEquiv\":true}],\"links\":[],\"lang\":null}\n");
+}
+
+// Open Graph properties, canonical and hreflang links and the language:
+// shown, found and set like meta tags; an empty value removes.
+TEST_F(OrlenMeta, PropertiesLinksAndLanguage) {
+    dir.Write("s.html", "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                        "<meta property=\"og:title\" content=\"Card &amp; more\">\n"
+                        "<link rel=\"alternate\" hreflang=\"de\" href=\"/de/\">\n"
+                        "</head>\n<body><meta property=og:type content=body></body></html>\n");
+    Result r = Run({"show", "s.html"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "title\t\nproperty\tog:title\tCard &amp; more\nlink\talternate de\t/de/\n"
+                     "lang\ten\n");
+    r = Run({"show", "--json", "s.html"});
+    EXPECT_EQ(r.out, "{\"path\":\"s.html\",\"charset\":\"UTF-8\",\"title\":\"\",\"titleText\":\"\","
+                     "\"meta\":[{\"name\":\"og:title\",\"content\":\"Card &amp; more\","
+                     "\"contentText\":\"Card & more\",\"httpEquiv\":false,\"property\":true}],"
+                     "\"links\":[{\"rel\":\"alternate\",\"hreflang\":\"de\",\"href\":\"/de/\"}],"
+                     "\"lang\":\"en\"}\n");
+    EXPECT_EQ(Run({"get", "s.html", "OG:TITLE"}).out, "Card & more\n");
+    EXPECT_EQ(Run({"get", "s.html", "og:type"}).status, 0); // anywhere, as get finds tags
+
+    r = Run({"set", "s.html", "--property", "og:title=New & old", "--property",
+             "og:image=img/card.png", "--link", "canonical=https://e.org/s", "--link",
+             "alternate:de=", "--lang", "de-CH"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir / "s.html"),
+              "<!DOCTYPE html>\n<html lang=\"de-CH\">\n<head>\n<meta charset=\"utf-8\">\n"
+              "<meta property=\"og:title\" content=\"New &amp; old\"/>\n"
+              "\t<meta property=\"og:image\" content=\"img/card.png\"/>\n"
+              "\t<link rel=\"canonical\" href=\"https://e.org/s\"/>\n"
+              "</head>\n<body><meta property=og:type content=body></body></html>\n");
+    ASSERT_EQ(Run({"set", "s.html", "--property", "og:image=", "--lang="}).status, 0);
+    EXPECT_EQ(Run({"show", "s.html"}).out,
+              "title\t\nproperty\tog:title\tNew &amp; old\nlink\tcanonical\thttps://e.org/s\n");
+
+    r = Run({"set", "s.html", "--link", "stylesheet=/s.css"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--link needs canonical=URL or alternate:HREFLANG=URL"),
+              std::string::npos);
+    dir.Write("bare.html", "<head></head>");
+    r = Run({"set", "bare.html", "--lang", "en"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("no html tag to take the language"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir / "bare.html"), "<head></head>");
 }
 
 // Values as text: show --json gives both forms, title and get print the
@@ -445,10 +490,10 @@ TEST_F(OrlenMeta, NewTemplateIsBasedOnThePage) {
               std::string::npos);
     EXPECT_NE(t.find("<meta http-equiv=\"Refresh\" content=\"5\" action=\"3\"/>"),
               std::string::npos);
-    // The template reads back with the same values, after its own charset
-    // declaration (a meta tag without a name).
+    // The template reads back with the same values; its own charset
+    // declaration is its charset, not a tag.
     Result shown = Run({"show", "out.mtpl"});
-    EXPECT_EQ(shown.out, "title\tHome\\tpage\nhttp-equiv\t\t\nname\tDescription\ta\\\\b\n"
+    EXPECT_EQ(shown.out, "title\tHome\\tpage\nname\tDescription\ta\\\\b\n"
                          "http-equiv\tRefresh\t5\n");
 
     EXPECT_EQ(Run({"new-template", "p.html", "no/such/dir/out.mtpl"}).status, 4);

@@ -16,6 +16,10 @@ constexpr std::string_view kSection = "User";
 constexpr std::string_view kFileTypes = "FileTypes";
 constexpr std::string_view kWriteCrLf = "CRLF";
 constexpr std::string_view kCount = "IBC";
+// "IBC" counts the user-defined tags on top of the thirteen standard tags
+// there were when it was first stored; the rows added since leave it, and
+// the stored numbers of user-defined tags, as they were.
+constexpr int kStoredStandardCount = 13;
 
 std::string StandardPrefix(int i) {
     return "FIB_" + std::to_string(i) + "_";
@@ -34,7 +38,11 @@ struct StandardTag {
     int frameTarget;
     std::string_view status;
     int mode;
+    std::string_view group = {};
 };
+
+constexpr std::string_view kSocialGroup = "Social";
+constexpr std::string_view kLinksGroup = "Links";
 
 constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
     {"title", 0, "", TagEditor::None, 1, 0, 0,
@@ -61,6 +69,43 @@ constexpr std::array<StandardTag, StandardTagCount> kStandardTags = {{
      DisplayIfContent},
     {"Refresh", 1, "Edit", TagEditor::RefreshEditor, 0, 0, 0,
      "A refresh period (in seconds) and optional replacement page", DisplayIfContent},
+    // Open Graph (property) and Twitter card (name) tags: what a link shows
+    // when it is shared.
+    {"og:title", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "The title of the card shown when the page is shared (Open Graph)", DisplayIfContent,
+     kSocialGroup},
+    {"og:description", kMetaProperty, "", TagEditor::None, 1, 1, 0,
+     "The description on the card shown when the page is shared", DisplayIfContent, kSocialGroup},
+    {"og:type", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "What the page is: website, article, product, profile...", DisplayIfContent, kSocialGroup},
+    {"og:url", kMetaProperty, "", TagEditor::None, 1, 0, 0, "The address the shared card links to",
+     DisplayIfContent, kSocialGroup},
+    {"og:image", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "The image on the shared card: an address, or a file relative to the page", DisplayIfContent,
+     kSocialGroup},
+    {"og:image:alt", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "A text that says what the shared image shows", DisplayIfContent, kSocialGroup},
+    {"og:site_name", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "The name of the whole site, shown on the shared card", DisplayIfContent, kSocialGroup},
+    {"og:locale", kMetaProperty, "", TagEditor::None, 1, 0, 0,
+     "The language and region of the page, such as en_GB", DisplayIfContent, kSocialGroup},
+    {"twitter:card", kMetaName, "", TagEditor::None, 1, 0, 0,
+     "The kind of card: summary or summary_large_image", DisplayIfContent, kSocialGroup},
+    {"twitter:title", kMetaName, "", TagEditor::None, 1, 0, 0,
+     "The title of the card on X (Twitter); og:title when absent", DisplayIfContent, kSocialGroup},
+    {"twitter:description", kMetaName, "", TagEditor::None, 1, 1, 0,
+     "The description of the card on X (Twitter); og:description when absent", DisplayIfContent,
+     kSocialGroup},
+    {"twitter:image", kMetaName, "", TagEditor::None, 1, 0, 0,
+     "The image of the card on X (Twitter); og:image when absent", DisplayIfContent, kSocialGroup},
+    {"twitter:site", kMetaName, "", TagEditor::None, 1, 0, 0,
+     "The site's account on X (Twitter), such as @example", DisplayIfContent, kSocialGroup},
+    // Links of the head and the page's language.
+    {"canonical", kLinkItem, "", TagEditor::None, 1, 0, 0,
+     "The preferred address of this page (a canonical link)", DisplayIfContent, kLinksGroup},
+    {"lang", kHtmlLang, "", TagEditor::None, 1, 0, 0,
+     "The language of the page, such as en or de-CH (the html tag's lang attribute)",
+     DisplayIfContent, kLinksGroup},
 }};
 
 // Tags today's search engines or browsers ignore, with what the author
@@ -93,6 +138,9 @@ constexpr std::array<ObsoleteTag, 6> kObsoleteTags = {{
 } // namespace
 
 std::string_view ObsoleteTagNote(std::string_view name, int httpEquiv) {
+    if (httpEquiv != kMetaName && httpEquiv != kMetaHttpEquiv) {
+        return {}; // properties, links and the language are all current
+    }
     for (const ObsoleteTag& tag : kObsoleteTags) {
         const bool kindMatches = tag.httpEquiv < 0 || (tag.httpEquiv != 0) == (httpEquiv != 0);
         if (kindMatches && AsciiLower(tag.name) == AsciiLower(name)) {
@@ -135,8 +183,9 @@ TagCatalogue::TagCatalogue(SettingsStore& settings, std::string& fileTypes)
 void TagCatalogue::loadSettings() {
     fileTypes_ = settings_.GetSettingString(kSection, kFileTypes, kDefaultFileTypes);
     writeCrLf = settings_.GetSettingInt(kSection, kWriteCrLf, 0) != 0;
-    const int stored = settings_.GetSettingInt(kSection, kCount, StandardTagCount);
-    const int total = std::clamp(stored, StandardTagCount, StandardTagCount + kMaxUserDefinedTags);
+    const int stored = settings_.GetSettingInt(kSection, kCount, kStoredStandardCount);
+    const int users = std::clamp(stored - kStoredStandardCount, 0, kMaxUserDefinedTags);
+    const int total = StandardTagCount + users;
     for (int i = 0; i < StandardTagCount; ++i) {
         TagRow& row = at(i);
         row.displayMode =
@@ -174,21 +223,29 @@ void TagCatalogue::saveSettings() {
         settings_.WriteSettingInt(kSection, prefix + "L", row.definition.multiLine);
         ++k;
     }
-    settings_.WriteSettingInt(kSection, kCount, k + StandardTagCount);
+    settings_.WriteSettingInt(kSection, kCount, k + kStoredStandardCount);
 }
 
 // Names are looked up through an index from the lower-cased name to the first
 // entry (from 1 on) that carries it, so loading a page with many tags of its
 // own stays linear. Adding keeps the index; removing rebuilds it when next
 // needed.
+// A name's key in the index: its kind's class (name and http-equiv tags
+// share one) and the lower-cased name.
+std::string TagCatalogue::NameKey(std::string_view name, int httpEquiv) {
+    const char kind = httpEquiv == kMetaHttpEquiv ? static_cast<char>('0' + kMetaName)
+                                                  : static_cast<char>('0' + httpEquiv);
+    return kind + AsciiLower(name);
+}
+
 void TagCatalogue::IndexRow(int index) const {
     if (index >= 1) {
-        nameIndex_.emplace(AsciiLower(rows_[static_cast<std::size_t>(index)]->definition.name),
-                           index);
+        const TagDefinition& d = rows_[static_cast<std::size_t>(index)]->definition;
+        nameIndex_.emplace(NameKey(d.name, d.httpEquiv), index);
     }
 }
 
-int TagCatalogue::findByName(std::string_view name) const {
+int TagCatalogue::findByName(std::string_view name, int httpEquiv) const {
     if (!nameIndexValid_) {
         nameIndex_.clear();
         for (int i = 1; i < count(); ++i) {
@@ -196,7 +253,7 @@ int TagCatalogue::findByName(std::string_view name) const {
         }
         nameIndexValid_ = true;
     }
-    auto it = nameIndex_.find(AsciiLower(name));
+    auto it = nameIndex_.find(NameKey(name, httpEquiv));
     return it == nameIndex_.end() ? -1 : it->second;
 }
 
@@ -264,6 +321,13 @@ std::string_view TagCatalogue::statusText(int index) {
         return kIdleStatusText;
     }
     return kStandardTags[static_cast<std::size_t>(index)].status;
+}
+
+std::string_view TagCatalogue::groupOf(int index) {
+    if (index < 0 || index >= StandardTagCount) {
+        return {};
+    }
+    return kStandardTags[static_cast<std::size_t>(index)].group;
 }
 
 TagEditor TagCatalogue::editorOf(int index) {

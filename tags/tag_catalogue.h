@@ -4,6 +4,7 @@
 // from and its current value.
 #pragma once
 
+#include "page/meta_data.h"
 #include "shell/settings_store.h"
 
 #include <memory>
@@ -89,7 +90,9 @@ struct OfferedAction {
     int action;
 };
 
-inline constexpr int StandardTagCount = 13;
+// The title, twelve classic meta tags, thirteen Open Graph and Twitter card
+// tags, the canonical link and the page's language.
+inline constexpr int StandardTagCount = 28;
 inline constexpr std::string_view kIdleStatusText = "For Help, press F1";
 inline constexpr std::string_view kFrameTargets[] = {"_blank", "_parent", "_self", "_top"};
 
@@ -109,8 +112,10 @@ public:
     const TagRow& at(int index) const { return *rows_[static_cast<std::size_t>(index)]; }
 
     // Index of the first entry from 1 on whose name equals name ignoring
-    // case; -1 when none (the title is never matched).
-    int findByName(std::string_view name) const;
+    // case, of the same kind (httpEquiv: name and http-equiv tags are one
+    // kind; property, link and language each their own); -1 when none (the
+    // title is never matched).
+    int findByName(std::string_view name, int httpEquiv = kMetaName) const;
     int add(std::unique_ptr<TagRow> row);
     void removePageOnly();
     void removeAt(int index);
@@ -121,6 +126,9 @@ public:
     static std::vector<OfferedAction> offeredActions(const TagRow& row);
     static std::string_view statusText(int index);
     static TagEditor editorOf(int index);
+    // The caption of the group a standard entry belongs to ("Social",
+    // "Links"); "" for the classic tags and any other entry.
+    static std::string_view groupOf(int index);
     // The standard entry's definition and initial display mode.
     static TagDefinition standardDefinition(int index);
     static int standardDisplayMode(int index);
@@ -138,6 +146,7 @@ private:
     std::string& fileTypes_;
     std::vector<std::unique_ptr<TagRow>> rows_;
     void IndexRow(int index) const;
+    static std::string NameKey(std::string_view name, int httpEquiv);
     mutable std::unordered_map<std::string, int> nameIndex_;
     mutable bool nameIndexValid_ = false;
 };

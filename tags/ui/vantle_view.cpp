@@ -32,6 +32,9 @@ constexpr int kTopWithoutBanner = 3;
 constexpr int kLineHeight = 20;
 constexpr int kMultiLineHeight = 54;
 constexpr int kRowGap = 30;
+// Room for the caption of a group of rows, and the colour of its rule.
+constexpr int kGroupCaptionHeight = 24;
+const QColor kGroupRuleColour(160, 160, 160);
 const QColor kBackground(255, 255, 204);
 const QColor kBannerColour(225, 225, 194);
 
@@ -194,6 +197,19 @@ protected:
             painter.drawLine(band.topRight(), band.bottomRight());
         }
         painter.setPen(Qt::black);
+        for (const auto& [top, caption] : view_.groupCaptions_) {
+            QFont bold = RowFont();
+            bold.setBold(true);
+            painter.setFont(bold);
+            const int baseline = top + 4 + painter.fontMetrics().ascent();
+            painter.drawText(QPoint(10, baseline), caption);
+            const int after = 10 + painter.fontMetrics().horizontalAdvance(caption) + 8;
+            painter.setPen(kGroupRuleColour);
+            painter.drawLine(after, baseline - painter.fontMetrics().ascent() / 3, width - 10,
+                             baseline - painter.fontMetrics().ascent() / 3);
+            painter.setPen(Qt::black);
+            painter.setFont(RowFont());
+        }
         for (int i = 0; i < view_.catalogue_.count(); ++i) {
             const TagRow& row = view_.catalogue_.at(i);
             if (!row.visible || row.controls == nullptr) {
@@ -528,23 +544,28 @@ void CVantleView::LoadPage() {
         }
     };
     setLoaded(0, doc_.GetPageTitle());
-    std::string name, content;
-    int httpEquiv = 0;
-    for (int i = 0; doc_.GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
-        // A tag without a name (a charset declaration) gets no row: a value
-        // typed there would be written over the declaration.
-        if (name.empty()) {
-            continue;
-        }
-        int row = catalogue_.findByName(name);
+    auto loadItem = [&](const std::string& name, const std::string& content, int kind) {
+        int row = catalogue_.findByName(name, kind);
         if (row < 0) {
-            row = AppendPageOnlyRow(name, httpEquiv);
+            row = AppendPageOnlyRow(name, kind);
         }
         setLoaded(row, content);
         ShowRow(row, true);
         if (row < oldCount) {
             found[static_cast<std::size_t>(row)] = true;
         }
+    };
+    std::string name, content;
+    int httpEquiv = 0;
+    for (int i = 0; doc_.GetPageMeta(i, name, content, httpEquiv) != 0; ++i) {
+        // A tag without a name (a charset declaration) gets no row: a value
+        // typed there would be written over the declaration.
+        if (!name.empty()) {
+            loadItem(name, content, httpEquiv);
+        }
+    }
+    for (const MetaTag& item : doc_.GetPageItems()) {
+        loadItem(item.name, item.content, item.httpEquiv);
     }
     for (int row = 1; row < oldCount; ++row) {
         if (!found[static_cast<std::size_t>(row)]) {
@@ -587,16 +608,22 @@ void CVantleView::LoadTemplate() {
             ShowRow(row, false);
         }
     }
-    for (int i = 0; doc_.GetTemplateMeta(i, name, content, httpEquiv, action) != 0; ++i) {
-        if (name.empty()) {
-            continue;
-        }
-        int row = catalogue_.findByName(name);
+    auto loadItem = [&](const std::string& itemName, const std::string& value, int kind,
+                        int itemAction) {
+        int row = catalogue_.findByName(itemName, kind);
         if (row < 0) {
-            row = AppendPageOnlyRow(name, httpEquiv);
+            row = AppendPageOnlyRow(itemName, kind);
         }
-        setLoaded(row, content, action);
+        setLoaded(row, value, itemAction);
         ShowRow(row, true);
+    };
+    for (int i = 0; doc_.GetTemplateMeta(i, name, content, httpEquiv, action) != 0; ++i) {
+        if (!name.empty()) {
+            loadItem(name, content, httpEquiv, action);
+        }
+    }
+    for (const auto& entry : doc_.Template().GetHeadItemsWithActions()) {
+        loadItem(entry.item.name, entry.item.content, entry.item.httpEquiv, entry.action);
     }
     FocusRow(rememberedRow_ < catalogue_.count() ? rememberedRow_ : 0);
     Layout();
@@ -612,6 +639,12 @@ void CVantleView::OnUpdate() {
         ShowRow(i, catalogue_.at(i).visible);
     }
     Layout();
+    emit ValuesChanged();
+}
+
+QString CVantleView::ValueOf(std::string_view name, int kind) const {
+    const int row = catalogue_.findByName(name, kind);
+    return row < 0 ? QString() : RowValue(row);
 }
 
 void CVantleView::OnInitialUpdate() {
@@ -689,7 +722,19 @@ void CVantleView::Layout() {
         applyButton_->move(width - 220, 8);
         templateButton_->move(width - 135, 8);
     }
+    // Rows of a group ("Social", "Links") follow a caption of their own.
+    groupCaptions_.clear();
+    std::string_view lastGroup;
     for (int i = 0; i < catalogue_.count(); ++i) {
+        if (!catalogue_.at(i).visible || Widgets(i) == nullptr) {
+            continue;
+        }
+        const std::string_view group = TagCatalogue::groupOf(i);
+        if (!group.empty() && group != lastGroup) {
+            groupCaptions_.push_back({y, QString::fromUtf8(group.data(), group.size())});
+            y += kGroupCaptionHeight;
+        }
+        lastGroup = group;
         y = LayoutRow(i, y, width);
     }
     canvas_->resize(width, y);
@@ -769,7 +814,8 @@ bool CVantleView::TemplateHas(int row) {
         return doc_.GetTemplateTitle(title, action) != 0;
     }
     CTemplatePage& t = doc_.Template();
-    return !t.IsNull(t.FindMetaByName(catalogue_.at(row).definition.name));
+    const TagDefinition& d = catalogue_.at(row).definition;
+    return !t.IsNull(t.FindMetaByName(d.name, d.httpEquiv));
 }
 
 void CVantleView::MarkModifiedAndStore() {
@@ -849,10 +895,12 @@ void CVantleView::OnValueChanged(int id) {
     }
     MarkModifiedAndStore();
     undoRow_ = id % 10 == 0 ? id / 10 - 1 : -1;
+    emit ValuesChanged();
 }
 
 void CVantleView::OnSelectionChanged(int) {
     MarkModifiedAndStore();
+    emit ValuesChanged();
 }
 
 void CVantleView::OnButton(int id) {

@@ -14,6 +14,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QPushButton;
@@ -46,6 +48,8 @@ public:
 
     // Row operations (values as the user sees them).
     QString RowValue(int row) const;
+    // The value of the row of that name and kind; "" when there is none.
+    QString ValueOf(std::string_view name, int kind) const;
     void SetRowValue(int row, const QString& value);
     int RowAction(int row) const;
     void SetRowAction(int row, int action);
@@ -87,6 +91,9 @@ signals:
     void OpenUrlRequested(const QString& url);
     // The Options sheet stored new limits of the site checks.
     void AuditLimitsChanged();
+    // The rows' values changed: typed, chosen, or loaded from a page or
+    // template.
+    void ValuesChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,6 +145,8 @@ private:
     SettingsStore& settings_;
     std::string commonWords_;
     ViewCanvas* canvas_;
+    // Where Layout put each group caption: its top and its text.
+    std::vector<std::pair<int, QString>> groupCaptions_;
     QPushButton* applyButton_;
     QPushButton* templateButton_;
     std::map<RowWidgets*, std::unique_ptr<RowWidgets>> widgets_;

@@ -16,7 +16,7 @@ protected:
 
 TEST_F(OptionsTest, StandardModesChangeOnlyOnApply) {
     StandardTagsModel page(catalogue);
-    EXPECT_EQ(page.Names().size(), 13u);
+    EXPECT_EQ(page.Names().size(), static_cast<std::size_t>(StandardTagCount));
     EXPECT_EQ(page.Radios().checked, AlwaysDisplay);
     page.Select(4);
     EXPECT_EQ(page.Radios().checked, DisplayIfContent);
@@ -83,22 +83,22 @@ TEST_F(OptionsTest, AddEditAndRemoveUserDefinedTags) {
     EXPECT_EQ(catalogue.count(), StandardTagCount);
     page.Add("kept", 0, 1);
     page.Apply(catalogue);
-    ASSERT_EQ(catalogue.count(), 14);
-    EXPECT_EQ(catalogue.at(13).definition.name, "kept");
+    ASSERT_EQ(catalogue.count(), StandardTagCount + 1);
+    EXPECT_EQ(catalogue.at(StandardTagCount).definition.name, "kept");
 }
 
 TEST_F(OptionsTest, ApplyingWithoutChangesKeepsEverything) {
     catalogue.addPageOnly("p", 0);
-    catalogue.at(13).value = "v";
+    catalogue.at(StandardTagCount).value = "v";
     CustomTagsModel custom(catalogue);
     StandardTagsModel standard(catalogue);
     FileTypesModel types(fileTypes);
     custom.Apply(catalogue);
     standard.Apply(catalogue);
     types.Apply(fileTypes);
-    ASSERT_EQ(catalogue.count(), 14);
-    EXPECT_EQ(catalogue.at(13).origin, PageOnly);
-    EXPECT_EQ(catalogue.at(13).value, "v");
+    ASSERT_EQ(catalogue.count(), StandardTagCount + 1);
+    EXPECT_EQ(catalogue.at(StandardTagCount).origin, PageOnly);
+    EXPECT_EQ(catalogue.at(StandardTagCount).value, "v");
     EXPECT_EQ(fileTypes, kDefaultFileTypes);
 }
 

@@ -36,12 +36,53 @@ EditorResult Refused() {
     return result;
 }
 
+// Whether a date's first part is a day name alone ("Wed", "Wednesday"),
+// which in an RFC 822 date is followed by a comma.
+bool IsDayName(std::string_view text) {
+    static constexpr std::string_view kDays[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
+    const std::string lowered = AsciiLower(Trim(text));
+    for (std::string_view day : kDays) {
+        if (lowered.starts_with(day) && lowered.size() <= 9 &&
+            lowered.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A robots item split at its first ":" into a lower-cased directive and its
+// value, both trimmed; the value is "" without a ":".
+struct RobotsItem {
+    std::string directive;
+    std::string_view value;
+    bool hasValue = false;
+};
+
+RobotsItem SplitRobotsItem(std::string_view item) {
+    const std::size_t colon = item.find(':');
+    RobotsItem r;
+    r.directive = AsciiLower(Trim(item.substr(0, colon)));
+    if (colon != std::string_view::npos) {
+        r.value = Trim(item.substr(colon + 1));
+        r.hasValue = true;
+    }
+    return r;
+}
+
 // Calls visit with each item of a comma-separated robots text, trimmed of
-// white space; empty items are skipped.
+// white space; empty items are skipped. The date of an unavailable_after
+// whose value is a day name alone takes in the next item.
 template <typename Visit> void ForEachRobotsItem(std::string_view text, Visit visit) {
     while (true) {
-        const std::size_t comma = text.find(',');
-        const std::string_view item = Trim(text.substr(0, comma));
+        std::size_t comma = text.find(',');
+        std::string_view item = Trim(text.substr(0, comma));
+        const RobotsItem split = SplitRobotsItem(item);
+        if (comma != std::string_view::npos && split.directive == kUnavailableAfterDirective &&
+            IsDayName(split.value)) {
+            const std::size_t next = text.find(',', comma + 1);
+            item = Trim(text.substr(0, next));
+            comma = next;
+        }
         if (!item.empty()) {
             visit(item);
         }
@@ -50,6 +91,59 @@ template <typename Visit> void ForEachRobotsItem(std::string_view text, Visit vi
         }
         text.remove_prefix(comma + 1);
     }
+}
+
+// Reads a number that may be -1 (no limit); false for anything else.
+bool ReadLimit(std::string_view text, std::int64_t& value) {
+    std::int64_t number = 0;
+    std::size_t end = 0;
+    if (text.empty() || !ScanDecimal(text, number, &end) || end != text.size() || number < -1) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+// Reads one item into the state; false when the dialog has no control for it.
+bool ReadRobotsItem(std::string_view item, RobotsState& state) {
+    const RobotsItem r = SplitRobotsItem(item);
+    if (!r.hasValue) {
+        bool* flag = r.directive == kNoIndexDirective        ? &state.noIndex
+                     : r.directive == kNoFollowDirective     ? &state.noFollow
+                     : r.directive == kNoArchiveDirective    ? &state.noArchive
+                     : r.directive == kNoSnippetDirective    ? &state.noSnippet
+                     : r.directive == kNoImageIndexDirective ? &state.noImageIndex
+                     : r.directive == kNoTranslateDirective  ? &state.noTranslate
+                                                             : nullptr;
+        if (flag != nullptr) {
+            *flag = true;
+        }
+        return flag != nullptr;
+    }
+    std::int64_t number = 0;
+    if (r.directive == kMaxSnippetDirective && ReadLimit(r.value, number)) {
+        state.maxSnippet = number;
+        return true;
+    }
+    if (r.directive == kMaxVideoPreviewDirective && ReadLimit(r.value, number)) {
+        state.maxVideoPreview = number;
+        return true;
+    }
+    if (r.directive == kMaxImagePreviewDirective) {
+        const std::string size = AsciiLower(r.value);
+        for (std::string_view known : kImagePreviewSizes) {
+            if (size == known) {
+                state.maxImagePreview = size;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (r.directive == kUnavailableAfterDirective && !r.value.empty()) {
+        state.unavailableAfter = std::string(r.value);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -217,11 +311,7 @@ EditorResult RefreshResult(std::string_view original, bool refresh, std::string_
 
 RobotsState ReadRobots(std::string_view text) {
     RobotsState state;
-    ForEachRobotsItem(text, [&state](std::string_view item) {
-        const std::string lowered = AsciiLower(item);
-        state.noIndex = state.noIndex || lowered == kNoIndexDirective;
-        state.noFollow = state.noFollow || lowered == kNoFollowDirective;
-    });
+    ForEachRobotsItem(text, [&state](std::string_view item) { ReadRobotsItem(item, state); });
     return state;
 }
 
@@ -233,17 +323,41 @@ std::string ComposeRobots(std::string_view original, const RobotsState& state) {
         }
         text += item;
     };
-    if (state.noIndex) {
-        append(kNoIndexDirective);
-    }
-    if (state.noFollow) {
-        append(kNoFollowDirective);
-    }
-    ForEachRobotsItem(original, [&append](std::string_view item) {
-        const std::string lowered = AsciiLower(item);
-        if (lowered != kNoIndexDirective && lowered != kNoFollowDirective) {
-            append(item);
+    const std::pair<bool, std::string_view> flags[] = {
+        {state.noIndex, kNoIndexDirective},           {state.noFollow, kNoFollowDirective},
+        {state.noArchive, kNoArchiveDirective},       {state.noSnippet, kNoSnippetDirective},
+        {state.noImageIndex, kNoImageIndexDirective}, {state.noTranslate, kNoTranslateDirective},
+    };
+    for (const auto& [set, directive] : flags) {
+        if (set) {
+            append(directive);
         }
+    }
+    const auto withValue = [&append](std::string_view directive, std::string_view value) {
+        append(std::string(directive) + ":" + std::string(value));
+    };
+    if (state.maxSnippet) {
+        withValue(kMaxSnippetDirective, std::to_string(*state.maxSnippet));
+    }
+    if (!state.maxImagePreview.empty()) {
+        withValue(kMaxImagePreviewDirective, state.maxImagePreview);
+    }
+    if (state.maxVideoPreview) {
+        withValue(kMaxVideoPreviewDirective, std::to_string(*state.maxVideoPreview));
+    }
+    if (!state.unavailableAfter.empty()) {
+        append(std::string(kUnavailableAfterDirective) + ": " + state.unavailableAfter);
+    }
+    ForEachRobotsItem(original, [&](std::string_view item) {
+        RobotsState ignored;
+        if (ReadRobotsItem(item, ignored)) {
+            return; // the controls stand for it
+        }
+        const std::string lowered = AsciiLower(item);
+        if ((state.noIndex && lowered == "index") || (state.noFollow && lowered == "follow")) {
+            return;
+        }
+        append(item);
     });
     return text;
 }

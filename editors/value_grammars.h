@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -115,27 +116,51 @@ EditorResult RefreshResult(std::string_view original, bool refresh, std::string_
 
 // ---- Robots ----
 
-// The directives the dialog has boxes for, in its order.
+// The directives the dialog has controls for, in its order.
 inline constexpr std::string_view kNoIndexDirective = "noindex";
 inline constexpr std::string_view kNoFollowDirective = "nofollow";
+inline constexpr std::string_view kNoArchiveDirective = "noarchive";
+inline constexpr std::string_view kNoSnippetDirective = "nosnippet";
+inline constexpr std::string_view kNoImageIndexDirective = "noimageindex";
+inline constexpr std::string_view kNoTranslateDirective = "notranslate";
+inline constexpr std::string_view kMaxSnippetDirective = "max-snippet";
+inline constexpr std::string_view kMaxImagePreviewDirective = "max-image-preview";
+inline constexpr std::string_view kMaxVideoPreviewDirective = "max-video-preview";
+inline constexpr std::string_view kUnavailableAfterDirective = "unavailable_after";
+// The sizes max-image-preview takes.
+inline constexpr std::string_view kImagePreviewSizes[] = {"none", "standard", "large"};
 
 struct RobotsState {
     bool noIndex = false;  // "Prevent robots adding this page to search engines"
     bool noFollow = false; // "Prevent robots following links in this page"
+    bool noArchive = false;
+    bool noSnippet = false;
+    bool noImageIndex = false;
+    bool noTranslate = false;
+    // max-snippet:N and max-video-preview:N (characters, seconds; -1 for no
+    // limit, 0 for none); absent when the page does not say.
+    std::optional<std::int64_t> maxSnippet;
+    std::optional<std::int64_t> maxVideoPreview;
+    std::string maxImagePreview;  // "none", "standard", "large"; "" when not said
+    std::string unavailableAfter; // the date as written; "" when not said
 
     bool operator==(const RobotsState&) const = default;
 };
 
 // Reads a robots text, a list of directives separated by commas: an item
-// that is "noindex" or "nofollow" (case and surrounding white space ignored)
-// checks its box. Other items check nothing; ComposeRobots keeps them.
+// that is one of the directives above (case and white space around it and
+// around a ":" ignored) with a value it can take sets its control. Other
+// items set nothing; ComposeRobots keeps them. The date of unavailable_after
+// may hold a comma ("Wed, 01 Jan 2027 ..."): a day name alone is read
+// together with the item after it.
 RobotsState ReadRobots(std::string_view text);
 
-// The text for the boxes when original held the directives: the checked
-// ones in the dialog's order ("noindex", then "nofollow"), then every item of
-// original the dialog has no box for, in its order, as written but without
-// surrounding white space, all joined with ", ". Empty items are dropped, and
-// so are the known directives of original: the boxes stand for them.
+// The text for the controls when original held the directives: the ones
+// set, in the dialog's order, then every item of original the dialog has no
+// control for, in its order, as written but without surrounding white
+// space, all joined with ", ". Empty items are dropped, and so are the known
+// directives of original: the controls stand for them; so is "index" when
+// noindex is set and "follow" when nofollow is, which would contradict them.
 std::string ComposeRobots(std::string_view original, const RobotsState& state);
 
 // The result of OK: original byte for byte when the boxes are as original

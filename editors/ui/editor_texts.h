@@ -51,6 +51,20 @@ inline constexpr std::string_view kRefreshUrl = "Refresh with (URL, optional)";
 inline constexpr std::string_view kRobotsCaption = "Robots";
 inline constexpr std::string_view kNoIndex = "Prevent robots adding this page to search engines";
 inline constexpr std::string_view kNoFollow = "Prevent robots following links in this page";
+inline constexpr std::string_view kNoArchive = "No cached copy in search results (noarchive)";
+inline constexpr std::string_view kNoSnippet = "No text snippet or video preview (nosnippet)";
+inline constexpr std::string_view kNoImageIndex = "Keep the page's images out of image search "
+                                                  "(noimageindex)";
+inline constexpr std::string_view kNoTranslate = "No offer to translate the page (notranslate)";
+inline constexpr std::string_view kMaxSnippet = "Longest text snippet (max-snippet), characters:";
+inline constexpr std::string_view kMaxImagePreview = "Largest image preview (max-image-preview):";
+inline constexpr std::string_view kMaxVideoPreview = "Longest video preview (max-video-preview), "
+                                                     "seconds:";
+inline constexpr std::string_view kUnavailableAfter = "Drop from search results after "
+                                                      "(unavailable_after):";
+inline constexpr std::string_view kNoLimit = "-1 = no limit";
+inline constexpr std::string_view kNotSaid = "(not said)";
+inline constexpr std::string_view kDatePlaceholder = "2027-12-31";
 
 using orlen::ToQString;
 

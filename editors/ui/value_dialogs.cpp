@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,8 +14,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -214,24 +217,96 @@ void RefreshDialog::accept() {
 // ---- Robots ----
 
 RobotsDialog::RobotsDialog(const QString& value, QWidget* parent)
-    : ValueDialog(editor_texts::kRobotsCaption, parent), original_(value), result_(value) {
-    noIndex_ = new QCheckBox(ToQString(editor_texts::kNoIndex), this);
-    noFollow_ = new QCheckBox(ToQString(editor_texts::kNoFollow), this);
+    : ValueDialog(editor_texts::kRobotsCaption, parent), original_(value), result_(value),
+      opened_(ReadRobots(ToStd(value))) {
+    namespace t = editor_texts;
+    noIndex_ = new QCheckBox(ToQString(t::kNoIndex), this);
+    noFollow_ = new QCheckBox(ToQString(t::kNoFollow), this);
+    const std::string_view flagTexts[] = {t::kNoArchive, t::kNoSnippet, t::kNoImageIndex,
+                                          t::kNoTranslate};
+    const bool flagStates[] = {opened_.noArchive, opened_.noSnippet, opened_.noImageIndex,
+                               opened_.noTranslate};
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(noIndex_);
     layout->addWidget(noFollow_);
+    for (std::size_t i = 0; i < flags_.size(); ++i) {
+        flags_[i] = new QCheckBox(ToQString(flagTexts[i]), this);
+        flags_[i]->setChecked(flagStates[i]);
+        layout->addWidget(flags_[i]);
+    }
+    // Limits: a box says whether the directive is written, a field its
+    // number (-1 for no limit).
+    auto* limits = new QGridLayout;
+    const auto limitRow = [&](int row, std::string_view text, QCheckBox*& box, QSpinBox*& field,
+                              const std::optional<std::int64_t>& opened) {
+        box = new QCheckBox(ToQString(text), this);
+        field = new QSpinBox(this);
+        field->setRange(-1, kMaxFieldInteger);
+        field->setToolTip(ToQString(t::kNoLimit));
+        field->setValue(opened ? static_cast<int>(std::min<std::int64_t>(*opened, kMaxFieldInteger))
+                               : -1);
+        box->setChecked(opened.has_value());
+        field->setEnabled(opened.has_value());
+        connect(box, &QCheckBox::toggled, field, &QWidget::setEnabled);
+        limits->addWidget(box, row, 0);
+        limits->addWidget(field, row, 1);
+    };
+    limitRow(0, t::kMaxSnippet, maxSnippet_, maxSnippetValue_, opened_.maxSnippet);
+    limitRow(1, t::kMaxVideoPreview, maxVideo_, maxVideoValue_, opened_.maxVideoPreview);
+    imagePreview_ = new QComboBox(this);
+    imagePreview_->addItem(ToQString(t::kNotSaid), QString());
+    for (std::string_view size : kImagePreviewSizes) {
+        imagePreview_->addItem(ToQString(size), ToQString(size));
+    }
+    imagePreview_->setCurrentIndex(
+        std::max(0, imagePreview_->findData(ToQString(opened_.maxImagePreview))));
+    limits->addWidget(new QLabel(ToQString(t::kMaxImagePreview), this), 2, 0);
+    limits->addWidget(imagePreview_, 2, 1);
+    unavailableAfter_ = new QLineEdit(FromStd(opened_.unavailableAfter), this);
+    unavailableAfter_->setPlaceholderText(ToQString(t::kDatePlaceholder));
+    limits->addWidget(new QLabel(ToQString(t::kUnavailableAfter), this), 3, 0);
+    limits->addWidget(unavailableAfter_, 3, 1);
+    layout->addLayout(limits);
     layout->addSpacing(8);
     layout->addLayout(ButtonRow());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const RobotsState state = ReadRobots(ToStd(value));
-    noIndex_->setChecked(state.noIndex);
-    noFollow_->setChecked(state.noFollow);
+    noIndex_->setChecked(opened_.noIndex);
+    noFollow_->setChecked(opened_.noFollow);
+}
+
+RobotsState RobotsDialog::State() const {
+    RobotsState s;
+    s.noIndex = noIndex_->isChecked();
+    s.noFollow = noFollow_->isChecked();
+    s.noArchive = flags_[0]->isChecked();
+    s.noSnippet = flags_[1]->isChecked();
+    s.noImageIndex = flags_[2]->isChecked();
+    s.noTranslate = flags_[3]->isChecked();
+    // A limit the user did not touch keeps the number the text held, even
+    // one beyond what the field can show.
+    const auto limit =
+        [](QCheckBox* box, QSpinBox* field,
+           const std::optional<std::int64_t>& opened) -> std::optional<std::int64_t> {
+        if (!box->isChecked()) {
+            return std::nullopt;
+        }
+        if (opened && std::min<std::int64_t>(*opened, kMaxFieldInteger) == field->value()) {
+            return opened;
+        }
+        return field->value();
+    };
+    s.maxSnippet = limit(maxSnippet_, maxSnippetValue_, opened_.maxSnippet);
+    s.maxVideoPreview = limit(maxVideo_, maxVideoValue_, opened_.maxVideoPreview);
+    s.maxImagePreview = ToStd(imagePreview_->currentData().toString());
+    // A date typed with a comma but no day name would read back as two
+    // items; the text is taken as typed, trimmed.
+    s.unavailableAfter = ToStd(unavailableAfter_->text().trimmed());
+    return s;
 }
 
 void RobotsDialog::accept() {
-    result_ = ResultText(
-        original_, RobotsResult(ToStd(original_), {noIndex_->isChecked(), noFollow_->isChecked()}));
+    result_ = ResultText(original_, RobotsResult(ToStd(original_), State()));
     QDialog::accept();
 }
 

@@ -5,14 +5,18 @@
 #pragma once
 
 #include "editors/ui/value_dialog.h"
+#include "editors/value_grammars.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
 class QCheckBox;
+class QComboBox;
+class QSpinBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -87,9 +91,11 @@ private:
     QLineEdit* url_ = nullptr;
 };
 
-// "Robots": keep robots from indexing the page and from following its links.
-// Directives without a box are kept; OK without a change gives the text back
-// as it was (RobotsResult).
+// "Robots": keep robots from indexing the page and from following its links,
+// and the other directives search engines honour today (snippets, image and
+// video previews, archive, translation, a date to drop the page after).
+// Directives without a control are kept; OK without a change gives the text
+// back as it was (RobotsResult).
 class RobotsDialog : public ValueDialog {
     Q_OBJECT
 public:
@@ -98,6 +104,13 @@ public:
 
     QCheckBox* NoIndexBox() const { return noIndex_; }
     QCheckBox* NoFollowBox() const { return noFollow_; }
+    QCheckBox* FlagBox(int i) const { return flags_[static_cast<std::size_t>(i)]; }
+    QCheckBox* MaxSnippetBox() const { return maxSnippet_; }
+    QSpinBox* MaxSnippetField() const { return maxSnippetValue_; }
+    QComboBox* ImagePreviewList() const { return imagePreview_; }
+    QCheckBox* MaxVideoBox() const { return maxVideo_; }
+    QSpinBox* MaxVideoField() const { return maxVideoValue_; }
+    QLineEdit* UnavailableAfterField() const { return unavailableAfter_; }
 
     // The tag's new text; before OK, the text the dialog opened on.
     QString Result() const { return result_; }
@@ -109,6 +122,17 @@ private:
     QString result_;
     QCheckBox* noIndex_ = nullptr;
     QCheckBox* noFollow_ = nullptr;
+    // noarchive, nosnippet, noimageindex, notranslate.
+    std::array<QCheckBox*, 4> flags_{};
+    QCheckBox* maxSnippet_ = nullptr;
+    QSpinBox* maxSnippetValue_ = nullptr;
+    QComboBox* imagePreview_ = nullptr;
+    QCheckBox* maxVideo_ = nullptr;
+    QSpinBox* maxVideoValue_ = nullptr;
+    QLineEdit* unavailableAfter_ = nullptr;
+    // What the controls say, over what the text held when the dialog opened.
+    RobotsState State() const;
+    RobotsState opened_;
 };
 
 // Runs a value editor dialog modally over parent: the tag's new text on OK,

@@ -425,7 +425,10 @@ TEST(RobotsEditor, ReadsTheBoxesFromWholeCommaSeparatedItems) {
 TEST(RobotsEditor, OkKeepsAnUnchangedTextAndTheDirectivesWithoutABox) {
     struct Case {
         const char* original;
-        RobotsState boxes; // as the user left them
+        struct {
+            bool noIndex;
+            bool noFollow;
+        } boxes; // as the user left them
         const char* result;
     };
     const Case cases[] = {
@@ -442,45 +445,85 @@ TEST(RobotsEditor, OkKeepsAnUnchangedTextAndTheDirectivesWithoutABox) {
          {true, true},
          "noindex, nofollow, noarchive, max-snippet:50"},
         {"noindex, noarchive, max-snippet:50", {false, false}, "noarchive, max-snippet:50"},
-        {"max-snippet:50, noarchive", {false, true}, "nofollow, max-snippet:50, noarchive"},
+        {"max-snippet:50, noarchive", {false, true}, "nofollow, noarchive, max-snippet:50"},
         {"noarchive, nofollow, max-snippet:50, noindex",
          {false, true},
          "nofollow, noarchive, max-snippet:50"},
         {"", {true, false}, "noindex"},
         {"", {true, true}, "noindex, nofollow"},
         {"nofollow", {true, true}, "noindex, nofollow"},
-        // Known directives in any case are the boxes' and written in lower
-        // case; the others keep their case.
-        {"NoIndex, NOARCHIVE", {true, true}, "noindex, nofollow, NOARCHIVE"},
+        // Known directives in any case are the controls' and written in
+        // lower case; the others keep their case.
+        {"NoIndex, NOARCHIVE, X-Own", {true, true}, "noindex, nofollow, noarchive, X-Own"},
         {"NOFOLLOW, Max-Image-Preview:Large",
          {true, true},
-         "noindex, nofollow, Max-Image-Preview:Large"},
-        // Duplicates: a box is written once; other directives as often as
+         "noindex, nofollow, max-image-preview:large"},
+        // Duplicates: a known directive is written once; others as often as
         // they stand.
-        {"noindex, NOINDEX, noarchive, noarchive",
+        {"noindex, NOINDEX, noarchive, x-own, noarchive, x-own",
          {true, true},
-         "noindex, nofollow, noarchive, noarchive"},
+         "noindex, nofollow, noarchive, x-own, x-own"},
         {"nofollow, nofollow", {true, true}, "noindex, nofollow"},
         // Surrounding white space and empty items go; white space inside an
         // item stays.
         {"  noindex ,, max-snippet:50 ,  , noarchive , ",
          {true, true},
-         "noindex, nofollow, max-snippet:50, noarchive"},
+         "noindex, nofollow, noarchive, max-snippet:50"},
         {"unavailable_after:  25 Jun 2010 15:00:00 PST ,noindex",
          {false, false},
-         "unavailable_after:  25 Jun 2010 15:00:00 PST"},
+         "unavailable_after: 25 Jun 2010 15:00:00 PST"},
         // Every box cleared: what is left, or nothing.
         {"noindex, nofollow, noarchive", {false, false}, "noarchive"},
         {"noindex, nofollow", {false, false}, ""},
         {" , noindex ,", {false, false}, ""},
     };
     for (const Case& c : cases) {
-        const std::string result = RobotsResult(c.original, c.boxes);
+        // The user changed the two boxes and left every other control.
+        RobotsState state = ReadRobots(c.original);
+        state.noIndex = c.boxes.noIndex;
+        state.noFollow = c.boxes.noFollow;
+        const std::string result = RobotsResult(c.original, state);
         EXPECT_EQ(result, c.result)
             << '"' << c.original << "\" " << c.boxes.noIndex << ' ' << c.boxes.noFollow;
-        // The result opens with the boxes it was made from.
-        EXPECT_EQ(ReadRobots(result), c.boxes) << '"' << c.original << '"';
+        // The result opens with the controls it was made from.
+        EXPECT_EQ(ReadRobots(result), state) << '"' << c.original << '"';
     }
+}
+
+TEST(RobotsEditor, TodaysDirectivesReadAndWrittenInTheDialogsOrder) {
+    RobotsState s = ReadRobots("NoSnippet, max-snippet : -1, MAX-IMAGE-PREVIEW:Standard, "
+                               "max-video-preview:30, noimageindex, notranslate, "
+                               "unavailable_after: Wed, 01 Dec 2027 15:00:00 GMT, noarchive");
+    EXPECT_TRUE(s.noSnippet && s.noImageIndex && s.noTranslate && s.noArchive);
+    EXPECT_FALSE(s.noIndex || s.noFollow);
+    EXPECT_EQ(s.maxSnippet, -1);
+    EXPECT_EQ(s.maxVideoPreview, 30);
+    EXPECT_EQ(s.maxImagePreview, "standard");
+    EXPECT_EQ(s.unavailableAfter, "Wed, 01 Dec 2027 15:00:00 GMT");
+    s.noIndex = true;
+    EXPECT_EQ(ComposeRobots("", s),
+              "noindex, noarchive, nosnippet, noimageindex, notranslate, max-snippet:-1, "
+              "max-image-preview:standard, max-video-preview:30, "
+              "unavailable_after: Wed, 01 Dec 2027 15:00:00 GMT");
+
+    // Values the controls cannot hold are kept as they stand, as any other
+    // directive the dialog does not know.
+    const char* odd = "max-snippet:many, max-image-preview:huge, max-video-preview:-7, "
+                      "unavailable_after:, noindex:yes";
+    EXPECT_EQ(ReadRobots(odd), RobotsState{});
+    RobotsState none;
+    none.noFollow = true;
+    EXPECT_EQ(RobotsResult(odd, none), std::string("nofollow, ") + odd);
+
+    // "index" and "follow" go when the controls say the opposite; kept
+    // otherwise.
+    RobotsState both = ReadRobots("index, follow, max-snippet:20");
+    both.noIndex = true;
+    EXPECT_EQ(RobotsResult("index, follow, max-snippet:20", both),
+              "noindex, max-snippet:20, follow");
+    both.noFollow = true;
+    both.maxSnippet.reset();
+    EXPECT_EQ(RobotsResult("index, follow, max-snippet:20", both), "noindex, nofollow");
 }
 
 TEST(ExpiresEditor, ResultTextIsEmptyWithoutAWritableDate) {

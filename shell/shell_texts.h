@@ -27,6 +27,10 @@ inline constexpr std::string_view kExportSiteFailed = "Unable to write %1.";
 // thousandths, the preview takes in split view.
 inline constexpr std::string_view kLayoutSection = "Layout";
 inline constexpr std::string_view kPreviewShareEntry = "PreviewShare";
+// Whether the search and social previews are shown beside the form, and
+// whether the web page preview shows the page as edited.
+inline constexpr std::string_view kPreviewPanelEntry = "SocialPreviews";
+inline constexpr std::string_view kLivePreviewEntry = "LivePreview";
 
 // Settings of the recent-file list.
 inline constexpr std::string_view kRecentSection = "Recent File List";
@@ -69,6 +73,9 @@ inline constexpr CommandText kCommandTexts[] = {
      "Switch between displaying all the meta-data fields and a restricted set\nAll/restricted "
      "fields"},
     {32789, "Display the overview of every page of the project directory\nSite overview"},
+    {32800, "Show how the page looks in search results and as a shared link\nSearch and social "
+            "previews"},
+    {32801, "Show the page as edited in the web page preview, not as saved\nLive web preview"},
     {32790, "Write the site overview to a CSV or JSON file\nExport site overview"},
     {157, "Open the online tutorials and updates page\nOnline tutorials"},
 };

@@ -92,6 +92,26 @@ int TextWidthPixels(std::string_view utf8, int pixelSize) {
     return static_cast<int>((units * pixelSize + kWidthUnitsPerEm / 2) / kWidthUnitsPerEm);
 }
 
+std::size_t FittingPrefix(std::string_view utf8, int pixelSize, int maxPixels) {
+    if (maxPixels < 0 || pixelSize <= 0) {
+        return 0;
+    }
+    // The same rounding as TextWidthPixels: a prefix fits while its exact
+    // width rounds to at most maxPixels.
+    const std::int64_t limit =
+        static_cast<std::int64_t>(maxPixels) * kWidthUnitsPerEm + kWidthUnitsPerEm / 2 - 1;
+    std::int64_t units = 0;
+    std::size_t fits = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        units += AdvanceOf(NextCodePoint(utf8, i));
+        if (units * pixelSize > limit) {
+            break;
+        }
+        fits = i;
+    }
+    return fits;
+}
+
 std::size_t CharacterCount(std::string_view utf8) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < utf8.size();) {

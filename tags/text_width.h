@@ -12,6 +12,10 @@ namespace orlen {
 // Asian wide, else the width of "x"; bytes that are no UTF-8 count as U+FFFD.
 int TextWidthPixels(std::string_view utf8, int pixelSize);
 
+// The length in bytes of the longest start of UTF-8 text, ending between
+// two characters, whose width at pixelSize is at most maxPixels.
+std::size_t FittingPrefix(std::string_view utf8, int pixelSize, int maxPixels);
+
 // The number of characters (code points) of UTF-8 text.
 std::size_t CharacterCount(std::string_view utf8);
 

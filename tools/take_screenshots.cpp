@@ -11,6 +11,7 @@
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/vantle_app.h"
 #include "tags/ui/options_sheet.h"
+#include "tags/ui/preview_panel.h"
 #include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
@@ -123,6 +124,34 @@ int main(int argc, char** argv) {
     Settle(2500); // the preview loads the page
     ok = Shoot(folder, "split-view.png") && ok;
     frame.RouteCommand(orlen::cmd::kViewMetaData);
+
+    // The search and social previews beside the form: the page as it is,
+    // then texts too long for a result with a remote image, on a desktop
+    // and on a phone.
+    frame.resize(1240, 820);
+    frame.RouteCommand(orlen::cmd::kViewPreviews);
+    Settle(300);
+    ok = Shoot(folder, "previews.png") && ok;
+    if (auto* panel = qobject_cast<orlen::CPreviewPanel*>(frame.ChildFrame()->PreviewPanel())) {
+        orlen::PreviewContent content;
+        content.pagePath = argv[1];
+        content.card.siteFolder = site.toStdString();
+        content.card.title = "Crumb & Co. – the sourdough bakery in Harbour Street, open every "
+                             "morning from six, with croissants and crème brûlée";
+        content.card.description =
+            "Crumb & Co. is a small family bakery in Harbour Street: sourdough loaves, "
+            "croissants and crème brûlée, baked every morning from six o'clock by Hélène and "
+            "her team, with baking classes on Saturdays and orders taken for weddings.";
+        content.card.ogImage = "https://cdn.crumb-and-co.example/cards/front.jpg";
+        panel->SetContent(content);
+        ok = Shoot(folder, "previews-long.png") && ok;
+        panel->SetMobile(true);
+        ok = Shoot(folder, "previews-mobile.png") && ok;
+        panel->SetMobile(false);
+        panel->Refresh();
+    }
+    frame.RouteCommand(orlen::cmd::kViewPreviews);
+    frame.resize(1100, 760);
 
     // The Robots editor over the window, opened by the row's Edit button.
     orlen::CVantleView& view = *app.View();

@@ -7,6 +7,9 @@
 #include "shell/ui/hideable_splitter.h"
 #include "shell/ui/web_preview_view.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -44,6 +47,20 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent) {
     metaDataPane_->setObjectName(QStringLiteral("metaDataPane"));
     auto* paneLayout = new QVBoxLayout(metaDataPane_);
     paneLayout->setContentsMargins(0, 0, 0, 0);
+    // The form, and beside it the search and social previews.
+    editingSplitter_ = new QSplitter(Qt::Horizontal, metaDataPane_);
+    editingSplitter_->setChildrenCollapsible(false);
+    editingPane_ = new QWidget(editingSplitter_);
+    auto* editingLayout = new QVBoxLayout(editingPane_);
+    editingLayout->setContentsMargins(0, 0, 0, 0);
+    previewScroll_ = new QScrollArea(editingSplitter_);
+    previewScroll_->setWidgetResizable(true);
+    previewScroll_->setFrameShape(QFrame::NoFrame);
+    previewScroll_->hide();
+    editingSplitter_->addWidget(editingPane_);
+    editingSplitter_->addWidget(previewScroll_);
+    editingSplitter_->setStretchFactor(0, 1);
+    paneLayout->addWidget(editingSplitter_);
     preview_ = new CWebPreviewView(splitter_);
     splitter_->addWidget(metaDataPane_);
     splitter_->addWidget(preview_);
@@ -78,7 +95,26 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent) {
 }
 
 void CChildFrame::SetEditingView(QWidget* view) {
-    metaDataPane_->layout()->addWidget(view);
+    editingView_ = view;
+    editingPane_->layout()->addWidget(view);
+}
+
+void CChildFrame::SetPreviewPanel(QWidget* panel) {
+    previewPanel_ = panel;
+    previewScroll_->setWidget(panel);
+    previewScroll_->setMinimumWidth(panel->minimumSizeHint().width() / 2);
+}
+
+void CChildFrame::ShowPreviewPanel(bool shown) {
+    previewPanelShown_ = shown && previewPanel_ != nullptr;
+    previewScroll_->setVisible(previewPanelShown_);
+    if (previewPanelShown_) {
+        // The cards' own width, and the rest for the form.
+        const int wanted = previewPanel_->sizeHint().width() +
+                           previewScroll_->verticalScrollBar()->sizeHint().width();
+        const int total = editingSplitter_->width();
+        editingSplitter_->setSizes({std::max(total - wanted, total / 3), wanted});
+    }
 }
 
 void CChildFrame::SetSiteView(QWidget* view) {
@@ -173,6 +209,13 @@ bool CChildFrame::OnCmdMsg(int id) {
             ShowSplit();
         }
         return true;
+    case cmd::kViewPreviews:
+        if (previewPanel_ == nullptr) {
+            return false;
+        }
+        ShowPreviewPanel(!previewPanelShown_);
+        emit PreviewPanelToggled(previewPanelShown_);
+        return true;
     case cmd::kPrint:
         // The preview prints while it is visible and has the focus.
         if (preview_->isVisible() && preview_->isAncestorOf(focusWidget())) {
@@ -209,6 +252,12 @@ bool CChildFrame::OnUpdateCmd(int id, CommandState& state) {
             return true;
         }
         return false;
+    case cmd::kViewPreviews:
+        if (previewPanel_ == nullptr) {
+            return false;
+        }
+        state = {true, previewPanelShown_};
+        return true;
     default:
         return false;
     }

@@ -8,6 +8,9 @@
 #include <QTabBar>
 #include <QWidget>
 
+class QScrollArea;
+class QSplitter;
+
 namespace orlen {
 
 class CHideableSplitter;
@@ -35,6 +38,13 @@ public:
     // The upper pane (the meta-data editing view goes in it) and the preview.
     QWidget* MetaDataPane() const { return metaDataPane_; }
     void SetEditingView(QWidget* view);
+    QWidget* EditingView() const { return editingView_; }
+    // The search and social previews, beside the editing view; hidden until
+    // shown.
+    void SetPreviewPanel(QWidget* panel);
+    void ShowPreviewPanel(bool shown);
+    bool PreviewPanelShown() const { return previewPanelShown_; }
+    QWidget* PreviewPanel() const { return previewPanel_; }
     // The site overview, shown in place of the splitter in SiteMode.
     void SetSiteView(QWidget* view);
     QWidget* SitePane() const { return sitePane_; }
@@ -61,6 +71,8 @@ signals:
     void PostCommand(int id);
     // The user moved the divider of the split view.
     void PreviewShareChanged(int perMille);
+    // The user showed or hid the search and social previews.
+    void PreviewPanelToggled(bool shown);
 
 private:
     void ShowMetaData();
@@ -73,6 +85,12 @@ private:
     CViewTabBar* tabBar_;
     CHideableSplitter* splitter_;
     QWidget* metaDataPane_;
+    QSplitter* editingSplitter_;
+    QWidget* editingPane_;
+    QScrollArea* previewScroll_;
+    QWidget* previewPanel_ = nullptr;
+    QWidget* editingView_ = nullptr;
+    bool previewPanelShown_ = false;
     QWidget* sitePane_;
     CWebPreviewView* preview_;
     CommandTarget* viewTarget_ = nullptr;

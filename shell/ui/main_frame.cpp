@@ -125,6 +125,9 @@ void CMainFrame::BuildActions() {
     MakeAction(cmd::kViewSplit, tr("S&plit view"), {K(Qt::ALT | Qt::Key_S)})->setCheckable(true);
     MakeAction(cmd::kViewSite, tr("Si&te overview"), {K(Qt::ALT | Qt::Key_O)})->setCheckable(true);
     MakeAction(cmd::kExportSite, tr("&Export site overview..."));
+    MakeAction(cmd::kViewPreviews, tr("Search and social pre&views"), {K(Qt::ALT | Qt::Key_R)})
+        ->setCheckable(true);
+    MakeAction(cmd::kLivePreview, tr("&Live web preview"))->setCheckable(true);
     MakeAction(cmd::kViewAllFields, tr("&Display all fields"), {K(Qt::ALT | Qt::Key_D)})
         ->setCheckable(true);
     MakeAction(cmd::kViewToolbar, tr("&Toolbar"))->setCheckable(true);
@@ -183,6 +186,8 @@ void CMainFrame::BuildMenus() {
     QMenu* view = bar->addMenu(tr("&View"));
     view->addActions(
         {a(cmd::kViewMetaData), a(cmd::kViewWebPage), a(cmd::kViewSplit), a(cmd::kViewSite)});
+    view->addSeparator();
+    view->addActions({a(cmd::kViewPreviews), a(cmd::kLivePreview)});
     view->addSeparator();
     view->addAction(a(cmd::kViewAllFields));
     view->addSeparator();
@@ -406,9 +411,9 @@ void CMainFrame::FocusNextPane(bool forward) {
     if (browserShown_ && fileTree_->isVisible()) {
         panes.push_back(fileTree_->Tree());
     }
-    QWidget* form = childFrame_->MetaDataPane();
-    if (form->isVisible() && form->layout()->count() > 0) {
-        panes.push_back(form->layout()->itemAt(0)->widget());
+    QWidget* form = childFrame_->EditingView();
+    if (form != nullptr && form->isVisible()) {
+        panes.push_back(form);
     }
     if (childFrame_->Preview()->isVisible()) {
         panes.push_back(childFrame_->Preview());

@@ -10,6 +10,7 @@
 #include "shell/ui/main_frame.h"
 #include "shell/ui/menu_style.h"
 #include "shell/ui/web_preview_view.h"
+#include "tags/ui/preview_panel.h"
 #include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
@@ -201,6 +202,15 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
     connect(child, &CChildFrame::PreviewShareChanged, this, [this](int perMille) {
         settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewShareEntry,
                                   perMille);
+    });
+    // The search and social previews beside the form, shown as they were
+    // left.
+    child->SetPreviewPanel(new CPreviewPanel(*view_, *doc_, settings_));
+    child->ShowPreviewPanel(settings_.GetSettingInt(shell_texts::kLayoutSection,
+                                                    shell_texts::kPreviewPanelEntry, 0) != 0);
+    connect(child, &CChildFrame::PreviewPanelToggled, this, [this](bool shown) {
+        settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewPanelEntry,
+                                  shown ? 1 : 0);
     });
     // The site overview fills the Site tab; its progress shows in the
     // status bar, and a page it opens goes through the normal open path.

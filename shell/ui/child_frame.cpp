@@ -216,6 +216,10 @@ bool CChildFrame::OnCmdMsg(int id) {
         ShowPreviewPanel(!previewPanelShown_);
         emit PreviewPanelToggled(previewPanelShown_);
         return true;
+    case cmd::kLivePreview:
+        livePreview_ = !livePreview_;
+        emit LivePreviewToggled(livePreview_);
+        return true;
     case cmd::kPrint:
         // The preview prints while it is visible and has the focus.
         if (preview_->isVisible() && preview_->isAncestorOf(focusWidget())) {
@@ -257,6 +261,9 @@ bool CChildFrame::OnUpdateCmd(int id, CommandState& state) {
             return false;
         }
         state = {true, previewPanelShown_};
+        return true;
+    case cmd::kLivePreview:
+        state = {true, livePreview_};
         return true;
     default:
         return false;

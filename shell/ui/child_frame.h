@@ -45,6 +45,10 @@ public:
     void ShowPreviewPanel(bool shown);
     bool PreviewPanelShown() const { return previewPanelShown_; }
     QWidget* PreviewPanel() const { return previewPanel_; }
+    // Whether the web page preview shows the page as edited rather than its
+    // file (View > Live web preview).
+    bool LivePreview() const { return livePreview_; }
+    void SetLivePreview(bool live) { livePreview_ = live; }
     // The site overview, shown in place of the splitter in SiteMode.
     void SetSiteView(QWidget* view);
     QWidget* SitePane() const { return sitePane_; }
@@ -73,6 +77,7 @@ signals:
     void PreviewShareChanged(int perMille);
     // The user showed or hid the search and social previews.
     void PreviewPanelToggled(bool shown);
+    void LivePreviewToggled(bool live);
 
 private:
     void ShowMetaData();
@@ -91,6 +96,7 @@ private:
     QWidget* previewPanel_ = nullptr;
     QWidget* editingView_ = nullptr;
     bool previewPanelShown_ = false;
+    bool livePreview_ = false;
     QWidget* sitePane_;
     CWebPreviewView* preview_;
     CommandTarget* viewTarget_ = nullptr;

@@ -212,6 +212,24 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
         settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kPreviewPanelEntry,
                                   shown ? 1 : 0);
     });
+    // The live web preview: the page as edited, shown again once typing
+    // pauses.
+    child->SetLivePreview(settings_.GetSettingInt(shell_texts::kLayoutSection,
+                                                  shell_texts::kLivePreviewEntry, 0) != 0);
+    liveTimer_ = new QTimer(this);
+    liveTimer_->setSingleShot(true);
+    liveTimer_->setInterval(kLivePreviewPause);
+    connect(liveTimer_, &QTimer::timeout, this, &CVantleApp::RefreshWebPreview);
+    connect(view_, &CVantleView::ValuesChanged, this, [this] {
+        if (frame_->ChildFrame()->LivePreview() && doc_->IsModified()) {
+            liveTimer_->start();
+        }
+    });
+    connect(child, &CChildFrame::LivePreviewToggled, this, [this](bool live) {
+        settings_.WriteSettingInt(shell_texts::kLayoutSection, shell_texts::kLivePreviewEntry,
+                                  live ? 1 : 0);
+        RefreshWebPreview();
+    });
     // The site overview fills the Site tab; its progress shows in the
     // status bar, and a page it opens goes through the normal open path.
     siteView_ = new CSiteView(settings_, fileTypes_);
@@ -246,6 +264,15 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
         frame_->ShowSplash();
     }
     return true;
+}
+
+void CVantleApp::RefreshWebPreview() {
+    liveTimer_->stop();
+    const std::string& path = doc_->GetPathName();
+    const bool live = frame_->ChildFrame()->LivePreview();
+    static const std::string kNoText;
+    frame_->ChildFrame()->Preview()->InitialUpdate(
+        path, live || path.empty() ? doc_->GetPageText() : kNoText, live);
 }
 
 void CVantleApp::Shutdown() {

@@ -9,6 +9,7 @@
 #include "shell/settings_store.h"
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,9 @@ public:
     // ../share/orlen/help/index.html from the program's folder when installed.
     std::string HelpPath() const;
     void ShowHelp();
+    // Shows the page again in the web page preview: as edited when the live
+    // preview is on, else from its file (a page never saved from its text).
+    void RefreshWebPreview();
 
     // Commands of the application and of the document (Browse included).
     bool OnCmdMsg(int id) override;
@@ -74,6 +78,9 @@ private:
     std::unique_ptr<CVantleDoc> doc_;
     std::unique_ptr<CommandTarget> docTarget_;
     std::unique_ptr<DocumentView> previewLink_;
+    QTimer* liveTimer_ = nullptr; // owned by the application object
+    // How long typing pauses before the live web preview shows the edits.
+    static constexpr int kLivePreviewPause = 600;
     std::unique_ptr<CMainFrame> frame_;
     CVantleView* view_ = nullptr;   // owned by the main window
     CSiteView* siteView_ = nullptr; // owned by the main window

@@ -1,6 +1,9 @@
 #include "shell/ui/web_preview_view.h"
 
+#include "shell/preview_text.h"
+
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintDialog>
@@ -61,8 +64,18 @@ CWebPreviewView::~CWebPreviewView() {
     browser_ = nullptr;
 }
 
-void CWebPreviewView::InitialUpdate(const std::string& path, const std::string& pageText) {
+void CWebPreviewView::InitialUpdate(const std::string& path, const std::string& pageText,
+                                    bool live) {
     firstNavigationAllowed_ = true;
+    if (live && !path.empty()) {
+        // The page's folder as the base of what the text names.
+        const QString folder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path)))
+                                   .absoluteDir()
+                                   .absolutePath();
+        const QByteArray base = QUrl::fromLocalFile(folder + QLatin1Char('/')).toEncoded();
+        InitialUpdate({}, WithBaseHref(pageText, std::string_view(base.constData(), base.size())));
+        return;
+    }
     if (!path.empty()) {
         const QString file =
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath();

@@ -41,8 +41,10 @@ public:
     CWebPreviewView& operator=(const CWebPreviewView&) = delete;
 
     // Called after New or Open: path is the page file ("" for a page never saved),
-    // pageText the page's bytes (shown when path is empty).
-    void InitialUpdate(const std::string& path, const std::string& pageText);
+    // pageText the page's bytes (shown when path is empty). With live, the
+    // page is shown from pageText whatever its path: the page as edited, its
+    // images and links found beside its file.
+    void InitialUpdate(const std::string& path, const std::string& pageText, bool live = false);
 
     // Ctrl+P: opens a print dialog (window-modal, it does not block) and prints the
     // page on the printer chosen there. Does nothing before the browser exists or

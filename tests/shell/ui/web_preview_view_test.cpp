@@ -4,6 +4,7 @@
 #include "shell/ui/web_preview_view.h"
 
 #include <QFile>
+#include <QImage>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -215,6 +216,23 @@ TEST_F(WebPreviewView, ShowsTheTextOfANeverSavedPageFromAPrivateFile) {
         std::filesystem::status(browser->url().toLocalFile().toStdString()).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(WebPreviewView, LiveShowsTheEditsWithImagesFoundBesideThePage) {
+    QImage image(8, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    dir_.Write("site/img/dot.png", "");
+    ASSERT_TRUE(image.save(QString::fromStdString(dir_ / "site/img/dot.png")));
+    const std::string path =
+        dir_.Write("site/page.html", Page("Saved marker", "<img id='i' src='img/dot.png'>"));
+    view_.show();
+    QSignalSpy loaded(view_.Browser(), &QWebEngineView::loadFinished);
+    view_.InitialUpdate(path, Page("Edited marker", "<img id='i' src='img/dot.png'>"), true);
+    ASSERT_TRUE(WaitForLoad(loaded));
+    QWebEngineView* browser = view_.Browser();
+    EXPECT_EQ(Title(browser), "Edited marker");
+    EXPECT_NE(browser->url(), FileUrl(path)); // a private copy, not the page's file
+    EXPECT_TRUE(WaitForScript(browser, "String(document.getElementById('i').naturalWidth)", "8"));
 }
 
 TEST_F(WebPreviewView, ShowsANeverSavedPageLargerThanTwoMegabytes) {

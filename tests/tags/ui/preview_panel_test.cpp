@@ -6,6 +6,7 @@
 #include "shell/ui/child_frame.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/vantle_app.h"
+#include "shell/ui/web_preview_view.h"
 #include "tags/text_width.h"
 #include "tags/ui/preview_panel.h"
 #include "tags/ui/vantle_view.h"
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
 
 namespace orlen {
@@ -164,6 +166,32 @@ TEST_F(PreviewTest, CardsFollowTheTextAndCutAtTheWidths) {
     Start(page);
     EXPECT_TRUE(Child().PreviewPanelShown());
     EXPECT_TRUE(Panel().Mobile());
+}
+
+TEST_F(PreviewTest, LiveWebPreviewShowsTheEditsOnceTypingPauses) {
+    const std::string page =
+        dir.Write("live.html", "<html><head><title>Saved</title></head><body></body></html>");
+    Start(page);
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kViewSplit));
+    QWebEngineView* browser = Child().Preview()->Browser();
+    ASSERT_NE(browser, nullptr);
+    const QUrl file = QUrl::fromLocalFile(QString::fromStdString(page));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->url() == file; }, 20000));
+    // Off by default: typing leaves the preview on the file.
+    Type(0, "Edited");
+    QTest::qWait(900);
+    EXPECT_EQ(browser->url(), file);
+
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kLivePreview));
+    EXPECT_TRUE(app->Frame()->QueryCommand(cmd::kLivePreview).checked);
+    EXPECT_EQ(settings.GetSettingInt("Layout", "LivePreview", 0), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->url() != file; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->title() == "Edited"; }, 20000));
+    Type(0, "Edited again");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->title() == "Edited again"; }, 20000));
+    // Off again: the file as saved.
+    ASSERT_TRUE(app->Frame()->RouteCommand(cmd::kLivePreview));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->url() == file; }, 20000));
 }
 
 } // namespace

@@ -24,15 +24,21 @@ the same page.
 
 Commands:
   show PATH...          For each page, print "title<TAB>TEXT", then one line
-                        per meta tag in page order: "name<TAB>NAME<TAB>CONTENT"
-                        or "http-equiv<TAB>NAME<TAB>CONTENT". Backslash, TAB,
-                        CR and LF are written as \\, \t, \r and \n. With more
-                        than one page, each page's lines follow a line
-                        "==> PATH <==".
+                        per meta tag in page order: "name<TAB>NAME<TAB>CONTENT",
+                        "http-equiv<TAB>NAME<TAB>CONTENT" or, for Open Graph,
+                        "property<TAB>NAME<TAB>CONTENT"; then
+                        "link<TAB>REL[ HREFLANG]<TAB>HREF" per canonical and
+                        language link, and "lang<TAB>VALUE" for the html
+                        tag's language. A <meta charset> declaration is the
+                        page's charset, not a tag. Backslash, TAB, CR and LF
+                        are written as \\, \t, \r and \n. With more than one
+                        page, each page's lines follow a line "==> PATH <==".
       --json            Print one JSON object per page and line instead:
                         {"path":..., "charset":..., "title":...,
                         "titleText":..., "meta":[{"name":..., "content":...,
-                        "contentText":..., "httpEquiv":true|false}]}: title
+                        "contentText":..., "httpEquiv":true|false}],
+                        "links":[{"rel":..., "hreflang":..., "href":...}],
+                        "lang":...}, "property":true on Open Graph tags: title
                         and content are the page's source decoded by its
                         charset, titleText and contentText the text with
                         character references (&amp;, &eacute;, &#8211;)
@@ -62,7 +68,8 @@ Commands:
                         title-duplicate,description-missing).
   title PAGE            Print the title as text (--raw: as source).
   get PAGE NAME         Print the content of the meta tag NAME (any case,
-                        name or http-equiv, anywhere in the page) as text
+                        name or http-equiv, else property; anywhere in the
+                        page) as text
                         (--raw: as source); exit 1 when there is none.
   body-text PAGE        Print the visible text of the body.
   rebuild PAGE          Print the bytes a save would write; change nothing.
@@ -70,6 +77,11 @@ Commands:
       --title TEXT            set the title
       --meta NAME=CONTENT     set a meta tag (content trimmed; empty removes)
       --http-equiv NAME=CONTENT  the same as an http-equiv tag
+      --property NAME=CONTENT    the same as an Open Graph tag
+      --link canonical=URL, --link alternate:HREFLANG=URL
+                              set the canonical link or a language alternate
+      --lang LANGUAGE         set the html tag's lang attribute
+                              (an empty value removes, for all of these)
       --remove NAME           remove the meta tag NAME
       --dry-run               print the result instead of saving
       --raw                   TEXT and CONTENT are the page's HTML source,

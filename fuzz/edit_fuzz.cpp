@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int op = input.ConsumeIntegralInRange<int>(0, 4);
         const std::string name = input.ConsumeRandomLengthString(24);
         const std::string value = input.ConsumeRandomLengthString(64);
-        const int httpEquiv = input.ConsumeBool() ? 1 : 0;
+        // Every kind: name, http-equiv, property, link and the language.
+        const int httpEquiv = input.ConsumeIntegralInRange<int>(orlen::kMetaName, orlen::kHtmlLang);
         switch (op) {
         case 0:
             page.SetTitle(value);
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             page.SetMeta(name, value, httpEquiv);
             break;
         case 2:
-            page.RemoveMeta(name);
+            page.RemoveMeta(name, httpEquiv);
             break;
         case 3:
             page.SetOrRemoveMeta(name, value, httpEquiv);
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Reading must not disturb anything.
             const std::string before = page.GetText();
             (void)page.GetMetaDataSet();
-            (void)page.GetMetaContent(name);
+            (void)page.GetMetaContent(name, httpEquiv);
+            (void)page.GetHeadItems();
             (void)page.GetTitle();
             FUZZ_CHECK(page.GetText() == before);
             break;

@@ -47,6 +47,7 @@ inline constexpr std::string_view kSiteLimitLabels[] = {
 inline constexpr std::string_view kDefineTagCaption = "Define Meta Tag";
 inline constexpr std::string_view kTagName = "Name";
 inline constexpr std::string_view kHttpEquiv = "Is an http-equiv tag";
+inline constexpr std::string_view kProperty = "Is an Open Graph tag (property attribute)";
 inline constexpr std::string_view kMultiLine = "Multi-line edit box";
 
 // Keyword suggestion.

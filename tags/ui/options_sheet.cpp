@@ -86,6 +86,18 @@ DefineMetaTagDialog::DefineMetaTagDialog(QWidget* parent) : QDialog(parent) {
     name_ = new QLineEdit(this);
     name_->setMinimumWidth(220);
     httpEquiv_ = new QCheckBox(ToQString(dialog_texts::kHttpEquiv), this);
+    property_ = new QCheckBox(ToQString(dialog_texts::kProperty), this);
+    // A tag is named by one attribute: the two boxes exclude each other.
+    connect(httpEquiv_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) {
+            property_->setChecked(false);
+        }
+    });
+    connect(property_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) {
+            httpEquiv_->setChecked(false);
+        }
+    });
     multiLine_ = new QCheckBox(ToQString(dialog_texts::kMultiLine), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     ok_ = buttons->button(QDialogButtonBox::Ok);
@@ -99,13 +111,15 @@ DefineMetaTagDialog::DefineMetaTagDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(httpEquiv_);
+    layout->addWidget(property_);
     layout->addWidget(multiLine_);
     layout->addSpacing(6);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(name_, httpEquiv_);
-    setTabOrder(httpEquiv_, multiLine_);
+    setTabOrder(httpEquiv_, property_);
+    setTabOrder(property_, multiLine_);
     name_->setFocus();
 }
 
@@ -114,7 +128,12 @@ QString DefineMetaTagDialog::name() const {
 }
 
 int DefineMetaTagDialog::httpEquiv() const {
-    return httpEquiv_->isChecked() ? 1 : 0;
+    if (!IsMetaTagKind(kind_)) {
+        return kind_; // a link or the language stays what it is
+    }
+    return httpEquiv_->isChecked()  ? kMetaHttpEquiv
+           : property_->isChecked() ? kMetaProperty
+                                    : kMetaName;
 }
 
 int DefineMetaTagDialog::multiLine() const {
@@ -126,7 +145,11 @@ void DefineMetaTagDialog::setName(const QString& name) {
 }
 
 void DefineMetaTagDialog::setHttpEquiv(int httpEquiv) {
-    httpEquiv_->setChecked(httpEquiv != 0);
+    kind_ = httpEquiv;
+    httpEquiv_->setChecked(httpEquiv == kMetaHttpEquiv);
+    property_->setChecked(httpEquiv == kMetaProperty);
+    httpEquiv_->setEnabled(IsMetaTagKind(httpEquiv));
+    property_->setEnabled(IsMetaTagKind(httpEquiv));
 }
 
 void DefineMetaTagDialog::setMultiLine(int multiLine) {

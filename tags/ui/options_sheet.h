@@ -44,6 +44,7 @@ public:
 
     QLineEdit* NameEdit() const { return name_; }
     QCheckBox* HttpEquivBox() const { return httpEquiv_; }
+    QCheckBox* PropertyBox() const { return property_; }
     QCheckBox* MultiLineBox() const { return multiLine_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
@@ -51,7 +52,11 @@ public:
 private:
     QLineEdit* name_ = nullptr;
     QCheckBox* httpEquiv_ = nullptr;
+    QCheckBox* property_ = nullptr;
     QCheckBox* multiLine_ = nullptr;
+    // The kind the dialog opened with: a link or the language, which the
+    // boxes cannot show, is handed back unchanged.
+    int kind_ = kMetaName;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

@@ -360,6 +360,40 @@ TEST_F(OptionsSheetTest, EditKeepsModeAndOrigin) {
     EXPECT_EQ(catalogue.at(StandardTagCount + 1).value, "kept value");
 }
 
+TEST_F(OptionsSheetTest, EditingAPropertyOrLinkTagKeepsItsKind) {
+    catalogue.addPageOnly("og:audio", kMetaProperty);
+    catalogue.addPageOnly("alternate:fr", kLinkItem);
+    COptionsSheet& s = Open();
+    s.ShowPage(1);
+    CCustomTagsPage* page = s.CustomPage();
+    // The property box shows the kind and excludes http-equiv; a link's
+    // kind, which no box shows, comes back as it was.
+    std::vector<int> kinds;
+    page->runDefineDialog = [&kinds](DefineMetaTagDialog& dialog) {
+        kinds.push_back(dialog.httpEquiv());
+        if (dialog.PropertyBox()->isChecked()) {
+            dialog.HttpEquivBox()->click();
+            EXPECT_FALSE(dialog.PropertyBox()->isChecked());
+            dialog.PropertyBox()->click();
+            EXPECT_FALSE(dialog.HttpEquivBox()->isChecked());
+        } else {
+            EXPECT_FALSE(dialog.HttpEquivBox()->isEnabled());
+        }
+        dialog.MultiLineBox()->click();
+        dialog.OkButton()->click();
+        return dialog.result();
+    };
+    for (int row = 0; row < 2; ++row) {
+        ClickRow(page->List(), row);
+        Press(page->EditButton());
+    }
+    EXPECT_EQ(kinds, (std::vector<int>{kMetaProperty, kLinkItem}));
+    Press(s.OkButton());
+    EXPECT_EQ(catalogue.at(StandardTagCount).definition.httpEquiv, kMetaProperty);
+    EXPECT_EQ(catalogue.at(StandardTagCount).definition.multiLine, 1);
+    EXPECT_EQ(catalogue.at(StandardTagCount + 1).definition.httpEquiv, kLinkItem);
+}
+
 TEST_F(OptionsSheetTest, RemovingMovesTheSelectionAndTheLastRemovalDisablesControls) {
     catalogue.addPageOnly("one", 0);
     catalogue.addPageOnly("two", 0);

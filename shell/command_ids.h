@@ -12,6 +12,8 @@ inline constexpr int kViewSplit = 32787;
 inline constexpr int kViewAllFields = 32788;
 inline constexpr int kViewSite = 32789;
 inline constexpr int kExportSite = 32790;
+inline constexpr int kApplyTemplateToSelection = 32791;
+inline constexpr int kUndoLastBatch = 32792;
 inline constexpr int kOnlineTutorials = 157;
 
 inline constexpr int kPrint = 57607;

@@ -11,6 +11,7 @@
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/template_batch_ui.h"
 #include "shell/ui/vantle_app.h"
+#include "tags/ui/site_view.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +19,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -247,6 +250,70 @@ TEST_F(TemplateBatchUiTest, CancelInTheProgressLeavesThePagesNotYetReadUntouched
     EXPECT_EQ(changedOnDisk, s.changed);
     EXPECT_NE(ui.doc.messages.back().find("Cancelled: 28 pages were not read"), std::string::npos)
         << ui.doc.messages.back();
+}
+
+// In the Site view a click selects a row and opens nothing (Enter or a
+// double-click opens); Ctrl+click and Shift+click extend the selection, and
+// the command then takes the table's selection.
+TEST_F(TemplateBatchUiTest, TheSiteViewSelectsManyPagesWithCtrlAndShift) {
+    CSiteView* site = app->SiteView();
+    QSignalSpy scanned(site, &CSiteView::ScanFinished);
+    ASSERT_TRUE(Frame().RouteCommand(cmd::kViewSite));
+    ASSERT_TRUE(scanned.wait(10000));
+    QTableView* table = site->Table();
+    table->sortByColumn(CSiteModel::FileColumn, Qt::AscendingOrder);
+    const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        const QRect cell = table->visualRect(table->model()->index(row, CSiteModel::FileColumn));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers, cell.center());
+    };
+    // Rows by file: a/done, a/p1, a/p2, b/q1, c/r1.
+    click(1, {});
+    click(3, Qt::ControlModifier);
+    EXPECT_EQ(site->SelectedPaths(),
+              (std::vector<std::string>{dir / "site/a/p1.html", dir / "site/b/q1.html"}));
+    click(4, Qt::ShiftModifier);
+    EXPECT_EQ(site->SelectedPaths(),
+              (std::vector<std::string>{dir / "site/a/p1.html", dir / "site/b/q1.html",
+                                        dir / "site/c/r1.html"}));
+    EXPECT_EQ(app->Doc().GetPathName(), "");
+    EXPECT_EQ(Batch().Selection(), site->SelectedPaths());
+
+    RunWithDialogs(cmd::kApplyTemplateToSelection, [&](QWidget* modal) {
+        if (auto* preview = qobject_cast<CBatchPreviewDialog*>(modal); preview != nullptr) {
+            QTest::mouseClick(preview->ApplyButton(), Qt::LeftButton);
+        }
+    });
+    EXPECT_EQ(Batch().LastSummary().changed, 3u);
+    EXPECT_EQ(Site("a/p2.html"), old["a/p2.html"]);
+    EXPECT_NE(Site("c/r1.html"), old["c/r1.html"]);
+}
+
+// Cancel at the save prompt starts nothing: no dry run, no dialog, the
+// edits kept. Yes saves the edits first, then the template goes on top.
+TEST_F(TemplateBatchUiTest, TheSavePromptComesFirst) {
+    ASSERT_TRUE(app->OpenByPath(dir / "site/b/q1.html"));
+    app->Doc().SetPageMeta("keywords", "mine", 0);
+    app->Doc().SetModifiedFlag();
+    SelectTwoFolders();
+    ui.doc.answers = {Answer::Cancel};
+    bool dialogSeen = false;
+    RunWithDialogs(cmd::kApplyTemplateToSelection, [&](QWidget*) { dialogSeen = true; });
+    EXPECT_FALSE(dialogSeen);
+    EXPECT_TRUE(app->Doc().IsModified());
+    for (const auto& [name, text] : old) {
+        EXPECT_EQ(Site(name), text) << name;
+    }
+
+    ui.doc.answers = {Answer::Yes};
+    RunWithDialogs(cmd::kApplyTemplateToSelection, [&](QWidget* modal) {
+        if (auto* preview = qobject_cast<CBatchPreviewDialog*>(modal); preview != nullptr) {
+            QTest::mouseClick(preview->ApplyButton(), Qt::LeftButton);
+        }
+    });
+    EXPECT_NE(Site("b/q1.html").find("content=\"mine\""), std::string::npos);
+    EXPECT_NE(Site("b/q1.html").find("<title>Site</title>"), std::string::npos);
+    EXPECT_FALSE(app->Doc().IsModified());
+    EXPECT_EQ(app->Doc().GetPageTitle(), "Site");
 }
 
 // Cancel in the preview writes nothing; with no template open the command

@@ -6,10 +6,11 @@
 
 namespace orlen::batch_ui_texts {
 
-inline constexpr std::string_view kApplyToSelection = "Apply template to selection\u2026";
+// The menu items, with their access keys.
+inline constexpr std::string_view kApplyToSelection = "Apply template to se&lection\u2026";
 inline constexpr std::string_view kApplyToSelectionPrompt =
     "Apply the open template to the selected pages and folders";
-inline constexpr std::string_view kUndoLastBatch = "Undo last batch";
+inline constexpr std::string_view kUndoLastBatch = "Undo last &batch";
 inline constexpr std::string_view kUndoLastBatchPrompt =
     "Put back the pages the last template batch changed";
 

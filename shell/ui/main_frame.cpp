@@ -86,6 +86,8 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The panes go before it: it no longer follows the focus.
+    qApp->disconnect(templateBatch_);
 }
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QList<QKeySequence>& keys) {

@@ -3,6 +3,7 @@
 #include "document/batch_texts.h"
 #include "document/safe_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -101,6 +102,11 @@ bool ReadList(const std::string& folder, std::vector<Entry>& entries) {
         entries.push_back(std::move(e));
     }
     std::erase_if(entries, [&](const Entry& e) { return dropped.count(e.id) != 0; });
+    // Workers keep pages as they come to them: the batch's order is that of
+    // the ids, the pages' indexes.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.id.size() != b.id.size() ? a.id.size() < b.id.size() : a.id < b.id;
+    });
     return true;
 }
 
@@ -127,16 +133,13 @@ bool BatchUndoRecord::Begin(const std::string& folder, std::string& error) {
         return false;
     }
     folder_ = folder;
-    next_ = 0;
     return true;
 }
 
-bool BatchUndoRecord::Keep(const std::string& path, std::string_view oldBytes,
+bool BatchUndoRecord::Keep(std::size_t index, const std::string& path, std::string_view oldBytes,
                            std::string_view newBytes, std::string& id, std::string& error) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    char name[32];
-    std::snprintf(name, sizeof name, "%06zu", next_++);
-    id = name;
+    id = std::to_string(index);
     {
         std::ofstream kept(fs::path(folder_) / (id + ".old"), std::ios::binary | std::ios::trunc);
         kept.write(oldBytes.data(), static_cast<std::streamsize>(oldBytes.size()));

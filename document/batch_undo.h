@@ -28,11 +28,11 @@ public:
     bool Begin(const std::string& folder, std::string& error);
     bool Active() const { return !folder_.empty(); }
 
-    // Keeps the bytes a page has before the batch changes it into
-    // newBytes; returns an id for Drop. False, with why, when they cannot
-    // be kept: the page must then not be changed.
-    bool Keep(const std::string& path, std::string_view oldBytes, std::string_view newBytes,
-              std::string& id, std::string& error);
+    // Keeps the bytes the page of that index in the batch has before the
+    // batch changes it into newBytes; returns an id for Drop. False, with
+    // why, when they cannot be kept: the page must then not be changed.
+    bool Keep(std::size_t index, const std::string& path, std::string_view oldBytes,
+              std::string_view newBytes, std::string& id, std::string& error);
     // The page of that id kept its old content (its save failed): undo
     // leaves it out.
     void Drop(const std::string& id);
@@ -41,7 +41,6 @@ private:
     std::mutex mutex_;
     std::string folder_;
     std::ofstream list_;
-    std::size_t next_ = 0;
 };
 
 // Whether folder holds a batch that can be undone.

@@ -170,6 +170,7 @@ private:
     std::unique_ptr<CVantleDoc> doc_ = std::make_unique<CVantleDoc>(ui_);
     ScopedPageMessageSink sinkGuard_;
     ReplacementBatch batch_;
+    std::size_t index_ = 0;
     const BatchPage* page_ = nullptr;
     BatchOutcome* current_ = nullptr;
     std::string undoId_; // of the page at hand, when kept for undo
@@ -189,6 +190,7 @@ void Worker::Run(std::size_t begin, std::size_t end) {
         if (Cancelled()) {
             break;
         }
+        index_ = i;
         page_ = &job_.pages[i];
         current_ = &job_.outcomes[i];
         undoId_.clear();
@@ -279,7 +281,7 @@ void Worker::ApplyOne(bool& staged) {
     }
     if (job_.undo != nullptr) {
         std::string error;
-        if (!job_.undo->Keep(page_->path, read_, doc_->GetPageText(), undoId_, error)) {
+        if (!job_.undo->Keep(index_, page_->path, read_, doc_->GetPageText(), undoId_, error)) {
             Class(BatchClass::Failed, error);
             return;
         }

@@ -246,6 +246,31 @@ TEST(TemplateBatch, UndoRestoresTheBytesAndLeavesPagesChangedSince) {
     EXPECT_NE(ReadFile(pages[0].path), a);
 }
 
+// A page that cannot be put back (read-only now) is reported and stays in
+// the record, so that a second undo, once it can be written, restores it.
+TEST(TemplateBatch, APageUndoCannotWriteStaysInTheRecordForAnotherTry) {
+    test::TempDir dir;
+    std::vector<BatchPage> pages = {{"a", dir.Write("a.html", Page("A"))},
+                                    {"b", dir.Write("b.html", Page("B"))}};
+    BatchOptions options;
+    options.undoFolder = dir / "undo";
+    ASSERT_EQ(RunBatch(pages, options).summary.changed, 2u);
+    ::chmod(pages[1].path.c_str(), 0444);
+    const UndoReport first = UndoLastBatch(dir / "undo");
+    EXPECT_EQ(first.restored, std::vector<std::string>{pages[0].path});
+    ASSERT_EQ(first.failed.size(), 1u);
+    EXPECT_EQ(first.failed[0].first, pages[1].path);
+    EXPECT_NE(ReadFile(pages[1].path), Page("B"));
+    EXPECT_TRUE(HasBatchToUndo(dir / "undo"));
+
+    ::chmod(pages[1].path.c_str(), 0644);
+    const UndoReport second = UndoLastBatch(dir / "undo");
+    EXPECT_EQ(second.restored, std::vector<std::string>{pages[1].path});
+    EXPECT_EQ(ReadFile(pages[0].path), Page("A"));
+    EXPECT_EQ(ReadFile(pages[1].path), Page("B"));
+    EXPECT_FALSE(fs::exists(dir / "undo"));
+}
+
 TEST(LineDiff, MarksTheLinesThatChangeAndWritesAUnifiedDiff) {
     const std::string before = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n";
     const std::string after = "1\n2\n3\n4\nfive\n6\n7\n8\n9\n10\n11\n12\n13\n";

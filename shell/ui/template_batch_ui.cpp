@@ -20,6 +20,7 @@
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -338,6 +339,17 @@ std::vector<std::string> CTemplateBatchUi::Selection() const {
     return fromTree.empty() ? fromSite : fromTree;
 }
 
+bool CTemplateBatchUi::HasSelection() const {
+    // Asked whenever the menus are brought up to date: the selection
+    // models say it without a walk over the items.
+    CSiteView* site = app_.SiteView();
+    if (site != nullptr && frame_.ChildFrame()->Mode() == SiteMode &&
+        site->Table()->selectionModel()->hasSelection()) {
+        return true;
+    }
+    return frame_.FileBrowserShown() && frame_.FileTree()->Tree()->selectionModel()->hasSelection();
+}
+
 bool CTemplateBatchUi::ConfirmOpenPage(const std::vector<BatchPage>& pages, bool& inBatch) {
     CVantleDoc& doc = app_.Doc();
     inBatch = false;
@@ -594,7 +606,7 @@ bool CTemplateBatchUi::OnCmdMsg(int id) {
 bool CTemplateBatchUi::OnUpdateCmd(int id, CommandState& state) {
     switch (id) {
     case cmd::kApplyTemplateToSelection:
-        state = {app_.Doc().templateOpen != 0 && !running_ && !Selection().empty(), false};
+        state = {app_.Doc().templateOpen != 0 && !running_ && HasSelection(), false};
         return true;
     case cmd::kUndoLastBatch:
         state = {canUndo_ && !running_, false};

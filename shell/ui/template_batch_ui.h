@@ -110,6 +110,8 @@ public:
     // What the command works on: the selection of the file browser or of
     // the site overview, whichever the user last worked in (and shows).
     std::vector<std::string> Selection() const;
+    // Whether either pane has a selection at all, cheaply.
+    bool HasSelection() const;
     // Applies the open template to the pages of the paths (a folder stands
     // for every page below it): the save prompt for the open page, the dry
     // run and its preview, then the batch and its summary; the open page is

@@ -21,21 +21,14 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace orlen {

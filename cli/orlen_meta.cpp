@@ -956,7 +956,15 @@ int Tool::Apply(const Options& o) {
             if (o.diff && outcome.kind == BatchClass::Changed) {
                 line += UnifiedDiff(page.shown, page.shown, outcome.headBefore, outcome.headAfter);
             }
+            // On a terminal the line goes out before the progress comes back.
+            if (progressShown) {
+                err_ << "\r\x1b[K";
+                progressShown = false;
+            }
             out_ << line;
+            if (errIsTerminal_) {
+                out_ << std::flush;
+            }
         }
         if (errIsTerminal_) {
             err_ << "\r[" << i + 1 << "/" << pages.size() << "] " << page.shown << "\x1b[K"

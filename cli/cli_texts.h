@@ -98,8 +98,13 @@ Commands:
                         "PATH: kept: the old content of NAME ..." names
                         each copy of a hard-linked page whose save was
                         interrupted (NAME may be incomplete).
-      --dry-run         Write nothing: for a single page print the result,
-                        for several report what would change.
+      --dry-run         Write nothing: print one line per page on standard
+                        output, "PATH: changed", "PATH: unchanged",
+                        "PATH: refused: REASON" or "PATH: failed: REASON";
+                        for a single page print the result instead.
+      --diff            With --dry-run: under each changed page's line, a
+                        unified diff of its head (the lines before <body>),
+                        with "---" and "+++" lines naming the page.
       --jobs N          Work on N pages at once (1 to 64; the default is
                         the number of processors, at most 8). Messages come
                         in the order of the pages whatever N is. The saves
@@ -175,6 +180,9 @@ inline constexpr std::string_view kKeptBackup =
 // Usage errors of --jobs.
 inline constexpr std::string_view kJobsNeedsNumber = "--jobs needs a NUMBER from 1 to 64";
 inline constexpr std::string_view kJobsIsApplyOption = "--jobs is an option of apply";
+
+// Usage error of --diff.
+inline constexpr std::string_view kDiffIsDryRunOption = "--diff is an option of apply --dry-run";
 
 inline constexpr std::string_view kNoTitlePlace =
     "no title element and no closing head tag for the title";

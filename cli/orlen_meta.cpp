@@ -3,8 +3,10 @@
 #include "cli/cli_texts.h"
 #include "document/document_texts.h"
 #include "document/file_listing.h"
+#include "document/line_diff.h"
 #include "document/safe_file.h"
 #include "document/scripted_ui.h"
+#include "document/template_batch.h"
 #include "document/vantle_doc.h"
 #include "editors/http_date.h"
 #include "page/charset.h"
@@ -19,21 +21,14 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace orlen {
@@ -80,6 +75,7 @@ struct Options {
     std::vector<std::string> args;
     bool json = false;
     bool dryRun = false;
+    bool diff = false; // --diff: apply --dry-run shows each changed head
     bool crlf = false; // --crlf: every line end of a page read becomes CR LF
     bool raw = false;  // --raw: values are the page's HTML source
     bool help = false;
@@ -95,10 +91,7 @@ struct Options {
 };
 
 // A page found from the arguments: the path to show and the path to open.
-struct PageRef {
-    std::string shown;
-    std::string path;
-};
+using PageRef = BatchPage;
 
 // A message about a page as orlen-meta prints it: one line, its line ends
 // made spaces.
@@ -243,6 +236,7 @@ struct CommandLine {
     CLI::Option* version = nullptr;
     CLI::Option* json = nullptr;
     CLI::Option* dryRun = nullptr;
+    CLI::Option* diff = nullptr;
     CLI::Option* crlf = nullptr;
     CLI::Option* raw = nullptr;
     CLI::Option* title = nullptr;
@@ -269,6 +263,7 @@ struct CommandLine {
         version = app.add_flag("--version");
         json = app.add_flag("--json");
         dryRun = app.add_flag("-n,--dry-run");
+        diff = app.add_flag("--diff");
         crlf = app.add_flag("--crlf");
         raw = app.add_flag("--raw");
         csv = app.add_flag("--csv");
@@ -387,6 +382,7 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
         o.version = line.version->count() > 0;
         o.json = line.json->count() > 0;
         o.dryRun = line.dryRun->count() > 0;
+        o.diff = line.diff->count() > 0;
         o.crlf = line.crlf->count() > 0;
         o.raw = line.raw->count() > 0;
         for (const std::string& file : line.commonWords->results()) {
@@ -492,6 +488,9 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
     if (o.dryRun && c != "set" && c != "apply") {
         return Usage("--dry-run is an option of set and apply");
     }
+    if (o.diff && (c != "apply" || !o.dryRun)) {
+        return Usage(std::string(cli_texts::kDiffIsDryRunOption));
+    }
     if (o.raw && c != "set" && c != "title" && c != "get") {
         return Usage("--raw is an option of title, get and set");
     }
@@ -554,48 +553,11 @@ int Tool::ParseArgs(const std::vector<std::string>& args, Options& o) {
 
 bool Tool::ExpandPaths(const std::vector<std::string>& paths, bool skipTemplates,
                        std::vector<PageRef>& pages) {
-    bool ok = true;
-    // Each file once per run, under the first name that reaches it, however
-    // many links, hard links or arguments lead to it again: applying a
-    // template twice would append its text twice. A name that cannot be
-    // looked at is kept, so that opening it reports why.
-    std::set<std::pair<dev_t, ino_t>> seen;
-    auto add = [&](const std::string& path) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0 && !seen.insert({st.st_dev, st.st_ino}).second) {
-            return;
-        }
-        pages.push_back({path, path});
-    };
-    for (const std::string& arg : paths) {
-        std::error_code ec;
-        fs::file_status st = fs::status(arg, ec);
-        if (ec || !fs::exists(st)) {
-            // A ring of links says so, rather than that nothing is there.
-            Report(arg, ec && ec != std::errc::no_such_file_or_directory
-                            ? ec.message()
-                            : std::string("No such file or directory"));
-            Worst(kExitFileError);
-            ok = false;
-            continue;
-        }
-        if (!fs::is_directory(st)) {
-            add(arg);
-            continue;
-        }
-        WalkListedFiles(
-            arg, kDefaultFileTypes,
-            [&](const std::string& relative) {
-                if (skipTemplates && IsTemplatePath(relative)) {
-                    return;
-                }
-                add((fs::path(arg) / relative).string());
-            },
-            [&](const std::string& relative) {
-                Report((fs::path(arg) / relative).string(), "cannot read this folder");
-                Worst(kExitFileError);
-                ok = false;
-            });
+    std::vector<BatchMessage> problems;
+    const bool ok = ExpandBatchPaths(paths, kDefaultFileTypes, skipTemplates, pages, problems);
+    for (const BatchMessage& problem : problems) {
+        Report(problem.page, problem.text);
+        Worst(kExitFileError);
     }
     return ok;
 }
@@ -1015,177 +977,12 @@ bool PageSession::RefuseUnsupportedCharset(const PageRef& page) {
 
 // --- apply ------------------------------------------------------------------
 
-// What apply did with one page: filled in by the worker that had it, printed
-// by the main thread in the order of the pages.
-struct PageOutcome {
-    enum Kind { Changed, Unchanged, Refused, Failed };
-    Kind kind = Failed;
-    std::string messages; // for standard error, as printed
-    std::string output;   // for standard output: a single page's dry run
-};
-
-// What apply's workers share: read only while they run, but for the
-// outcomes, of which each worker fills those of its own pages.
-struct ApplyJob {
-    const Options& options;
-    const std::vector<PageRef>& pages;
-    bool single; // one page named, whose dry run prints the result
-    std::string templatePath;
-    std::string templateBytes; // the template file, read once
-    // Pages are handed out in chunks of this many, in order; each chunk's
-    // saves are one batch.
-    std::size_t chunkPages;
-    std::vector<PageOutcome> outcomes;
-};
-
-// The most bytes of new content a batch holds in temporary files before
-// they are flushed, so that the flush of a batch of large pages stays short.
-constexpr std::uint64_t kBatchBytes = std::uint64_t{8} << 20;
-
-// Page-model messages of a worker's pages, gathered with its other messages.
-class StreamSink final : public MessageSink {
-public:
-    explicit StreamSink(std::ostream& out) : out_(out) {}
-    // As the default sink prints them.
-    void ShowMessage(const std::string& text) override { out_ << text << "\n"; }
-
-private:
-    std::ostream& out_;
-};
-
-// One worker of apply, used on one thread: a document of its own with the
-// template, and a batch for the saves of its pages.
-class ApplyWorker : private PageSession {
-public:
-    ApplyWorker(ApplyJob& job, std::ostringstream& messages)
-        : PageSession(messages, false), messages_(messages), job_(job) {
-        doc_->SetCrLfLineEnds(job.options.crlf);
-        doc_->OpenTemplateFromBytes(job.templatePath, job.templateBytes);
-    }
-
-    // Applies the template to the pages from begin to end and saves those
-    // that changed; their outcomes are final on return.
-    void Run(std::size_t begin, std::size_t end);
-    int Status() const { return status_; }
-
-private:
-    // Applies the template to one page; a changed page is saved, or staged
-    // in the batch (staged is set).
-    void ApplyOne(const PageRef& page, PageOutcome& outcome, bool& staged);
-    // Commits the batch and completes the outcomes of its pages.
-    void Commit(std::vector<std::size_t>& staged);
-
-    std::ostringstream& messages_;
-    ApplyJob& job_;
-    ReplacementBatch batch_;
-};
-
-void ApplyWorker::Run(std::size_t begin, std::size_t end) {
-    std::vector<std::size_t> staged;
-    for (std::size_t i = begin; i < end; ++i) {
-        PageOutcome& outcome = job_.outcomes[i];
-        bool isStaged = false;
-        ApplyOne(job_.pages[i], outcome, isStaged);
-        outcome.messages = messages_.str();
-        messages_.str({});
-        if (isStaged) {
-            staged.push_back(i);
-        }
-        if (batch_.StagedBytes() >= kBatchBytes) {
-            Commit(staged);
-        }
-    }
-    Commit(staged);
+// A reason on one line, its line ends made spaces.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
-
-void ApplyWorker::ApplyOne(const PageRef& page, PageOutcome& outcome, bool& staged) {
-    staged = false;
-    outcome.kind = PageOutcome::Failed;
-    if (!Open(page, false)) {
-        return;
-    }
-    if (doc_->IsUnwritable()) {
-        Report(page.shown, std::string(doc_texts::kNoMetaDataPosition));
-        Worst(kExitNoPlace);
-        outcome.kind = PageOutcome::Refused;
-        return;
-    }
-    if (!RefuseUnsupportedCharset(page)) {
-        outcome.kind = PageOutcome::Refused;
-        return;
-    }
-    // The template changes only the rebuilt part of the text.
-    const std::string before(doc_->Page().GetTextParts().rebuilt);
-    doc_->ApplyTemplate();
-    const CHtmlPage::TextParts after = doc_->Page().GetTextParts();
-    if (job_.options.dryRun && job_.single) {
-        outcome.output.assign(after.rebuilt).append(after.kept);
-    }
-    if (after.rebuilt == before) {
-        outcome.kind = PageOutcome::Unchanged;
-        return;
-    }
-    if (job_.options.dryRun) {
-        outcome.kind = PageOutcome::Changed;
-        return;
-    }
-    if (doc_->SaveIntoBatch(batch_, staged) == 0) {
-        Worst(kExitFileError);
-        return;
-    }
-    // A page written in place is saved now; a staged one when it is
-    // committed.
-    if (!staged) {
-        outcome.kind = PageOutcome::Changed;
-    }
-}
-
-void ApplyWorker::Commit(std::vector<std::size_t>& staged) {
-    if (staged.empty()) {
-        return;
-    }
-    const std::vector<ReplacementBatch::Outcome> results = batch_.Commit();
-    for (std::size_t k = 0; k < staged.size(); ++k) {
-        PageOutcome& outcome = job_.outcomes[staged[k]];
-        if (results[k].saved) {
-            outcome.kind = PageOutcome::Changed;
-            continue;
-        }
-        const PageRef& page = job_.pages[staged[k]];
-        outcome.messages += MessageLine(
-            page.shown, doc_texts::FillIn(doc_texts::kSavePageFailed, page.path, results[k].error));
-        Worst(kExitFileError);
-    }
-    staged.clear();
-}
-
-// The number of workers when --jobs is not given: one per processor, at
-// most eight.
-unsigned DefaultJobs() {
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-}
-
-// Pages per chunk: a few hundred at most, and few enough that every
-// worker's batch of open temporary files fits under the limit on open files.
-std::size_t ChunkPages(unsigned jobs) {
-    constexpr std::size_t kMost = 128;
-    constexpr std::size_t kFewest = 8;
-    struct rlimit files {};
-    if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) {
-        return kMost;
-    }
-    // Room for the files every run has open besides.
-    constexpr rlim_t kSpare = 64;
-    const rlim_t room = files.rlim_cur > kSpare ? (files.rlim_cur - kSpare) / jobs : 0;
-    return std::clamp<std::size_t>(static_cast<std::size_t>(room), kFewest, kMost);
-}
-
-// What one worker's thread found besides its pages' outcomes.
-struct WorkerTotals {
-    int status = kExitOk;
-    std::size_t leftoversRemoved = 0;
-    std::vector<std::string> backupsKept;
-};
 
 int Tool::Apply(const Options& o) {
     const std::string& templatePath = o.args[0];
@@ -1201,109 +998,71 @@ int Tool::Apply(const Options& o) {
     std::vector<PageRef> pages;
     ExpandPaths(paths, true, pages);
     const bool single = paths.size() == 1 && pages.size() == 1 && !fs::is_directory(paths[0]);
-    const unsigned jobs = o.jobs != 0 ? o.jobs : DefaultJobs();
-    ApplyJob job{o, pages, single, templatePath, std::move(templateBytes), ChunkPages(jobs), {}};
-    job.outcomes.resize(pages.size());
-    const std::size_t chunks = (pages.size() + job.chunkPages - 1) / job.chunkPages;
+    // A dry run prints a line per page, but over a single page without
+    // --diff the page as it would be.
+    const bool wholePage = o.dryRun && single && !o.diff;
+    BatchOptions options;
+    options.dryRun = o.dryRun;
+    options.crlf = o.crlf;
+    options.keepHeads = o.diff;
+    options.keepWhole = wholePage;
+    options.jobs = o.jobs != 0 ? o.jobs : DefaultBatchJobs();
+    TemplateBatch batch(templatePath, std::move(templateBytes), options);
 
-    // Workers take the chunks in order; the main thread prints each chunk
-    // once it is done, so that the messages come in the order of the pages
-    // however many workers there are.
-    std::atomic<std::size_t> nextChunk{0};
-    std::mutex mutex;
-    std::condition_variable chunkDone;
-    std::vector<char> done(chunks, 0);
-    auto work = [&](WorkerTotals& totals) {
-        // The cleanup of leftovers, the folder syncs of saves in place and
-        // page-model messages each go to what this thread set up.
-        LeftoverTally tally;
-        DeferredFolderSync folderSync;
-        std::ostringstream messages;
-        StreamSink pageMessages(messages);
-        const ScopedPageMessageSink sinkGuard(&pageMessages);
-        ApplyWorker worker(job, messages);
-        for (std::size_t c = nextChunk++; c < chunks; c = nextChunk++) {
-            worker.Run(c * job.chunkPages, std::min(pages.size(), (c + 1) * job.chunkPages));
-            {
-                const std::lock_guard<std::mutex> lock(mutex);
-                done[c] = 1;
-            }
-            chunkDone.notify_all();
-        }
-        totals.status = worker.Status();
-        totals.leftoversRemoved = tally.Removed();
-        totals.backupsKept = tally.KeptBackups();
-    };
-    std::vector<WorkerTotals> totals(std::min<std::size_t>(jobs, std::max<std::size_t>(chunks, 1)));
-    std::vector<std::thread> threads;
-    for (WorkerTotals& t : totals) {
-        // Fewer threads than asked for will do; none, and this one works.
-        try {
-            threads.emplace_back(work, std::ref(t));
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    if (threads.empty()) {
-        work(totals.front());
-    }
-
-    int changed = 0, unchanged = 0, refused = 0, failed = 0;
     bool progressShown = false;
-    for (std::size_t c = 0; c < chunks; ++c) {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            chunkDone.wait(lock, [&] { return done[c] != 0; });
+    const auto onOutcome = [&](std::size_t i, BatchOutcome& outcome) {
+        const PageRef& page = pages[i];
+        if (!outcome.messages.empty()) {
+            if (progressShown) {
+                err_ << "\r\x1b[K";
+                progressShown = false;
+            }
+            std::string text;
+            for (const BatchMessage& m : outcome.messages) {
+                text += m.plain ? m.text + "\n" : MessageLine(m.page, m.text);
+            }
+            err_ << text;
         }
-        const std::size_t end = std::min(pages.size(), (c + 1) * job.chunkPages);
-        for (std::size_t i = c * job.chunkPages; i < end; ++i) {
-            PageOutcome& outcome = job.outcomes[i];
-            if (!outcome.messages.empty()) {
-                if (progressShown) {
-                    err_ << "\r\x1b[K";
-                    progressShown = false;
-                }
-                err_ << outcome.messages;
+        if (outcome.kind == BatchClass::Failed) {
+            Worst(kExitFileError);
+        } else if (outcome.kind == BatchClass::Refused) {
+            Worst(kExitNoPlace);
+        }
+        if (wholePage) {
+            out_ << outcome.wholeAfter;
+        } else if (o.dryRun) {
+            std::string line = page.shown + ": " + std::string(BatchClassName(outcome.kind));
+            if (outcome.kind == BatchClass::Refused || outcome.kind == BatchClass::Failed) {
+                line += ": " + OneLine(outcome.reason);
             }
-            out_ << outcome.output;
-            switch (outcome.kind) {
-            case PageOutcome::Changed:
-                ++changed;
-                break;
-            case PageOutcome::Unchanged:
-                ++unchanged;
-                break;
-            case PageOutcome::Refused:
-                ++refused;
-                break;
-            case PageOutcome::Failed:
-                ++failed;
-                break;
+            line += '\n';
+            if (o.diff && outcome.kind == BatchClass::Changed) {
+                line += UnifiedDiff(page.shown, page.shown, outcome.headBefore, outcome.headAfter);
             }
-            outcome = PageOutcome{};
+            // On a terminal the line goes out before the progress comes back.
+            if (progressShown) {
+                err_ << "\r\x1b[K";
+                progressShown = false;
+            }
+            out_ << line;
+            if (errIsTerminal_) {
+                out_ << std::flush;
+            }
         }
         if (errIsTerminal_) {
-            err_ << "\r[" << end << "/" << pages.size() << "] " << pages[end - 1].shown << "\x1b[K"
+            err_ << "\r[" << i + 1 << "/" << pages.size() << "] " << page.shown << "\x1b[K"
                  << std::flush;
             progressShown = true;
         }
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
+    };
+    const BatchSummary summary = batch.Run(pages, onOutcome);
     if (progressShown) {
         err_ << "\r\x1b[K";
     }
-    std::size_t removed = 0;
-    std::vector<std::string> kept;
-    for (WorkerTotals& t : totals) {
-        Worst(t.status);
-        removed += t.leftoversRemoved;
-        kept.insert(kept.end(), t.backupsKept.begin(), t.backupsKept.end());
-    }
-    ReportLeftovers(removed, std::move(kept));
-    err_ << cli_texts::kProgram << ": " << changed << (o.dryRun ? " would change, " : " changed, ")
-         << unchanged << " unchanged, " << refused << " refused, " << failed << " failed\n";
+    ReportLeftovers(summary.leftoversRemoved, summary.backupsKept);
+    err_ << cli_texts::kProgram << ": " << summary.changed
+         << (o.dryRun ? " would change, " : " changed, ") << summary.unchanged << " unchanged, "
+         << summary.refused << " refused, " << summary.failed << " failed\n";
     return status_;
 }
 

@@ -853,8 +853,6 @@ bool ReadFileStart(const std::string& path, std::size_t limit, std::string& byte
     return true;
 }
 
-namespace {
-
 std::uint64_t HashBytes(std::string_view bytes) {
     // Eight bytes a step, each mixed in by a multiplication, then the tail
     // and the length: a few gigabytes a second, and enough to tell another
@@ -878,6 +876,8 @@ std::uint64_t HashBytes(std::string_view bytes) {
     h = (h ^ static_cast<std::uint64_t>(bytes.size())) * kMultiplier;
     return h ^ (h >> 32);
 }
+
+namespace {
 
 bool StatFile(const std::string& path, FileStamp& stamp) {
     struct stat st {};

@@ -168,6 +168,9 @@ struct FileStamp {
     std::uint64_t hash = 0; // of the bytes read or written
 };
 
+// The hash a stamp keeps of a file's bytes.
+std::uint64_t HashBytes(std::string_view bytes);
+
 // The stamp of the file at path just after bytes were read from it or
 // written to it. Not known when the file cannot be looked at.
 FileStamp StampFile(const std::string& path, std::string_view bytes);

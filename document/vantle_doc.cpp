@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace orlen {
 
@@ -118,6 +119,10 @@ int CVantleDoc::OpenDocument(const std::string& path) {
         ui_.ShowFailure(FillIn(doc_texts::kOpenPageFailed, path, error));
         return 0;
     }
+    return OpenDocumentFromBytes(path, std::move(bytes));
+}
+
+int CVantleDoc::OpenDocumentFromBytes(const std::string& path, std::string bytes) {
     ResetDocument();
     diskStamp_ = StampFile(path, bytes);
     // The file's line ends stay as they are, unless the user asked for CR LF.

@@ -50,6 +50,9 @@ public:
     // failure the problem is reported and the page that was open stays as it
     // was; returns 0.
     int OpenDocument(const std::string& path);
+    // As OpenDocument, with the bytes just read from the file at path: for
+    // a batch that keeps them.
+    int OpenDocumentFromBytes(const std::string& path, std::string bytes);
     // Opens a path the way every open in the application does: a name
     // ending in ".mtpl" opens as the template; a page that is already open
     // is not read again; otherwise the user may save a modified page first

@@ -1,6 +1,6 @@
 // Takes the pictures a reviewer looks at, on a real X display with a window
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
-// File and View menus open, the form with all fields and while a template is
+// File, View and Template menus open, the form with all fields and while a template is
 // edited, the split view, the Robots editor, the Options sheet and the site
 // overview of the page's folder.
 //   orlen-shots PAGE OUTDIR
@@ -104,6 +104,9 @@ int main(int argc, char** argv) {
     CloseMenus();
     OpenMenu(frame, QStringLiteral("&View"));
     ok = Shoot(folder, "menu-view.png") && ok;
+    CloseMenus();
+    OpenMenu(frame, QStringLiteral("&Template"));
+    ok = Shoot(folder, "menu-template.png") && ok;
     CloseMenus();
 
     // The form with all fields, and while the site's template is edited.

@@ -6,13 +6,16 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileSystemWatcher>
+#include <QKeyEvent>
 #include <QList>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <QTreeWidgetItemIterator>
 
 #include <filesystem>
 #include <set>
@@ -69,7 +72,11 @@ CFileTreeView::CFileTreeView(Hooks hooks, QWidget* parent)
     // Same-height rows let the view lay out large folders without measuring
     // every item.
     tree_->setUniformRowHeights(true);
-    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree_->installEventFilter(this);
+    tree_->viewport()->installEventFilter(this);
+    // The window adds the commands on the selection.
+    tree_->setContextMenuPolicy(Qt::ActionsContextMenu);
     tree_->setIconSize(QSize(16, 16));
     tree_->setGeometry(0, 0, 50, 50);
 
@@ -100,7 +107,11 @@ CFileTreeView::CFileTreeView(Hooks hooks, QWidget* parent)
             [this](QTreeWidgetItem* item) { OnItemCollapsed(item); });
     // A new current item, by mouse or keyboard, opens the file it names.
     connect(tree_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OpenIfFile(current); });
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                if (!extending_) {
+                    OpenIfFile(current);
+                }
+            });
     // A double-click opens the current file again (folders keep expanding
     // and collapsing on double-click as usual).
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
@@ -110,6 +121,32 @@ CFileTreeView::CFileTreeView(Hooks hooks, QWidget* parent)
             hooks_.closeRequested();
         }
     });
+}
+
+bool CFileTreeView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == tree_->viewport() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        extending_ = (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) != 0 ||
+                     mouse->button() != Qt::LeftButton;
+    } else if (watched == tree_ && type == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        extending_ = (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) != 0;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::vector<std::string> CFileTreeView::SelectedPaths() const {
+    std::vector<std::string> paths;
+    // In the tree's order, whatever order they were selected in.
+    for (QTreeWidgetItemIterator it(tree_, QTreeWidgetItemIterator::Selected); *it != nullptr;
+         ++it) {
+        if (KindOf(*it) != ItemKind::Placeholder) {
+            paths.push_back(FullPath(*it));
+        }
+    }
+    return paths;
 }
 
 QTreeWidget* CFileTreeView::Tree() const {

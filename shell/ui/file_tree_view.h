@@ -13,6 +13,10 @@
 // a new choice, and the hook already decided what to do with that file
 // when it became current. A double-click opens it again, which is the way
 // to retry a file whose open failed or was cancelled at the save prompt.
+//
+// Ctrl and Shift with a click or an arrow key extend the selection instead
+// (files and folders, for commands on many pages at once) and open nothing;
+// nor does a right-click, which selects the item for the context menu.
 #pragma once
 
 #include <QIcon>
@@ -23,6 +27,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 class QAbstractButton;
 class QFileSystemWatcher;
@@ -74,6 +79,9 @@ public:
     // item) stays as it is.
     static constexpr int kWatchDelayMs = 300;
 
+    // The full paths of the selected files and folders, in the tree's order.
+    std::vector<std::string> SelectedPaths() const;
+
     QTreeWidget* Tree() const;
     // The project directory the tree shows; empty until the first fill.
     QString RootPath() const;
@@ -88,6 +96,9 @@ public:
     std::string FullPath(const QTreeWidgetItem* item) const;
 
 protected:
+    // Notes how the user moves the current item: extending the selection
+    // or not.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -113,6 +124,9 @@ private:
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer watchTimer_;
     std::set<std::string> changedFolders_;
+    // The last click or key in the tree extended the selection (Ctrl, Shift)
+    // or was a right-click: the new current item is not opened.
+    bool extending_ = false;
     QToolButton* closeButton_ = nullptr;
     QIcon rootIcon_;
     QIcon closedFolderIcon_;

@@ -3,6 +3,7 @@
 
 #include "shell/command_ids.h"
 #include "shell/shell_texts.h"
+#include "shell/template_batch_texts.h"
 #include "shell/ui/app_icons.h"
 #include "shell/ui/child_frame.h"
 #include "shell/ui/file_tree_view.h"
@@ -10,6 +11,7 @@
 #include "shell/ui/lock_keys.h"
 #include "shell/ui/menu_style.h"
 #include "shell/ui/splash_window.h"
+#include "shell/ui/template_batch_ui.h"
 #include "shell/ui/vantle_app.h"
 #include "shell/ui/web_preview_view.h"
 
@@ -63,6 +65,8 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
     ShowFileBrowser(false);
 
     BuildActions();
+    templateBatch_ = new CTemplateBatchUi(app_, *this);
+    fileTree_->Tree()->addAction(actions_[cmd::kApplyTemplateToSelection]);
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
@@ -82,6 +86,8 @@ CMainFrame::CMainFrame(CVantleApp& app) : app_(app) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The panes go before it: it no longer follows the focus.
+    qApp->disconnect(templateBatch_);
 }
 
 QAction* CMainFrame::MakeAction(int id, const QString& text, const QList<QKeySequence>& keys) {
@@ -115,6 +121,10 @@ void CMainFrame::BuildActions() {
     MakeAction(cmd::kCloseTemplate, tr("&Close"));
     MakeAction(cmd::kEditTemplate, tr("&Edit"))->setCheckable(true);
     MakeAction(cmd::kApplyTemplate, tr("A&pply"), {K(Qt::ALT | Qt::Key_A)});
+    MakeAction(cmd::kApplyTemplateToSelection, ToQString(batch_ui_texts::kApplyToSelection))
+        ->setStatusTip(ToQString(batch_ui_texts::kApplyToSelectionPrompt));
+    MakeAction(cmd::kUndoLastBatch, ToQString(batch_ui_texts::kUndoLastBatch))
+        ->setStatusTip(ToQString(batch_ui_texts::kUndoLastBatchPrompt));
     MakeAction(cmd::kUndo, tr("&Undo"), {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
     MakeAction(cmd::kCut, tr("Cu&t"), {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
     MakeAction(cmd::kCopy, tr("&Copy"), {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
@@ -177,6 +187,8 @@ void CMainFrame::BuildMenus() {
                            a(cmd::kSaveTemplateAs), a(cmd::kCloseTemplate)});
     templates->addSeparator();
     templates->addActions({a(cmd::kEditTemplate), a(cmd::kApplyTemplate)});
+    templates->addSeparator();
+    templates->addActions({a(cmd::kApplyTemplateToSelection), a(cmd::kUndoLastBatch)});
 
     QMenu* edit = bar->addMenu(tr("&Edit"));
     edit->addAction(a(cmd::kUndo));
@@ -479,7 +491,7 @@ bool CMainFrame::OnCmdMsg(int id) {
         FocusNextPane(id == cmd::kNextPane);
         return true;
     default:
-        return false;
+        return templateBatch_->OnCmdMsg(id);
     }
 }
 
@@ -500,7 +512,7 @@ bool CMainFrame::OnUpdateCmd(int id, CommandState& state) {
         state = {true, false};
         return true;
     default:
-        return false;
+        return templateBatch_->OnUpdateCmd(id, state);
     }
 }
 

@@ -22,6 +22,7 @@ class CVantleApp;
 class CChildFrame;
 class CFileTreeView;
 class CHideableSplitter;
+class CTemplateBatchUi;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     CChildFrame* ChildFrame() const { return childFrame_; }
     CFileTreeView* FileTree() const { return fileTree_; }
     CHideableSplitter* Splitter() const { return splitter_; }
+    // Applying the template to the selected pages, and its undo.
+    CTemplateBatchUi* TemplateBatch() const { return templateBatch_; }
     QToolBar* MainToolBar() const { return mainToolBar_; }
     QToolBar* ViewToolBar() const { return viewToolBar_; }
     // The CAP, NUM and SCRL fields: blank while the lock's state is not
@@ -87,6 +90,7 @@ private:
     CHideableSplitter* splitter_ = nullptr;
     CFileTreeView* fileTree_ = nullptr;
     CChildFrame* childFrame_ = nullptr;
+    CTemplateBatchUi* templateBatch_ = nullptr;
     QToolBar* mainToolBar_ = nullptr;
     QToolBar* viewToolBar_ = nullptr;
     QMenu* fileMenu_ = nullptr;

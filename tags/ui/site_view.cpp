@@ -15,6 +15,7 @@
 #include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -400,7 +401,7 @@ CSiteView::CSiteView(SettingsStore& settings, const std::string& fileTypes, QWid
     table_->installEventFilter(this);
     table_->setItemDelegateForColumn(CSiteModel::FindingsColumn, new CFindingsDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Double-click and Enter open the page; F2 or a click on the selected
     // cell edits a title or description in place.
     table_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
@@ -667,6 +668,21 @@ void CSiteView::UpdateSummary() {
         text += ToQString(site_texts::kSummaryCancelled);
     }
     summary_->setText(text);
+}
+
+std::vector<std::string> CSiteView::SelectedPaths() const {
+    QModelIndexList rows = table_->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<std::string> paths;
+    for (const QModelIndex& proxy : rows) {
+        const QModelIndex source = filter_->mapToSource(proxy);
+        if (source.isValid()) {
+            paths.push_back(root_ + "/" +
+                            model_->Pages()[static_cast<std::size_t>(source.row())].path);
+        }
+    }
+    return paths;
 }
 
 void CSiteView::OpenRow(const QModelIndex& proxyIndex) {

@@ -132,6 +132,10 @@ public:
     // view shows, else when it is next shown.
     void SetProjectDirectory(const std::string& root);
     const std::string& ProjectDirectory() const { return root_; }
+    // The full paths of the pages of the selected rows, in the table's
+    // order. A click or an arrow key selects one row; Ctrl and Shift extend
+    // the selection; double-click and Enter open the current row's page.
+    std::vector<std::string> SelectedPaths() const;
     // Reads the whole folder again, the audit limits with it.
     void Rescan();
     void CancelScan();

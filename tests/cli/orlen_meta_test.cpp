@@ -480,6 +480,43 @@ TEST_F(OrlenMeta, ApplyChangesPagesRefusesThoseWithoutPlaceAndSkipsTemplates) {
     EXPECT_EQ(Run({"apply", "missing.mtpl", "site"}).status, 4);
 }
 
+// A dry run over several pages prints a line per page on standard output;
+// --diff adds each changed page's head as a unified diff; a single page
+// with --diff gets its line and diff instead of the whole page.
+TEST_F(OrlenMeta, ApplyDryRunClassesEachPageAndDiffShowsTheHead) {
+    dir.Write("t.mtpl", "<html><head><title action=\"1\">Site</title></head><body></body>");
+    dir.Write("site/a.html", "<html>\n<head>\n<title>Old</title>\n</head>\n<body>\nx\n</body>\n");
+    dir.Write("site/b.html", "<html><head><title>Site</title></head><body></body>\n");
+    dir.Write("site/c.html", "<body>no head</body>\n");
+    const std::string kept = ReadFile(dir / "site/a.html");
+
+    Result dry = Run({"apply", "--dry-run", "t.mtpl", "site"});
+    EXPECT_EQ(dry.status, 3);
+    EXPECT_EQ(dry.out, "site/a.html: changed\nsite/b.html: unchanged\n"
+                       "site/c.html: refused: Unable to find correct position for meta-data, no "
+                       "changes will be written to this file.\n");
+    EXPECT_NE(dry.err.find("1 would change, 1 unchanged, 1 refused, 0 failed"), std::string::npos);
+
+    Result diff = Run({"apply", "--dry-run", "--diff", "t.mtpl", "site/a.html", "site/b.html"});
+    EXPECT_EQ(diff.status, 0);
+    EXPECT_EQ(diff.out, "site/a.html: changed\n--- site/a.html\n+++ site/a.html\n"
+                        "@@ -1,4 +1,4 @@\n <html>\n <head>\n-<title>Old</title>\n"
+                        "+<title>Site</title>\n </head>\nsite/b.html: unchanged\n");
+    Result one = Run({"apply", "-n", "--diff", "t.mtpl", "site/a.html"});
+    EXPECT_EQ(one.out.find("site/a.html: changed\n--- site/a.html\n"), 0u) << one.out;
+    EXPECT_EQ(ReadFile(dir / "site/a.html"), kept);
+
+    Result missing = Run({"apply", "-n", "t.mtpl", "site/a.html", "site/gone.html"});
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_EQ(missing.out, "site/a.html: changed\n");
+    EXPECT_NE(missing.err.find("site/gone.html: No such file or directory"), std::string::npos);
+
+    Result notDry = Run({"apply", "--diff", "t.mtpl", "site"});
+    EXPECT_EQ(notDry.status, 2);
+    EXPECT_EQ(notDry.err.find("orlen-meta: --diff is an option of apply --dry-run\n"), 0u);
+    EXPECT_EQ(ReadFile(dir / "site/a.html"), kept);
+}
+
 TEST_F(OrlenMeta, NewTemplateIsBasedOnThePage) {
     dir.Write("p.html", kPage);
     Result r = Run({"new-template", "p.html", "out.mtpl"});

@@ -483,6 +483,41 @@ TEST(FileTreeViewOpen, ClickOpensOnceAndDoubleClickOpensAgain) {
     EXPECT_TRUE(b->isSelected());
 }
 
+// Ctrl and Shift extend the selection, with the mouse or the arrow keys,
+// and open nothing; a right-click selects for the context menu and opens
+// nothing; a plain click or arrow key opens again.
+TEST(FileTreeViewOpen, CtrlAndShiftExtendTheSelectionWithoutOpening) {
+    TempDir dir;
+    for (const char* name : {"a.htm", "b.htm", "c.htm", "d.htm", "sub/e.htm"}) {
+        dir.Write(name, "");
+    }
+    Host host;
+    host.projectDirectory = dir.Path().string();
+    CFileTreeView view(host.Hooks());
+    view.RefreshTree();
+    ShowPane(view);
+    QTreeWidget* tree = view.Tree();
+    QTreeWidgetItem* root = Root(view);
+    const auto at = [&](const char* name) {
+        return tree->visualItemRect(Child(root, name)).center();
+    };
+    Click(tree, Child(root, "a.htm"));
+    ASSERT_EQ(host.opened, std::vector<std::string>{dir / "a.htm"});
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier, at("c.htm"));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier, at("sub"));
+    EXPECT_EQ(view.SelectedPaths(),
+              (std::vector<std::string>{dir / "sub", dir / "a.htm", dir / "c.htm"}));
+    QTest::keyClick(tree, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(tree->currentItem(), Child(root, "a.htm"));
+    EXPECT_TRUE(Child(root, "a.htm")->isSelected());
+    EXPECT_TRUE(Child(root, "sub")->isSelected());
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at("d.htm"));
+    EXPECT_EQ(host.opened, std::vector<std::string>{dir / "a.htm"});
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(host.opened, (std::vector<std::string>{dir / "a.htm", dir / "c.htm"}));
+    EXPECT_EQ(view.SelectedPaths(), std::vector<std::string>{dir / "c.htm"});
+}
+
 TEST(FileTreeViewOpen, FoldersAndTheRootOpenNothing) {
     TempDir dir;
     dir.Write("sub/a.htm", "");

@@ -1,14 +1,17 @@
 // orlen: the desktop editor.
 #include "document/safe_file.h"
+#include "shell/process_folder.h"
 #include "shell/shell_texts.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/qt_app_ui.h"
 #include "shell/ui/qt_settings_store.h"
 #include "shell/ui/timing_report.h"
 #include "shell/ui/vantle_app.h"
+#include "shell/ui/web_preview_view.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
 
@@ -66,6 +69,11 @@ int main(int argc, char** argv) {
     if (!files.isEmpty()) {
         file = files.first().toStdString();
     }
+
+    // The preview's folders in the temporary folder that copies of the
+    // program ended by a kill or a crash left behind.
+    orlen::RemoveOrphanedProcessFolders(QDir::tempPath().toStdString(),
+                                        orlen::CWebPreviewView::ScratchPrefix());
 
     orlen::QtSettingsStore settings;
     orlen::QtAppUi ui;

@@ -12,7 +12,11 @@ inline constexpr std::string_view kVersion = "1.5";
 inline constexpr std::string_view kIdleStatus = "For Help, press F1";
 // The accessible name of the status bar field that shows the page's charset.
 inline constexpr std::string_view kCharsetFieldName = "Charset";
-inline constexpr std::string_view kHelpFailed = "Failed to launch help.";
+// The help window: its caption and buttons.
+inline constexpr std::string_view kHelpWindowTitle = "Orlen Help";
+inline constexpr std::string_view kHelpBack = "Back";
+inline constexpr std::string_view kHelpForward = "Forward";
+inline constexpr std::string_view kHelpContents = "Contents";
 inline constexpr std::string_view kSelectProjectDirectory = "Select project directory";
 inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";
 inline constexpr std::string_view kRecentFilePlaceholder = "Recent File";

@@ -6,6 +6,7 @@
 //   orlen-shots PAGE OUTDIR
 #include "shell/command_ids.h"
 #include "shell/ui/child_frame.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/qt_app_ui.h"
 #include "shell/ui/qt_settings_store.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <cstdio>
 
@@ -161,6 +163,16 @@ int main(int argc, char** argv) {
     siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::WithWarnings);
     ok = Shoot(folder, "site-view-filtered.png") && ok;
     siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::AllPages);
+
+    // The help window, on its contents and on the page about recovery.
+    frame.RouteCommand(orlen::cmd::kHelpTopics);
+    if (orlen::CHelpWindow* help = app.HelpWindow()) {
+        help->move(120, 80);
+        ok = Shoot(folder, "help-window.png") && ok;
+        help->Browser()->setSource(help->IndexUrl().resolved(QUrl("your-files.html#recovery")));
+        ok = Shoot(folder, "help-recovery.png") && ok;
+        help->close();
+    }
     app.Shutdown();
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "shell/shell_texts.h"
 #include "shell/ui/child_frame.h"
 #include "shell/ui/file_tree_view.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/menu_style.h"
 #include "shell/ui/web_preview_view.h"
@@ -265,9 +266,16 @@ std::string CVantleApp::HelpPath() const {
 }
 
 void CVantleApp::ShowHelp() {
-    if (!ui_.OpenUrl(HelpPath())) {
-        ui_.ShowMessage(std::string(shell_texts::kHelpFailed));
+    // The book is shown in the program's own window: a desktop browser may
+    // be missing, and whether one opened cannot be told.
+    if (helpWindow_ == nullptr) {
+        helpWindow_ = new CHelpWindow(QString::fromStdString(HelpPath()), frame_.get());
+    } else {
+        helpWindow_->ShowContents();
     }
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void CVantleApp::Browse() {

@@ -16,6 +16,7 @@
 
 namespace orlen {
 
+class CHelpWindow;
 class CMainFrame;
 class CSiteView;
 class CVantleView;
@@ -51,7 +52,9 @@ public:
     // Where the help book is: help/index.html beside the program, or
     // ../share/orlen/help/index.html from the program's folder when installed.
     std::string HelpPath() const;
+    // Shows the help book's index in the help window.
     void ShowHelp();
+    CHelpWindow* HelpWindow() const { return helpWindow_; } // nullptr until shown
 
     // Commands of the application and of the document (Browse included).
     bool OnCmdMsg(int id) override;
@@ -75,8 +78,9 @@ private:
     std::unique_ptr<CommandTarget> docTarget_;
     std::unique_ptr<DocumentView> previewLink_;
     std::unique_ptr<CMainFrame> frame_;
-    CVantleView* view_ = nullptr;   // owned by the main window
-    CSiteView* siteView_ = nullptr; // owned by the main window
+    CVantleView* view_ = nullptr;       // owned by the main window
+    CSiteView* siteView_ = nullptr;     // owned by the main window
+    CHelpWindow* helpWindow_ = nullptr; // owned by the main window
     std::vector<std::string> recent_;
 };
 

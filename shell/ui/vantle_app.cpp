@@ -41,6 +41,8 @@ public:
     void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
     void ShowWarning(const std::string& text) override { ui_.ShowWarning(text); }
     void ShowFailure(const std::string& text) override { ui_.ShowFailure(text); }
+    // Notes go to the status bar, not into a message box.
+    void ShowNote(const std::string& text) override { ui_.ShowNote(text); }
     Answer AskYesNo(const std::string& text) override { return ui_.AskYesNo(text); }
     Answer AskYesNoCancel(const std::string& text) override { return ui_.AskYesNoCancel(text); }
     std::optional<std::string> ChooseFileToOpen(const std::string& filter,

@@ -20,6 +20,7 @@
 #include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -306,6 +307,32 @@ TEST(SignalQuit, ASignalArrivesInTheEventLoop) {
     ASSERT_EQ(received.count(), 2);
     EXPECT_EQ(received.at(0).at(0).toInt(), SIGINT);
     EXPECT_EQ(received.at(1).at(0).toInt(), SIGHUP);
+}
+
+// The web engine, made when the preview is first shown, must not take the
+// signals back: it resets the handlers of processes it starts, and may try
+// to in the editor's own.
+TEST(SignalQuit, HandlersStayWhenThePreviewStartsTheWebEngine) {
+    CSignalQuit quit;
+    ASSERT_TRUE(quit.Installed());
+    struct sigaction before {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &before), 0);
+    CWebPreviewView view;
+    view.resize(300, 200);
+    view.InitialUpdate("", "<html><head><title>t</title></head><body>x</body></html>");
+    view.show();
+    ASSERT_NE(view.Browser(), nullptr);
+    QSignalSpy loaded(view.Browser(), &QWebEngineView::loadFinished);
+    loaded.wait(20000);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction now {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
+        EXPECT_EQ(now.sa_handler, before.sa_handler) << signal;
+    }
+    QSignalSpy received(&quit, &CSignalQuit::Received);
+    ::raise(SIGTERM);
+    ASSERT_TRUE(received.count() > 0 || received.wait(10000));
+    EXPECT_EQ(received.at(0).at(0).toInt(), SIGTERM);
 }
 
 // The program as started from the desktop: SIGTERM while it runs ends it

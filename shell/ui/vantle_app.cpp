@@ -430,6 +430,8 @@ bool CVantleApp::RestoreCopy(const RecoveryCopy& copy) {
         }
         ApplyRecoveredPage(*doc_, copy);
     }
+    // The copy this program now keeps tells when the edits were made.
+    lastEdit_ = copy.editedAt;
     if (frame_) {
         frame_->RefreshCaption();
         frame_->UpdateCommandUi();

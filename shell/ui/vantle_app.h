@@ -62,7 +62,6 @@ public:
     bool CommitData(bool interactionAllowed);
     static constexpr int kRecoveryDelayMs = 1500;
 
-
     // Opens a page or a template; a page goes to the top of the recent-file
     // list. Returns false when nothing was opened.
     bool OpenByPath(const std::string& path);

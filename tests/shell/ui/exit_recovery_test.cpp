@@ -57,6 +57,16 @@ std::vector<std::string> Entries(const std::string& folder) {
     return names;
 }
 
+// The page copy in the one program folder under folder.
+std::optional<RecoveryCopy> OnlyPageCopy(const std::string& folder) {
+    const std::vector<std::string> names = Entries(folder);
+    if (names.size() != 1) {
+        return std::nullopt;
+    }
+    return ReadRecoveryText(ReadFile(folder + "/" + names[0] + "/" +
+                                     RecoveryStore::FileName(RecoveryCopy::Kind::Page)));
+}
+
 class Recovery : public ::testing::Test {
 protected:
     // A program on the data folder: the page open, its window shown.
@@ -125,6 +135,9 @@ TEST_F(Recovery, CopyWrittenAfterTypingIsOfferedAndRestoredAfterACrashAndGoesOnS
     first->Type(Description(*first), " and spelt");
     first->Type(0, " shop");
     ASSERT_TRUE(WaitForCopies(*first, 1));
+    const std::optional<RecoveryCopy> written = OnlyPageCopy(folder);
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(written->head.title, "Bread shop");
     Crash(first);
 
     // The next start offers the copy, naming the page and when it was
@@ -142,7 +155,10 @@ TEST_F(Recovery, CopyWrittenAfterTypingIsOfferedAndRestoredAfterACrashAndGoesOnS
     EXPECT_TRUE(second->ui.doc.messages.empty()); // the page is as the edits left it
     // The edits are this program's now: kept at once, the old folder gone.
     EXPECT_EQ(second->app->Recovery()->CopyFiles().size(), 1u);
-    EXPECT_EQ(Entries(folder).size(), 1u);
+    const std::optional<RecoveryCopy> kept = OnlyPageCopy(folder);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->head, written->head);
+    EXPECT_EQ(kept->editedAt, written->editedAt); // when they were made, not restored
     EXPECT_NE(ReadFile(page).find("content=\"Rye\""), std::string::npos);
 
     // Saved: the page has the edits and the copy goes.

@@ -570,6 +570,7 @@ int CVantleDoc::ApplyTemplate() {
     ApplyTemplateTitle();
     ApplyTemplateMeta();
     modified_ = true;
+    Edited();
     UpdateAllViews();
     return 1;
 }

@@ -8,6 +8,7 @@
 #include "page/charset.h"
 #include "page/html_page.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,7 +100,17 @@ public:
     const std::string& GetPathName() const { return path_; }
     const std::string& GetTitle() const { return title_; }
     bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    void SetModifiedFlag(bool modified = true) {
+        modified_ = modified;
+        if (modified) {
+            Edited();
+        }
+    }
+    // Called after each edit of the page's or the template's values (the
+    // recovery copy of unsaved edits is written a moment after the last).
+    void SetEditListener(std::function<void()> listener) { editListener_ = std::move(listener); }
+    // The page's file as this document last read or wrote it.
+    const FileStamp& DiskStamp() const { return diskStamp_; }
     bool IsUnwritable() const { return unwritable_; }
     // Pages keep their own line ends; with this set, every line end of a
     // page read from now on becomes CR LF, as some teams want.
@@ -117,13 +128,17 @@ public:
 
     // --- Page meta-data ----------------------------------------------------
     std::string GetPageTitle() const { return page_.GetTitle(); }
-    int SetPageTitle(std::string_view title) { return page_.SetTitle(title); }
+    int SetPageTitle(std::string_view title) {
+        Edited();
+        return page_.SetTitle(title);
+    }
     int GetPageMeta(int index, std::string& name, std::string& content, int& httpEquiv) const {
         return page_.GetMeta(index, name, content, httpEquiv);
     }
     // The page's links and language (CHtmlPage::GetHeadItems).
     std::vector<MetaTag> GetPageItems() const { return page_.GetHeadItems(); }
     int SetPageMeta(std::string_view name, std::string_view content, int httpEquiv) {
+        Edited();
         return page_.SetOrRemoveMeta(name, content, httpEquiv);
     }
     std::string GetBodyText() { return page_.GetBodyText(); }
@@ -169,12 +184,14 @@ public:
     // A tag without an action (-1) is stored as "Never change", which
     // applies the same way: a template file never holds action="-1".
     void SetTemplateTitle(std::string_view title, int action) {
+        Edited();
         template_.SetTitleWithAction(title, StoredAction(action));
     }
     int GetTemplateMeta(int index, std::string& name, std::string& content, int& httpEquiv,
                         int& action);
     void SetTemplateMeta(std::string_view name, std::string_view content, int httpEquiv,
                          int action) {
+        Edited();
         template_.SetMetaWithAction(name, content, httpEquiv, StoredAction(action));
     }
     CTemplatePage& Template() { return template_; }
@@ -210,6 +227,11 @@ public:
 
 private:
     static int StoredAction(int action) { return action < 0 ? 2 : action; }
+    void Edited() {
+        if (editListener_) {
+            editListener_();
+        }
+    }
     // The template's part of ConfirmSave, also asked before a new template
     // replaces it and before it closes: "Save changes to " + name.
     int ConfirmSaveTemplate();
@@ -239,6 +261,7 @@ private:
     Charset templateCharset_ = Charset::Utf8;
     // The page's file as this document last read or wrote it.
     FileStamp diskStamp_;
+    std::function<void()> editListener_;
 };
 
 // True when a path opens as a template: the text from its last "." on is

@@ -12,7 +12,11 @@ inline constexpr std::string_view kVersion = "1.5";
 inline constexpr std::string_view kIdleStatus = "For Help, press F1";
 // The accessible name of the status bar field that shows the page's charset.
 inline constexpr std::string_view kCharsetFieldName = "Charset";
-inline constexpr std::string_view kHelpFailed = "Failed to launch help.";
+// The help window: its caption and buttons.
+inline constexpr std::string_view kHelpWindowTitle = "Orlen Help";
+inline constexpr std::string_view kHelpBack = "Back";
+inline constexpr std::string_view kHelpForward = "Forward";
+inline constexpr std::string_view kHelpContents = "Contents";
 inline constexpr std::string_view kSelectProjectDirectory = "Select project directory";
 inline constexpr std::string_view kTutorialUrl = "https://orlen-editor.org/tutorials/";
 inline constexpr std::string_view kRecentFilePlaceholder = "Recent File";
@@ -22,6 +26,24 @@ inline constexpr std::string_view kExportSiteFilter =
     "CSV files (*.csv)|*.csv|JSON lines (*.json)|*.json||";
 inline constexpr std::string_view kExportSiteName = "site-overview.csv";
 inline constexpr std::string_view kExportSiteFailed = "Unable to write %1.";
+
+// Recovery copies of unsaved edits, offered at start: the page's path (its
+// name when never saved) or the template's, then when it was last edited.
+inline constexpr std::string_view kRecoverPrompt = "Recover unsaved changes to %1?";
+inline constexpr std::string_view kRecoverEditedAt = "The changes were last edited on %1.";
+inline constexpr std::string_view kRecoverPageChanged =
+    "%1 has been changed by another program since the unsaved changes were made. They are "
+    "shown as unsaved edits of the page as it is now; check them before you save.";
+inline constexpr std::string_view kRecoverOnNewPage =
+    "%1 could not be opened, so its unsaved changes were put on a new page; use Save As to "
+    "keep them.";
+inline constexpr std::string_view kRecoveryUnreadable =
+    "A recovery copy of unsaved changes could not be read and was not applied. It was set "
+    "aside as %1.";
+inline constexpr std::string_view kRecoveryNotWritten =
+    "Unsaved changes could not be kept for recovery: %1";
+// The folder under the user's data folder that holds them.
+inline constexpr std::string_view kRecoveryFolder = "recovery";
 
 // Where the window's panes were left: the part of the height, in
 // thousandths, the preview takes in split view.

@@ -1,11 +1,14 @@
 // Takes the pictures a reviewer looks at, on a real X display with a window
 // manager (tools/screenshot runs it in Xvfb under openbox): the window, its
-// File, View and Template menus open, the form with all fields and while a template is
-// edited, the split view, the Robots editor, the Options sheet and the site
-// overview of the page's folder.
+// File, View and Template menus open, the form with all fields and while a
+// template is edited, the split view, the search and social previews, the
+// Robots editor, the Options sheet, the site overview of the page's folder,
+// the help window, and the offer of unsaved edits at the start after a crash.
 //   orlen-shots PAGE OUTDIR
 #include "shell/command_ids.h"
+#include "shell/recovery_store.h"
 #include "shell/ui/child_frame.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/qt_app_ui.h"
 #include "shell/ui/qt_settings_store.h"
@@ -17,6 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,8 +32,12 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <cstdio>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -193,6 +201,62 @@ int main(int argc, char** argv) {
     siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::WithWarnings);
     ok = Shoot(folder, "site-view-filtered.png") && ok;
     siteView.FindingCombo()->setCurrentIndex(orlen::CSiteFilter::AllPages);
+
+    // The help window, on its contents and on the page about recovery.
+    frame.RouteCommand(orlen::cmd::kHelpTopics);
+    if (orlen::CHelpWindow* help = app.HelpWindow()) {
+        help->move(120, 80);
+        ok = Shoot(folder, "help-window.png") && ok;
+        help->Browser()->setSource(help->IndexUrl().resolved(QUrl("your-files.html#recovery")));
+        ok = Shoot(folder, "help-recovery.png") && ok;
+        help->close();
+    }
     app.Shutdown();
+    frame.hide();
+
+    // The next start after a crash with unsaved edits of the page: the
+    // prompt, then the window with the edits back.
+    const QString recovery = folder + "/recovery-data";
+    QDir(recovery).removeRecursively();
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(ended, nullptr, 0);
+    const QString left = recovery + QStringLiteral("/Orlen-%1-shots0").arg(ended);
+    QDir().mkpath(left);
+    orlen::RecoveryCopy copy;
+    copy.path = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath().toStdString();
+    copy.editedAt = QDateTime::currentSecsSinceEpoch() - 600;
+    copy.charset = "UTF-8";
+    copy.head = app.Doc().Page().GetMetaDataSet();
+    copy.head.title += " (edited before the crash)";
+    QFile file(left + "/" + QString::fromStdString(orlen::RecoveryStore::FileName(copy.kind)));
+    const std::string text = orlen::RecoveryText(copy);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        file.close();
+    }
+    orlen::QtAppUi nextUi;
+    orlen::CVantleApp next(nextUi, settings);
+    next.SetRecoveryFolder(recovery.toStdString());
+    QTimer::singleShot(0, [&] {
+        Settle(500);
+        ok = Shoot(folder, "recovery-prompt.png") && ok;
+        if (QWidget* prompt = QApplication::activeModalWidget()) {
+            QTest::keyClick(prompt, Qt::Key_Return); // Yes, the default
+        }
+    });
+    if (!next.Startup(std::nullopt, false)) {
+        return 1;
+    }
+    next.Frame()->resize(1100, 760);
+    next.Frame()->move(40, 30);
+    ok = Shoot(folder, "recovery-restored.png") && ok;
+    // The edits stay unsaved: the page is an example of the project's.
+    next.Doc().SetModifiedFlag(false);
+    next.Frame()->hide();
+    next.Shutdown();
+    QDir(recovery).removeRecursively();
     return ok ? 0 : 1;
 }

@@ -1,14 +1,18 @@
 // orlen: the desktop editor.
 #include "document/safe_file.h"
+#include "shell/process_folder.h"
 #include "shell/shell_texts.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/qt_app_ui.h"
 #include "shell/ui/qt_settings_store.h"
+#include "shell/ui/signal_quit.h"
 #include "shell/ui/timing_report.h"
 #include "shell/ui/vantle_app.h"
+#include "shell/ui/web_preview_view.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
 
@@ -23,6 +27,10 @@ int main(int argc, char** argv) {
     sinceMain.start();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // SIGTERM, SIGINT and SIGHUP end the program through its event loop,
+    // so that it tidies up as after Exit; taken over first thing, so that a
+    // signal during start-up waits for the loop too.
+    orlen::CSignalQuit signalQuit;
     QApplication::setApplicationName(QStringLiteral("Orlen"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlen"));
     // Lets the desktop match the window to its launcher and icon.
@@ -67,9 +75,27 @@ int main(int argc, char** argv) {
         file = files.first().toStdString();
     }
 
+    // The preview's folders in the temporary folder that copies of the
+    // program ended by a kill or a crash left behind.
+    orlen::RemoveOrphanedProcessFolders(QDir::tempPath().toStdString(),
+                                        orlen::CWebPreviewView::ScratchPrefix());
+
     orlen::QtSettingsStore settings;
     orlen::QtAppUi ui;
     orlen::CVantleApp app(ui, settings);
+    QObject::connect(&signalQuit, &orlen::CSignalQuit::Received, &app,
+                     &orlen::CVantleApp::QuitBySignal);
+    QObject::connect(&app, &orlen::CVantleApp::QuitRequested, &app,
+                     [](int status) { QCoreApplication::exit(status); });
+    // Unsaved edits are kept in the user's data folder until saved or
+    // discarded; the timing run leaves no trace there.
+    if (!timings) {
+        app.SetRecoveryFolder((QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                               QLatin1Char('/') +
+                               QString::fromUtf8(orlen::shell_texts::kRecoveryFolder.data(),
+                                                 orlen::shell_texts::kRecoveryFolder.size()))
+                                  .toStdString());
+    }
     if (!app.Startup(file)) {
         return 1;
     }
@@ -77,7 +103,9 @@ int main(int argc, char** argv) {
     if (timings) {
         timings->Start(app);
     }
-    const int status = QApplication::exec();
+    // A signal during start-up (its prompts run the event loop) has ended
+    // it already.
+    const int status = app.EndedBySignal() ? app.SignalExitStatus() : QApplication::exec();
     app.Shutdown();
     settings.Sync();
     return status;

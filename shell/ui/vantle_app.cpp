@@ -1,22 +1,31 @@
 #include "shell/ui/vantle_app.h"
 
+#include "document/document_texts.h"
 #include "document/file_listing.h"
 #include "editors/ui/expires_dialog.h"
 #include "editors/ui/value_dialogs.h"
 #include "shell/command_ids.h"
+#include "shell/recovery_store.h"
 #include "shell/shell_texts.h"
 #include "shell/ui/child_frame.h"
 #include "shell/ui/file_tree_view.h"
+#include "shell/ui/help_window.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/menu_style.h"
+#include "shell/ui/signal_quit.h"
 #include "shell/ui/web_preview_view.h"
 #include "tags/ui/preview_panel.h"
 #include "tags/ui/site_view.h"
 #include "tags/ui/vantle_view.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <algorithm>
 #include <functional>
@@ -41,6 +50,8 @@ public:
     void ShowMessage(const std::string& text) override { ui_.ShowMessage(text); }
     void ShowWarning(const std::string& text) override { ui_.ShowWarning(text); }
     void ShowFailure(const std::string& text) override { ui_.ShowFailure(text); }
+    // Notes go to the status bar, not into a message box.
+    void ShowNote(const std::string& text) override { ui_.ShowNote(text); }
     Answer AskYesNo(const std::string& text) override { return ui_.AskYesNo(text); }
     Answer AskYesNoCancel(const std::string& text) override { return ui_.AskYesNoCancel(text); }
     std::optional<std::string> ChooseFileToOpen(const std::string& filter,
@@ -65,8 +76,8 @@ private:
 // The document's commands: pages, templates and Browse.
 class DocumentCommands final : public CommandTarget {
 public:
-    DocumentCommands(CVantleApp& app, std::function<void()> browse)
-        : app_(app), browse_(std::move(browse)) {}
+    DocumentCommands(CVantleApp& app, std::function<void()> browse, std::function<void()> after)
+        : app_(app), browse_(std::move(browse)), after_(std::move(after)) {}
     bool OnCmdMsg(int id) override {
         if (id == cmd::kBrowse) {
             browse_();
@@ -76,6 +87,7 @@ public:
             return false;
         }
         app_.Doc().OnCommand(id, app_.FileTypes());
+        after_();
         return true;
     }
     bool OnUpdateCmd(int id, CommandState& state) override {
@@ -112,6 +124,7 @@ private:
     }
     CVantleApp& app_;
     std::function<void()> browse_;
+    std::function<void()> after_;
 };
 
 // The preview changes only when a page is opened or created.
@@ -153,10 +166,15 @@ CVantleApp::CVantleApp(AppUi& ui, SettingsStore& settings) : ui_(ui), settings_(
             }
         });
     doc_ = std::make_unique<CVantleDoc>(*docUi_);
-    docTarget_ = std::make_unique<DocumentCommands>(*this, [this] { Browse(); });
+    docTarget_ = std::make_unique<DocumentCommands>(
+        *this, [this] { Browse(); }, [this] { SyncRecovery(); });
+    doc_->SetEditListener([this] { OnEdited(); });
+    recoveryTimer_.setSingleShot(true);
+    connect(&recoveryTimer_, &QTimer::timeout, this, &CVantleApp::SaveRecovery);
 }
 
 CVantleApp::~CVantleApp() {
+    doc_->SetEditListener({});
     if (previewLink_) {
         doc_->RemoveView(previewLink_.get());
     }
@@ -263,6 +281,15 @@ bool CVantleApp::Startup(const std::optional<std::string>& file, bool showSplash
         // The splash window asked for at the end of the main window's making.
         frame_->ShowSplash();
     }
+#ifndef QT_NO_SESSIONMANAGER
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (!CommitData(manager.allowsInteraction())) {
+            manager.cancel();
+        }
+        manager.release();
+    });
+#endif
+    OfferRecovery();
     return true;
 }
 
@@ -278,10 +305,180 @@ void CVantleApp::RefreshWebPreview() {
 void CVantleApp::Shutdown() {
     RemoveMenuHook();
     SaveRecentFiles();
+    if (recovery_ && !endedBySignal_) {
+        recoveryTimer_.stop();
+        recovery_->RemoveAll();
+    }
+}
+
+void CVantleApp::SetRecoveryFolder(const std::string& folder, int delayMs) {
+    recoveryFolder_ = folder;
+    recovery_ = std::make_unique<RecoveryStore>(folder);
+    recoveryTimer_.setInterval(delayMs);
+}
+
+void CVantleApp::OnEdited() {
+    if (!recovery_) {
+        return;
+    }
+    lastEdit_ = QDateTime::currentSecsSinceEpoch();
+    recovery_->Edited();
+    recoveryTimer_.start();
+}
+
+void CVantleApp::SaveRecovery() {
+    if (!recovery_) {
+        return;
+    }
+    recoveryTimer_.stop();
+    std::string error;
+    if (!recovery_->Save(*doc_, lastEdit_, error) && !recoveryFailureShown_) {
+        // Said once: the edits themselves are still there to be saved.
+        recoveryFailureShown_ = true;
+        docUi_->ShowNote(doc_texts::FillIn(shell_texts::kRecoveryNotWritten, error));
+    }
+}
+
+void CVantleApp::SyncRecovery() {
+    if (recovery_ && !endedBySignal_) {
+        SaveRecovery();
+    }
+}
+
+void CVantleApp::FlushRecovery() {
+    if (recoveryTimer_.isActive()) {
+        SaveRecovery();
+    }
+}
+
+void CVantleApp::QuitBySignal(int signal) {
+    if (endedBySignal_) {
+        return;
+    }
+    FlushRecovery();
+    endedBySignal_ = true;
+    signalExitStatus_ = CSignalQuit::ExitStatus(signal);
+    // Dialogs end as if cancelled, innermost first; what asked goes on as
+    // after Cancel, changing nothing.
+    QWidget* rejected = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr || dialog == rejected) {
+            break; // one that will not close: the end of the event loop ends it
+        }
+        dialog->reject();
+        rejected = dialog;
+    }
+    emit QuitRequested(signalExitStatus_);
+}
+
+bool CVantleApp::CommitData(bool interactionAllowed) {
+    if (!interactionAllowed) {
+        FlushRecovery();
+        return true;
+    }
+    const bool hadEdits = doc_->IsModified() || (doc_->templateOpen && doc_->templateModified);
+    if (doc_->ConfirmSave() == 0) {
+        return false;
+    }
+    if (hadEdits && recovery_) {
+        if (doc_->IsModified() || (doc_->templateOpen && doc_->templateModified)) {
+            // The user chose not to keep them.
+            recoveryTimer_.stop();
+            recovery_->Discard();
+        } else {
+            SaveRecovery();
+        }
+    }
+    if (frame_) {
+        frame_->RefreshCaption();
+    }
+    return true;
+}
+
+void CVantleApp::OfferRecovery() {
+    if (recoveryFolder_.empty()) {
+        return;
+    }
+    std::vector<RecoveryStore::Left> left = RecoveryStore::FindLeft(recoveryFolder_);
+    bool restored = false;
+    for (RecoveryStore::Left& from : left) {
+        if (endedBySignal_) {
+            // Left for the next start.
+            from.folder->Keep();
+            continue;
+        }
+        for (const std::string& file : from.unreadable) {
+            ui_.ShowWarning(doc_texts::FillIn(shell_texts::kRecoveryUnreadable, file));
+        }
+        for (const RecoveryCopy& copy : from.copies) {
+            if (endedBySignal_) {
+                from.folder->Keep();
+                break;
+            }
+            const std::string shown = copy.path.empty() ? copy.name : copy.path;
+            const QString when = QLocale().toString(
+                QDateTime::fromSecsSinceEpoch(copy.editedAt).toLocalTime(), QLocale::LongFormat);
+            const std::string question =
+                doc_texts::FillIn(shell_texts::kRecoverPrompt, shown) + "\n\n" +
+                doc_texts::FillIn(shell_texts::kRecoverEditedAt, when.toStdString());
+            const Answer answer = ui_.AskYesNo(question);
+            if (endedBySignal_) {
+                // The prompt was closed by a signal: offered again next time.
+                from.folder->Keep();
+                break;
+            }
+            if (answer == Answer::Yes) {
+                restored = RestoreCopy(copy) || restored;
+            }
+        }
+    }
+    left.clear(); // offered: the folders go
+    if (restored) {
+        SaveRecovery();
+    }
+}
+
+bool CVantleApp::RestoreCopy(const RecoveryCopy& copy) {
+    if (copy.kind == RecoveryCopy::Kind::Template) {
+        if (doc_->templateOpen != 0 && doc_->CloseTemplate() == 0) {
+            return false;
+        }
+        ApplyRecoveredTemplate(*doc_, copy);
+    } else {
+        // The page open now may have edits of its own: the usual prompt.
+        if (doc_->ConfirmSave() == 0) {
+            return false;
+        }
+        doc_->SetModifiedFlag(false); // saved, or the user chose to lose them
+        if (!copy.path.empty() && doc_->OpenByPath(copy.path, true) != 0) {
+            if (CompareBase(copy, doc_->DiskStamp()) == RecoveryBase::Changed) {
+                ui_.ShowWarning(doc_texts::FillIn(shell_texts::kRecoverPageChanged, copy.path));
+            }
+        } else {
+            // Never saved, or its file cannot be opened now: a new page
+            // takes the edits, to be saved under a name.
+            if (doc_->NewCommand() == 0) {
+                return false;
+            }
+            if (!copy.path.empty()) {
+                ui_.ShowWarning(doc_texts::FillIn(shell_texts::kRecoverOnNewPage, copy.path));
+            }
+        }
+        ApplyRecoveredPage(*doc_, copy);
+    }
+    // The copy this program now keeps tells when the edits were made.
+    lastEdit_ = copy.editedAt;
+    if (frame_) {
+        frame_->RefreshCaption();
+        frame_->UpdateCommandUi();
+    }
+    return true;
 }
 
 bool CVantleApp::OpenByPath(const std::string& path) {
     const bool opened = doc_->OpenByPath(path) != 0;
+    SyncRecovery();
     if (frame_) {
         frame_->RefreshCaption();
         frame_->UpdateCommandUi();
@@ -302,9 +499,16 @@ std::string CVantleApp::HelpPath() const {
 }
 
 void CVantleApp::ShowHelp() {
-    if (!ui_.OpenUrl(HelpPath())) {
-        ui_.ShowMessage(std::string(shell_texts::kHelpFailed));
+    // The book is shown in the program's own window: a desktop browser may
+    // be missing, and whether one opened cannot be told.
+    if (helpWindow_ == nullptr) {
+        helpWindow_ = new CHelpWindow(QString::fromStdString(HelpPath()), frame_.get());
+    } else {
+        helpWindow_->ShowContents();
     }
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void CVantleApp::Browse() {
@@ -366,6 +570,7 @@ bool CVantleApp::OnCmdMsg(int id) {
     switch (id) {
     case cmd::kFileNew:
         doc_->NewCommand();
+        SyncRecovery();
         return true;
     case cmd::kExit:
         if (frame_) {

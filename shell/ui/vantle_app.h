@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@
 
 namespace orlen {
 
+class CHelpWindow;
+class RecoveryStore;
+struct RecoveryCopy;
 class CMainFrame;
 class CSiteView;
 class CVantleView;
@@ -31,8 +35,32 @@ public:
     // a new page, then the file of the command line if any. Returns false
     // when start-up fails (the file could not be opened).
     bool Startup(const std::optional<std::string>& file, bool showSplash = true);
-    // Saves what lasts beyond the session (the recent-file list).
+    // Saves what lasts beyond the session (the recent-file list). Unless the
+    // program ends by a signal, the user has answered the save prompts, so
+    // the recovery copies go.
     void Shutdown();
+
+    // Keeps recovery copies of unsaved edits in folder, written delayMs
+    // after the last edit; call before Startup, which offers the copies
+    // that programs ended without tidying up left there. Without it no
+    // copies are kept.
+    void SetRecoveryFolder(const std::string& folder, int delayMs = kRecoveryDelayMs);
+    RecoveryStore* Recovery() { return recovery_.get(); }
+    // Writes the recovery copy now if an edit is waiting for it.
+    void FlushRecovery();
+    // A signal asks the program to end: the unsaved edits are kept as
+    // recovery copies, open dialogs are closed as if cancelled, and the
+    // program is asked to end with SignalExitStatus (QuitRequested). Nothing
+    // is asked.
+    void QuitBySignal(int signal);
+    bool EndedBySignal() const { return endedBySignal_; }
+    int SignalExitStatus() const { return signalExitStatus_; }
+    // The desktop's session is ending (logout): the usual save prompts when
+    // the session manager lets the program ask, else the recovery copy is
+    // written. False when the user cancelled, which asks the session
+    // manager to stop the logout.
+    bool CommitData(bool interactionAllowed);
+    static constexpr int kRecoveryDelayMs = 1500;
 
     // Opens a page or a template; a page goes to the top of the recent-file
     // list. Returns false when nothing was opened.
@@ -52,10 +80,12 @@ public:
     // Where the help book is: help/index.html beside the program, or
     // ../share/orlen/help/index.html from the program's folder when installed.
     std::string HelpPath() const;
+    // Shows the help book's index in the help window.
     void ShowHelp();
     // Shows the page again in the web page preview: as edited when the live
     // preview is on, else from its file (a page never saved from its text).
     void RefreshWebPreview();
+    CHelpWindow* HelpWindow() const { return helpWindow_; } // nullptr until shown
 
     // Commands of the application and of the document (Browse included).
     bool OnCmdMsg(int id) override;
@@ -64,12 +94,23 @@ public:
 
     static constexpr int kRecentFileLimit = 6;
 
+Q_SIGNALS:
+    // The event loop should end with status (after a signal).
+    void QuitRequested(int status);
+
 private:
     void LoadRecentFiles();
     void SaveRecentFiles();
     void AddRecentFile(const std::string& path);
     void Browse();
     void ExportSite();
+    void OnEdited();
+    void SaveRecovery();
+    // After a command of the document: copies follow saves and discards.
+    void SyncRecovery();
+    void OfferRecovery();
+    // Gives the document a copy's edits; false when the user cancelled.
+    bool RestoreCopy(const RecoveryCopy& copy);
 
     AppUi& ui_;
     SettingsStore& settings_;
@@ -82,9 +123,17 @@ private:
     // How long typing pauses before the live web preview shows the edits.
     static constexpr int kLivePreviewPause = 600;
     std::unique_ptr<CMainFrame> frame_;
-    CVantleView* view_ = nullptr;   // owned by the main window
-    CSiteView* siteView_ = nullptr; // owned by the main window
+    CVantleView* view_ = nullptr;       // owned by the main window
+    CSiteView* siteView_ = nullptr;     // owned by the main window
+    CHelpWindow* helpWindow_ = nullptr; // owned by the main window
     std::vector<std::string> recent_;
+    std::string recoveryFolder_;
+    std::unique_ptr<RecoveryStore> recovery_;
+    QTimer recoveryTimer_;
+    std::int64_t lastEdit_ = 0;
+    bool recoveryFailureShown_ = false;
+    bool endedBySignal_ = false;
+    int signalExitStatus_ = 0;
 };
 
 } // namespace orlen

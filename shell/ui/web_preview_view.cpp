@@ -1,7 +1,9 @@
 #include "shell/ui/web_preview_view.h"
 
 #include "shell/preview_text.h"
+#include "shell/process_folder.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShowEvent>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -49,6 +50,14 @@ private:
 
 } // namespace
 
+std::string CWebPreviewView::ScratchPrefix() {
+    return QCoreApplication::applicationName().toStdString() + "-";
+}
+
+std::string CWebPreviewView::ScratchFolder() const {
+    return scratch_ != nullptr ? scratch_->Path() : std::string();
+}
+
 CWebPreviewView::CWebPreviewView(QWidget* parent) : QWidget(parent) {
     // The browser covers the whole view once it exists.
     auto* layout = new QVBoxLayout(this);
@@ -84,9 +93,14 @@ void CWebPreviewView::InitialUpdate(const std::string& path, const std::string& 
     }
     // A page never saved: its bytes go unchanged through a private file, so that
     // the browser reads them by the page's own charset, whatever their size.
-    if (browser_ != nullptr) {
-        browser_->stop();
+    // Until the browser exists they are only remembered: the private folder
+    // is made when a page from memory is first shown.
+    if (browser_ == nullptr) {
+        pendingText_ = pageText;
+        pending_.reset();
+        return;
     }
+    browser_->stop();
     const QUrl url = WriteMemoryPage(pageText);
     if (url.isEmpty()) {
         return; // the preview keeps what it showed
@@ -160,12 +174,20 @@ void CWebPreviewView::CreateBrowser() {
         const QUrl url = *pending_;
         pending_.reset();
         browser_->load(url);
+    } else if (pendingText_) {
+        const std::string text = std::move(*pendingText_);
+        pendingText_.reset();
+        const QUrl url = WriteMemoryPage(text);
+        if (!url.isEmpty()) {
+            Show(url, true);
+        }
     }
 }
 
 void CWebPreviewView::Show(const QUrl& url, bool fromMemory) {
     if (browser_ == nullptr) {
         pending_ = url;
+        pendingText_.reset();
     } else {
         browser_->load(url);
     }
@@ -187,14 +209,17 @@ bool CWebPreviewView::DecideNavigation(const QUrl& url, bool isMainFrame) {
 
 QUrl CWebPreviewView::WriteMemoryPage(const std::string& pageText) {
     if (scratch_ == nullptr) {
-        auto scratch = std::make_unique<QTemporaryDir>();
-        if (!scratch->isValid()) {
+        // Named by the process and locked while it runs, so that a copy of
+        // the program started later can tell it from a folder left behind.
+        std::string error;
+        scratch_ = ProcessFolder::Create(QDir::tempPath().toStdString(), ScratchPrefix(), error);
+        if (scratch_ == nullptr) {
             return {};
         }
-        scratch_ = std::move(scratch);
     }
     // A fresh name each time: the browser never mixes up two pages.
-    const QString name = scratch_->filePath(QStringLiteral("page-%1.html").arg(++memoryPageCount_));
+    const QString name = QString::fromStdString(
+        scratch_->FilePath("page-" + std::to_string(++memoryPageCount_) + ".html"));
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {

@@ -22,10 +22,11 @@
 class QPrintDialog;
 class QPrinter;
 class QShowEvent;
-class QTemporaryDir;
 class QWebEngineView;
 
 namespace orlen {
+
+class ProcessFolder;
 
 // The navigation rule, testable without a browser: let the navigation through when
 // the first navigation is still allowed or it targets a sub-frame; letting one through
@@ -61,6 +62,11 @@ public:
     // The editor timing itself turns it off, to time the editor alone.
     static void SetBrowserAllowed(bool allowed);
     bool FirstNavigationAllowed() const;
+    // The start of the name of the private folder in the temporary folder
+    // ("Orlen-" and the process number), and the folder ("" while none
+    // was needed).
+    static std::string ScratchPrefix();
+    std::string ScratchFolder() const;
 
 Q_SIGNALS:
     // A navigation of the top-level page that the preview refused.
@@ -86,7 +92,9 @@ private:
     // What an InitialUpdate asked to show before the browser existed.
     std::optional<QUrl> pending_;
     // Page text of never-saved pages goes through files in here.
-    std::unique_ptr<QTemporaryDir> scratch_;
+    std::unique_ptr<ProcessFolder> scratch_;
+    // Page text an InitialUpdate asked to show before the browser existed.
+    std::optional<std::string> pendingText_;
     QUrl memoryPage_;
     int memoryPageCount_ = 0;
     // The printer of the print dialog and then of the print job; the browser

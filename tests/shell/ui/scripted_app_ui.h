@@ -18,6 +18,7 @@ public:
         ++failures;
         doc.ShowMessage(text);
     }
+    void ShowNote(const std::string& text) override { notes.push_back(text); }
     Answer AskYesNo(const std::string& text) override { return doc.AskYesNo(text); }
     Answer AskYesNoCancel(const std::string& text) override { return doc.AskYesNoCancel(text); }
     std::optional<std::string> ChooseFileToOpen(const std::string& filter,
@@ -53,6 +54,7 @@ public:
     std::vector<std::string> folderStarts; // where each folder dialog started
     int warnings = 0;
     int failures = 0;
+    std::vector<std::string> notes; // for the status bar
     std::vector<std::string> urls;
     bool urlsOpen = true;
     int aboutShown = 0;

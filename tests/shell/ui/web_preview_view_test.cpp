@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 using orlen::AllowPreviewNavigation;
@@ -182,6 +184,35 @@ TEST_F(WebPreviewView, BrowserIsMadeWhenTheViewIsFirstShown) {
     EXPECT_EQ(browser->url(), FileUrl(path));
     EXPECT_EQ(Title(browser), "File marker");
     EXPECT_FALSE(view_.FirstNavigationAllowed());
+}
+
+// The private folder for pages never saved: made only when the preview shows
+// one, named by the process, and gone with the view.
+TEST_F(WebPreviewView, ThePrivateFolderIsMadeOnlyToShowAPageFromMemoryAndGoesWithTheView) {
+    auto view = std::make_unique<CWebPreviewView>();
+    view->resize(400, 300);
+    view->InitialUpdate("", Page("Memory marker", ""));
+    EXPECT_EQ(view->ScratchFolder(), ""); // hidden: nothing is shown yet
+    const std::string path = dir_.Write("page.html", Page("File marker", ""));
+    view->InitialUpdate(path, "");
+    view->show();
+    ASSERT_NE(view->Browser(), nullptr);
+    QSignalSpy fromFile(view->Browser(), &QWebEngineView::loadFinished);
+    ASSERT_TRUE(WaitForLoad(fromFile));
+    EXPECT_EQ(view->ScratchFolder(), ""); // a page from a file needs none
+
+    QSignalSpy fromMemory(view->Browser(), &QWebEngineView::loadFinished);
+    view->InitialUpdate("", Page("Memory marker", ""));
+    ASSERT_TRUE(WaitForLoad(fromMemory));
+    EXPECT_EQ(Title(view->Browser()), "Memory marker");
+    const std::string folder = view->ScratchFolder();
+    const std::string name = std::filesystem::path(folder).filename().string();
+    EXPECT_EQ(name.rfind(CWebPreviewView::ScratchPrefix() + std::to_string(::getpid()) + "-", 0),
+              0u)
+        << name;
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    view.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 TEST_F(WebPreviewView, OnlyTheLastInitialUpdateBeforeShowingCounts) {

@@ -112,6 +112,23 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
+// Whether two items are found as the same one: name and http-equiv tags
+// are one kind, properties, links and the language each their own.
+bool SameKind(int a, int b) {
+    const auto kind = [](int k) { return k == kMetaHttpEquiv ? kMetaName : k; };
+    return kind(a) == kind(b);
+}
+
+// Every item of a head in one list: meta tags, links, then the language.
+std::vector<MetaTag> AllItems(const MetaDataSet& head) {
+    std::vector<MetaTag> items = head.tags;
+    items.insert(items.end(), head.links.begin(), head.links.end());
+    if (head.hasLang) {
+        items.push_back({kLangItemName, head.lang, kHtmlLang});
+    }
+    return items;
+}
+
 } // namespace
 
 std::string RecoveryText(const RecoveryCopy& copy) {
@@ -134,8 +151,8 @@ std::string RecoveryText(const RecoveryCopy& copy) {
         out += "\ntitle ";
         PutText(out, copy.head.title);
         out += "\n";
-        for (const MetaTag& tag : copy.head.tags) {
-            out += tag.httpEquiv != 0 ? "meta 1 " : "meta 0 ";
+        for (const MetaTag& tag : AllItems(copy.head)) {
+            out += "meta " + std::to_string(tag.httpEquiv) + " ";
             PutText(out, tag.name);
             out += " ";
             PutText(out, tag.content);
@@ -202,7 +219,7 @@ std::optional<RecoveryCopy> ReadRecoveryText(std::string_view text) {
             MetaTag tag;
             in.Key("meta");
             tag.httpEquiv = in.Integer<int>();
-            if (tag.httpEquiv != 0 && tag.httpEquiv != 1) {
+            if (tag.httpEquiv < kMetaName || tag.httpEquiv > kHtmlLang) {
                 return std::nullopt;
             }
             in.Char(' ');
@@ -210,7 +227,14 @@ std::optional<RecoveryCopy> ReadRecoveryText(std::string_view text) {
             in.Char(' ');
             tag.content = in.Text();
             in.EndOfLine();
-            copy.head.tags.push_back(std::move(tag));
+            if (tag.httpEquiv == kHtmlLang) {
+                copy.head.hasLang = true;
+                copy.head.lang = std::move(tag.content);
+            } else if (tag.httpEquiv == kLinkItem) {
+                copy.head.links.push_back(std::move(tag));
+            } else {
+                copy.head.tags.push_back(std::move(tag));
+            }
         }
     } else {
         in.Key("text");
@@ -276,16 +300,17 @@ int ApplyRecoveredPage(CVantleDoc& doc, const RecoveryCopy& copy) {
         doc.SetPageTitle(title);
         ++changed;
     }
-    for (const MetaTag& tag : now.tags) {
-        const bool kept =
-            std::any_of(copy.head.tags.begin(), copy.head.tags.end(),
-                        [&](const MetaTag& t) { return SameName(value(t.name), tag.name); });
+    const std::vector<MetaTag> recovered = AllItems(copy.head);
+    for (const MetaTag& tag : AllItems(now)) {
+        const bool kept = std::any_of(recovered.begin(), recovered.end(), [&](const MetaTag& t) {
+            return SameKind(t.httpEquiv, tag.httpEquiv) && SameName(value(t.name), tag.name);
+        });
         if (!kept && !tag.name.empty() && !DeclaresCharset(tag.name, tag.content, tag.httpEquiv)) {
             doc.SetPageMeta(tag.name, "", tag.httpEquiv);
             ++changed;
         }
     }
-    for (const MetaTag& tag : copy.head.tags) {
+    for (const MetaTag& tag : recovered) {
         // The charset declaration belongs to the page's bytes, not to the
         // edits.
         if (tag.name.empty() || DeclaresCharset(tag.name, tag.content, tag.httpEquiv)) {
@@ -293,7 +318,7 @@ int ApplyRecoveredPage(CVantleDoc& doc, const RecoveryCopy& copy) {
         }
         const std::string name = value(tag.name);
         const std::string content = value(tag.content);
-        if (doc.Page().GetMetaContent(name) != content) {
+        if (doc.Page().GetMetaContent(name, tag.httpEquiv) != content) {
             doc.SetPageMeta(name, content, tag.httpEquiv);
             ++changed;
         }

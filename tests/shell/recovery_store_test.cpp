@@ -35,7 +35,12 @@ RecoveryCopy SomePage() {
     copy.head.tags = {{"description", "12:34 with\nnewline", 0},
                       {"refresh", "5; url=x.html", 1},
                       {"empty", "", 0},
-                      {"nul", std::string("a\0b", 3), 0}};
+                      {"nul", std::string("a\0b", 3), 0},
+                      {"og:title", "card", kMetaProperty}};
+    copy.head.links = {{"canonical", "https://e.org/", kLinkItem},
+                       {"alternate:de", "/de/", kLinkItem}};
+    copy.head.hasLang = true;
+    copy.head.lang = "en";
     return copy;
 }
 
@@ -126,6 +131,34 @@ TEST_F(RecoveryFromDocument, EditsOfAPageGoToAnotherDocumentAsUnsavedEdits) {
     EXPECT_EQ(ReadFile(path).find("Ann"), std::string::npos);
     // Applying it again changes nothing more.
     EXPECT_EQ(ApplyRecoveredPage(after, copy), 0);
+}
+
+TEST_F(RecoveryFromDocument, PropertiesLinksAndTheLanguageComeBackAsTheirOwnKind) {
+    const std::string path =
+        dir.Write("og.html", "<html lang=\"en\"><head><title>T</title>\n"
+                             "<meta name=\"og:title\" content=\"named\">\n"
+                             "<meta property=\"og:title\" content=\"old card\">\n"
+                             "<meta property=\"og:type\" content=\"article\">\n"
+                             "<link rel=\"canonical\" href=\"https://e.org/old\">\n"
+                             "</head>\n<body>b</body></html>\n");
+    CVantleDoc before(ui);
+    ASSERT_EQ(before.OpenDocument(path), 1);
+    before.SetPageMeta("og:title", "new card", kMetaProperty);
+    before.SetPageMeta("og:type", "", kMetaProperty);
+    before.SetPageMeta("canonical", "https://e.org/new", kLinkItem);
+    before.SetPageMeta("alternate:de", "/de/", kLinkItem);
+    before.SetPageMeta("lang", "en-GB", kHtmlLang);
+    before.SetModifiedFlag(true);
+    const std::vector<RecoveryCopy> copies = UnsavedEdits(before, 5);
+    ASSERT_EQ(copies.size(), 1u);
+
+    CVantleDoc after(ui);
+    ASSERT_EQ(after.OpenDocument(path), 1);
+    EXPECT_EQ(ApplyRecoveredPage(after, *ReadRecoveryText(RecoveryText(copies[0]))), 5);
+    EXPECT_EQ(after.Page().GetMetaDataSet(), before.Page().GetMetaDataSet());
+    // The name tag of the same name was never touched.
+    EXPECT_EQ(after.Page().GetMetaContent("og:title"), "named");
+    EXPECT_EQ(after.GetPageText(), before.GetPageText());
 }
 
 TEST_F(RecoveryFromDocument, APageChangedOnDiskSinceIsToldAndStillGetsTheEdits) {

@@ -43,4 +43,24 @@ inline std::string_view Trim(std::string_view s) {
     return TrimRight(TrimLeft(s));
 }
 
+// Text as a browser shows it: each run of HTML white space (space, tab,
+// line feed, carriage return, form feed) as one space, none at either end.
+inline std::string CollapseWhiteSpace(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool space = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
+            space = !out.empty();
+            continue;
+        }
+        if (space) {
+            out += ' ';
+            space = false;
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace orlen

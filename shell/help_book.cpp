@@ -1,5 +1,7 @@
 #include "shell/help_book.h"
 
+#include "page/text_util.h"
+
 #include "page/entities.h"
 #include "page/html_tag.h"
 
@@ -21,23 +23,6 @@ std::unique_ptr<CHtmlTag> NextTag(std::string_view text, std::size_t& at) {
     auto tag = std::make_unique<CHtmlTag>(text.substr(at, end + 1 - at));
     at = end + 1;
     return tag;
-}
-
-std::string Collapsed(const std::string& text) {
-    std::string out;
-    bool space = false;
-    for (char c : text) {
-        if (std::isspace(static_cast<unsigned char>(c)) != 0) {
-            space = !out.empty();
-            continue;
-        }
-        if (space) {
-            out += ' ';
-            space = false;
-        }
-        out += c;
-    }
-    return out;
 }
 
 } // namespace
@@ -81,13 +66,13 @@ std::vector<HelpTopic> HelpContents(std::string_view html) {
                 open = &topics.back();
                 linkText.clear();
             } else if (closing && open != nullptr) {
-                open->title = Collapsed(DecodeCharacterReferences(linkText));
+                open->title = CollapseWhiteSpace(DecodeCharacterReferences(linkText));
                 open = nullptr;
             }
         }
     }
     if (open != nullptr) {
-        open->title = Collapsed(DecodeCharacterReferences(linkText));
+        open->title = CollapseWhiteSpace(DecodeCharacterReferences(linkText));
     }
     return topics;
 }

@@ -13,29 +13,6 @@ namespace {
 constexpr std::string_view kEllipsis = "\xe2\x80\xa6";         // U+2026
 constexpr std::string_view kCrumbSeparator = " \xe2\x80\xba "; // U+203A
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-// Runs of white space become one space; none at either end.
-std::string Collapse(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    bool space = false;
-    for (char c : text) {
-        if (IsSpace(c)) {
-            space = !out.empty();
-            continue;
-        }
-        if (space) {
-            out += ' ';
-            space = false;
-        }
-        out += c;
-    }
-    return out;
-}
-
 // The parts of a path between its separators, without empty ones.
 std::vector<std::string> PathParts(std::string_view path) {
     std::vector<std::string> parts;
@@ -125,7 +102,7 @@ const std::string& FirstOf(const std::string& a, const std::string& b, const std
 
 FittedText FitToPixels(std::string_view utf8, int pixelSize, int maxPixels) {
     FittedText fitted;
-    std::string text = Collapse(utf8);
+    std::string text = CollapseWhiteSpace(utf8);
     fitted.pixels = TextWidthPixels(text, pixelSize);
     fitted.chars = CharacterCount(text);
     if (fitted.pixels <= maxPixels) {
@@ -198,10 +175,11 @@ std::string Breadcrumb(std::string_view canonical, std::string_view pagePath,
 
 CardText ComposeCard(const CardSource& s) {
     CardText card;
-    card.title = Collapse(FirstOf(s.ogTitle, s.twitterTitle, s.title));
-    card.description = Collapse(FirstOf(s.ogDescription, s.twitterDescription, s.description));
+    card.title = CollapseWhiteSpace(FirstOf(s.ogTitle, s.twitterTitle, s.title));
+    card.description =
+        CollapseWhiteSpace(FirstOf(s.ogDescription, s.twitterDescription, s.description));
     card.image = std::string(Trim(!Trim(s.ogImage).empty() ? s.ogImage : s.twitterImage));
-    card.siteName = Collapse(s.ogSiteName);
+    card.siteName = CollapseWhiteSpace(s.ogSiteName);
     std::string host;
     std::string_view path;
     if (card.siteName.empty() &&

@@ -87,25 +87,6 @@ bool IsBlank(std::string_view text) {
     return true;
 }
 
-// Text collapsed as a browser shows it: runs of white space as one space,
-// none at either end.
-std::string Collapsed(std::string_view text) {
-    std::string out;
-    bool space = false;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f') {
-            space = !out.empty();
-            continue;
-        }
-        if (space) {
-            out += ' ';
-            space = false;
-        }
-        out += c;
-    }
-    return out;
-}
-
 // "61 characters, 612 px" with what is over the limit named.
 std::string LengthText(int chars, int pixels) {
     return std::to_string(chars) + " characters, " + std::to_string(pixels) + " px";
@@ -226,7 +207,7 @@ PageAudit AuditPage(std::string path, CHtmlPage& head, std::string_view bytes,
     const Charset charset =
         choice.charset.IsSupported() ? choice.charset : Charset(Charset::Windows1252);
     const auto text = [&](std::string_view source) {
-        return Collapsed(SourceToText(source, charset));
+        return CollapseWhiteSpace(SourceToText(source, charset));
     };
 
     if (head.HasMetaDataPosition() == 0) {

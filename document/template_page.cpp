@@ -19,8 +19,8 @@ int CTemplatePage::SetMetaWithAction(std::string_view name, std::string_view con
         if (IsNull(html)) {
             return 0;
         }
-        TagAt(html)->SetAttribute("lang", content);
-        TagAt(html)->SetAttribute("action", std::to_string(action));
+        SetTagAttribute(html, "lang", content);
+        SetTagAttribute(html, "action", std::to_string(action));
         return 1;
     }
     if (httpEquiv == kLinkItem) {

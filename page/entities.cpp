@@ -139,7 +139,7 @@ std::string EscapeTitleText(std::string_view text) {
             continue;
         }
         const char marker[2] = {kind, '>'};
-        const std::size_t close = text.find(std::string_view(marker, 2), at + 2);
+        const std::size_t close = text.find(std::string_view(marker, 2), at + 1);
         if (close == std::string_view::npos) {
             break;
         }

@@ -596,6 +596,16 @@ void CHtmlPage::ReplaceTag(Position pos, std::string_view text) {
     }
 }
 
+void CHtmlPage::SetTagAttribute(Position pos, std::string_view name, std::string_view value) {
+    CHtmlTag* tag = TagAt(pos);
+    if (tag == nullptr) {
+        return;
+    }
+    tag->SetAttribute(name, value);
+    const std::string text = tag->Normalized();
+    ReplaceTag(pos, text);
+}
+
 CHtmlTag* CHtmlPage::TagAt(Position pos) {
     CPageSection* section = pos->get();
     if (section->GetType() != kSectionTag) {

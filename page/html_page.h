@@ -261,6 +261,10 @@ protected:
     Position InsertTitle(Position before, std::string_view title);
     // Re-parses the tag of a tag section from new text.
     void ReplaceTag(Position pos, std::string_view text);
+    // Sets an attribute of the tag of a tag section, normalized as a tag
+    // read from a page is (a line break in the value becomes a space), so
+    // that the page reads back as it is written.
+    void SetTagAttribute(Position pos, std::string_view name, std::string_view value);
 
 private:
     // Where a cut stopped and where the body it met starts; npos and -1

@@ -46,7 +46,7 @@ std::vector<std::unique_ptr<CPageSection>> TitleSections(std::string_view title)
         const char kind = at + 1 < title.size() ? title[at + 1] : '\0';
         const char marker[2] = {kind, '>'};
         const std::size_t close = kind == '?' || kind == '%'
-                                      ? title.find(std::string_view(marker, 2), at + 2)
+                                      ? title.find(std::string_view(marker, 2), at + 1)
                                       : std::string_view::npos;
         if (close == std::string_view::npos) {
             ++at;
@@ -142,7 +142,7 @@ int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int http
         if (IsNull(html)) {
             return 0;
         }
-        TagAt(html)->SetAttribute("lang", content);
+        SetTagAttribute(html, "lang", content);
         return 1;
     }
     if (httpEquiv == kLinkItem) {
@@ -154,7 +154,7 @@ int CHtmlPage::SetMeta(std::string_view name, std::string_view content, int http
         // address changes.
         const Position found = FindMetaForWrite(name, kLinkItem);
         if (!IsNull(found)) {
-            TagAt(found)->SetAttribute("href", content);
+            SetTagAttribute(found, "href", content);
             return 1;
         }
     }

@@ -129,6 +129,14 @@ TEST(HeadItems, WritingRefusesWhatHasNoPlace) {
     EXPECT_EQ(page.SetMeta("stylesheet", "/x", kLinkItem), 0); // not a link item
     EXPECT_EQ(page.SetMeta("alternate:", "/x", kLinkItem), 0); // no language
     EXPECT_EQ(page.GetText(), "<head></head>");
+    // A line break in a value is a space, as in a tag read from a page: the
+    // page reads back as it was written.
+    page.SetText("<html><head></head>", 1);
+    EXPECT_EQ(page.SetMeta("lang", "en\nGB", kHtmlLang), 1);
+    EXPECT_EQ(page.GetMetaContent("lang", kHtmlLang), "en GB");
+    CHtmlPage again;
+    again.SetText(page.GetText(), 1);
+    EXPECT_EQ(again.GetText(), page.GetText());
     // A value with a double quote reads back as it was written.
     EXPECT_EQ(page.SetMeta("canonical", "/a\"b", kLinkItem), 1);
     EXPECT_EQ(page.GetMetaContent("canonical", kLinkItem), "/a\"b");

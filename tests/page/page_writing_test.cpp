@@ -1,6 +1,8 @@
 // Setting and removing the title and meta tags of a page.
 #include "page_test_util.h"
 
+#include "page/entities.h"
+
 #include <gtest/gtest.h>
 
 namespace orlen {
@@ -156,6 +158,16 @@ TEST_F(PageWriting, TitleIsEscapedAndReplacedInPlace) {
     EXPECT_EQ(page.SetTitle("New"), 1);
     EXPECT_EQ(page.GetText(), "<head><title>New</title></head>");
     EXPECT_TRUE(sink.messages.empty());
+
+    // "<?>" is a whole server-script block, as a page read back cuts it: it
+    // stays as it is and the rest is escaped, so the page reads back the same.
+    page.SetText("<head><title></title></head>", 1);
+    EXPECT_EQ(page.SetTitle("a <?> b\n\n?> c"), 1);
+    EXPECT_EQ(page.GetText(), "<head><title>a <?> b\n\n?&gt; c</title></head>");
+    CHtmlPage again;
+    again.SetText(page.GetText(), 1);
+    EXPECT_EQ(again.GetText(), page.GetText());
+    EXPECT_EQ(EscapeTitleText("a <?> b ?> <%>"), "a <?> b ?> <%>");
 }
 
 TEST_F(PageWriting, TitleIsAddedBeforeTheClosingHead) {

@@ -345,9 +345,6 @@ std::string ComposeRobots(std::string_view original, const RobotsState& state) {
     if (state.maxVideoPreview) {
         withValue(kMaxVideoPreviewDirective, std::to_string(*state.maxVideoPreview));
     }
-    if (!state.unavailableAfter.empty()) {
-        append(std::string(kUnavailableAfterDirective) + ": " + state.unavailableAfter);
-    }
     ForEachRobotsItem(original, [&](std::string_view item) {
         RobotsState ignored;
         if (ReadRobotsItem(item, ignored)) {
@@ -359,6 +356,11 @@ std::string ComposeRobots(std::string_view original, const RobotsState& state) {
         }
         append(item);
     });
+    // The date last: one that is a day name alone would take in the item
+    // after it when the text is read again.
+    if (!state.unavailableAfter.empty()) {
+        append(std::string(kUnavailableAfterDirective) + ": " + state.unavailableAfter);
+    }
     return text;
 }
 

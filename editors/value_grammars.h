@@ -158,7 +158,8 @@ RobotsState ReadRobots(std::string_view text);
 // The text for the controls when original held the directives: the ones
 // set, in the dialog's order, then every item of original the dialog has no
 // control for, in its order, as written but without surrounding white
-// space, all joined with ", ". Empty items are dropped, and so are the known
+// space, then unavailable_after (its date may hold a comma), all joined
+// with ", ". Empty items are dropped, and so are the known
 // directives of original: the controls stand for them; so is "index" when
 // noindex is set and "follow" when nofollow is, which would contradict them.
 std::string ComposeRobots(std::string_view original, const RobotsState& state);

@@ -57,7 +57,9 @@ void Grammars(std::string_view text) {
     // opens with those boxes and keeps the directives without one.
     FUZZ_CHECK(orlen::RobotsResult(text, orlen::ReadRobots(text)) == text);
     for (int boxes = 0; boxes < 4; ++boxes) {
-        const orlen::RobotsState state{(boxes & 1) != 0, (boxes & 2) != 0};
+        orlen::RobotsState state = orlen::ReadRobots(text);
+        state.noIndex = (boxes & 1) != 0;
+        state.noFollow = (boxes & 2) != 0;
         const std::string composed = orlen::ComposeRobots(text, state);
         FUZZ_CHECK(orlen::ReadRobots(composed) == state);
         FUZZ_CHECK(orlen::ComposeRobots(composed, state) == composed);

@@ -515,6 +515,14 @@ TEST(RobotsEditor, TodaysDirectivesReadAndWrittenInTheDialogsOrder) {
     none.noFollow = true;
     EXPECT_EQ(RobotsResult(odd, none), std::string("nofollow, ") + odd);
 
+    // The date goes last: a day name alone would take in the next item.
+    RobotsState day = ReadRobots("x-own, unavailable_after: Mon");
+    EXPECT_EQ(day.unavailableAfter, "Mon");
+    day.noFollow = true;
+    const std::string withDay = RobotsResult("x-own, unavailable_after: Mon", day);
+    EXPECT_EQ(withDay, "nofollow, x-own, unavailable_after: Mon");
+    EXPECT_EQ(ReadRobots(withDay), day);
+
     // "index" and "follow" go when the controls say the opposite; kept
     // otherwise.
     RobotsState both = ReadRobots("index, follow, max-snippet:20");

@@ -144,6 +144,11 @@ int main(int argc, char** argv) {
     Settle(300);
     ok = Shoot(folder, "previews.png") && ok;
     if (auto* panel = qobject_cast<orlen::CPreviewPanel*>(frame.ChildFrame()->PreviewPanel())) {
+        // The panel alone, at the screen's scale: the cards are painted, so
+        // they stay sharp at any scale.
+        if (!panel->grab().save(folder + QStringLiteral("/previews-panel.png"), "PNG")) {
+            ok = false;
+        }
         orlen::PreviewContent content;
         content.pagePath = argv[1];
         content.card.siteFolder = site.toStdString();
